@@ -1,0 +1,163 @@
+#include "model/Frame.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::atomic<int> nextId{1};
+
+int TakeId()
+{
+    return nextId.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+CFrame::CFrame()
+    : id(TakeId())
+{
+}
+
+CFrame::CFrame(const CFrame& s)
+    : framePeriod(s.framePeriod),
+      id(TakeId()),
+      backgroundType(s.backgroundType),
+      rect(s.rect),
+      movement(s.movement),
+      speed(s.speed),
+      loop(s.loop),
+      showWhileMoving(s.showWhileMoving),
+      reverse(s.reverse),
+      startFromEdge(s.startFromEdge),
+      backgroundColor(s.backgroundColor),
+      textAlpha(s.textAlpha),
+      dropShadow(s.dropShadow),
+      backgroundWidth(s.backgroundWidth),
+      backgroundHeight(s.backgroundHeight),
+      backgroundFrames(s.backgroundFrames),
+      loopAnimation(s.loopAnimation),
+      richText(s.richText),
+      textSource(s.textSource),
+      fileName(s.fileName),
+      encoding(s.encoding),
+      firstLineIsHeader(s.firstLineIsHeader),
+      clockFormat(s.clockFormat),
+      monitorFile(s.monitorFile),
+      separator(s.separator),
+      timerFormat(s.timerFormat),
+      timerStart(s.timerStart),
+      timerStop(s.timerStop),
+      timerDirection(s.timerDirection),
+      barGraph(s.barGraph),
+      showFor(s.showFor),
+      showIndefinitely(s.showIndefinitely),
+      startDelay(s.startDelay),
+      inEffect(s.inEffect),
+      inDuration(s.inDuration),
+      fadeIn(s.fadeIn),
+      outEffect(s.outEffect),
+      outDuration(s.outDuration),
+      fadeOut(s.fadeOut),
+      repeat(s.repeat),
+      switcherButton(s.switcherButton),
+      group(s.group),
+      hotkey(s.hotkey)
+{
+    // locked, linkImageFile and imageFileName are not copied: a copy starts
+    // unlocked and unlinked. No run-time state is copied.
+}
+
+CFrame::~CFrame()
+{
+    ReleaseTextures();
+}
+
+void CFrame::CopySettings(const CFrame& s)
+{
+    locked = s.locked;
+    movement = s.movement;
+    speed = s.speed;
+    loop = s.loop;
+    showWhileMoving = s.showWhileMoving;
+    reverse = s.reverse;
+    startFromEdge = s.startFromEdge;
+    backgroundColor = s.backgroundColor;
+    textAlpha = s.textAlpha;
+    dropShadow = s.dropShadow;
+    loopAnimation = s.loopAnimation;
+    linkImageFile = s.linkImageFile;
+    imageFileName = s.imageFileName;
+    textSource = s.textSource;
+    fileName = s.fileName;
+    encoding = s.encoding;
+    firstLineIsHeader = s.firstLineIsHeader;
+    clockFormat = s.clockFormat;
+    monitorFile = s.monitorFile;
+    separator = s.separator;
+    timerFormat = s.timerFormat;
+    timerStart = s.timerStart;
+    timerStop = s.timerStop;
+    timerDirection = s.timerDirection;
+    barGraph = s.barGraph;
+    showFor = s.showFor;
+    showIndefinitely = s.showIndefinitely;
+    startDelay = s.startDelay;
+    inEffect = s.inEffect;
+    inDuration = s.inDuration;
+    fadeIn = s.fadeIn;
+    outEffect = s.outEffect;
+    outDuration = s.outDuration;
+    fadeOut = s.fadeOut;
+    repeat = s.repeat;
+    switcherButton = s.switcherButton;
+    group = s.group;
+    hotkey = s.hotkey;
+}
+
+BackgroundKind CFrame::Kind() const
+{
+    if (backgroundType == kBackgroundSolid)
+        return BackgroundKind::Solid;
+    return backgroundFrames.size() < 2 ? BackgroundKind::Picture : BackgroundKind::Animation;
+}
+
+int CFrame::StopOutput()
+{
+    const int wasPlaying = playing.exchange(0);
+    paused.exchange(0);
+    // The render thread may be presenting this object right now; its
+    // textures must outlive that frame. Poll in steps of a small part of a
+    // frame (at least 1 ms, so an object without a frame period never spins).
+    const int stepMs = std::max(1, framePeriod / 500);
+    while (inRender.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+    ReleaseTextures();
+    return wasPlaying;
+}
+
+void CFrame::ReleaseTextures()
+{
+    // The output engine's textures join here.
+}
+
+int CFrame::PeekNextId()
+{
+    return nextId.load(std::memory_order_relaxed);
+}
+
+CRect CloneOffsetRect(const CRect& rect, int rasterWidth, int rasterHeight)
+{
+    constexpr int kStep = 16;
+    auto offset = [](int farEdge, int extent) {
+        if (farEdge + kStep <= extent)
+            return kStep;
+        if (farEdge >= kStep + 1)
+            return -kStep;
+        return 0;
+    };
+    CRect moved = rect;
+    moved.Offset(offset(rect.right, rasterWidth), offset(rect.bottom, rasterHeight));
+    return moved;
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "model/FrameBackground.h"
+#include "model/FrameSourceData.h"
+#include "model/Rect.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+// Stored setting values (fixed numbering: they are kept in page files).
+enum BackgroundType : int { kBackgroundSolid = 0, kBackgroundPicture = 1 };
+enum Movement : int { kMovementFixed = 0, kMovementScroll = 1, kMovementRoll = 2 };
+enum Speed : int { kSpeedSlow = 10, kSpeedMid = 11, kSpeedFast = 12 };
+enum DropShadow : int { kShadowNone = 0, kShadowOutline = 1, kShadowLow = 2, kShadowMedium = 3, kShadowHigh = 4 };
+enum TextSource : int {
+    kSourceObjectText = 0,
+    kSourceClock = 1,
+    kSourceTextFile = 2,
+    kSourceRtfFile = 3,
+    kSourceCsvFile = 4,
+    kSourceTimer = 5,
+};
+enum TextEncoding : int { kEncodingAuto = 0, kEncodingAnsi = 1, kEncodingUnicode = 2, kEncodingUnicodeBe = 3, kEncodingUtf8 = 4 };
+enum TimerDirection : int { kTimerUp = 0, kTimerDown = 1 };
+enum CsvSeparator : int { kSeparatorSemicolon = 0, kSeparatorComma = 1 };
+
+inline constexpr int kEffectCount = 31;       // in and out effects 0..30
+inline constexpr int kMaxBackgroundFrames = 1000;
+inline constexpr int kMaxSwitcherButton = 16;
+inline constexpr int kMaxHotkey = 20;        // Ctrl+0..9 are 1..10, Alt+0..9 are 11..20
+
+// The background type the operator sees, derived from the stored one.
+enum class BackgroundKind { Solid, Picture, Animation };
+
+// One object of a page: a rectangle with a background and a text, and every
+// setting of how it is presented. Settings change only on the user-interface
+// thread and only while the object is stopped; the run-time flags that the
+// render and text threads share are atomic.
+class CFrame
+{
+public:
+    CFrame();
+    // A copy with a new id that starts unlocked, unlinked and stopped.
+    CFrame(const CFrame& source);
+    CFrame& operator=(const CFrame&) = delete;
+    virtual ~CFrame();
+
+    // Copies the settings only: position, size, background type, frames and
+    // text stay as they are.
+    void CopySettings(const CFrame& source);
+
+    BackgroundKind Kind() const;
+    // showFor 0 counts as "show indefinitely".
+    bool ShowsIndefinitely() const { return showIndefinitely != 0 || showFor == 0; }
+
+    // Stops the object at once, without an out effect: clears playing and
+    // paused, waits while the render thread still presents it, then releases
+    // its textures. Returns 1 when it was playing.
+    int StopOutput();
+
+    // The next id a new object will take (tests).
+    static int PeekNextId();
+
+    // Identity and bookkeeping.
+    std::atomic<int> deleted{0};
+    int framePeriod = 0;  // µs of one output frame of the video mode
+    const int id;
+
+    // Settings, stored in page files.
+    int backgroundType = kBackgroundSolid;
+    CRect rect;
+    int locked = 0;
+    int movement = kMovementFixed;
+    int speed = kSpeedSlow;
+    int loop = 1;
+    int showWhileMoving = 0;
+    int reverse = 0;
+    int startFromEdge = 0;
+    uint32_t backgroundColor = 0x1A000000u;  // COLORREF in bits 0-23, alpha on top: black, 89 % transparent
+    int textAlpha = 255;
+    int dropShadow = kShadowNone;
+    int backgroundWidth = 0;
+    int backgroundHeight = 0;
+    std::vector<CFrameBackground> backgroundFrames;
+    int loopAnimation = 1;
+    int linkImageFile = 0;
+    QString imageFileName;
+    QByteArray richText;  // RTF bytes; empty = none
+    int textSource = kSourceObjectText;
+    QString fileName;
+    int encoding = kEncodingAuto;
+    int firstLineIsHeader = 0;
+    QString clockFormat = QStringLiteral("%H:%M");
+    int monitorFile = 0;
+    int separator = kSeparatorSemicolon;
+    QString timerFormat = QStringLiteral("%H:%M:%S");
+    int timerStart = 0;     // seconds
+    int timerStop = 3600;   // seconds
+    int timerDirection = kTimerUp;
+    int barGraph = 0;
+    int showFor = 0;        // ms
+    int showIndefinitely = 1;
+    int startDelay = 0;     // ms
+    int inEffect = 0;
+    int inDuration = 0;     // ms
+    int fadeIn = 0;
+    int outEffect = 0;
+    int outDuration = 0;    // ms
+    int fadeOut = 0;
+    int repeat = 0;
+    int switcherButton = 0;
+    QString group;
+    int hotkey = 0;
+
+    // Run-time state, never stored; shared flags are atomic.
+    std::atomic<int> playing{0};
+    std::atomic<int> paused{0};
+    std::atomic<int> inRender{0};
+    int endTime = 0;
+    int elapsed = 0;
+    int elapsedMicros = 0;
+    int ending = 0;
+    int animationFrame = -1;
+    int animationFrameStart = 0;
+    std::atomic<int> barValue{0};  // bar graph value + 1; 0 = not read yet
+    std::atomic<int> sourceReady{0};
+    std::atomic<int> sourceError{0};
+    std::atomic<int> sourceCheckDue{0};
+    std::atomic<int> sourceCheckCountdown{0};
+    QByteArray preparedRtf;
+    CFrameSourceData csvData;
+    QDateTime sourceFileTime;
+    QDateTime imageFileTime;
+    QString currentText;
+    int scrollPosition = 0;
+    int textCopied = 0;
+    int hasText = 0;
+    int displayStarted = 0;
+    int textTextureWidth = 0;
+    int textTextureHeight = 0;
+    int moveLead = 0;
+    int leadDone = 0;
+    std::atomic<int> backgroundError{0};
+
+    // Editor caches, cleared whenever the object's text, geometry or settings change.
+    int previewBackgroundValid = 0;
+    int previewTextValid = 0;
+    QString caption;
+
+    void InvalidatePreview()
+    {
+        previewBackgroundValid = 0;
+        previewTextValid = 0;
+    }
+
+private:
+    void ReleaseTextures();
+};
+
+// Where a clone goes: 16 pixels right (or left, or not at all) and 16 down
+// (or up, or not at all), so that it stays on a raster of the given size.
+CRect CloneOffsetRect(const CRect& rect, int rasterWidth, int rasterHeight);
