@@ -1,0 +1,41 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Splits row-wise work across the processor's cores: the calling thread takes
+// the first band and worker threads the others; Run returns when all bands
+// are done. The workers sleep between jobs.
+class CBandWorkers
+{
+public:
+    // threads: bands per job, including the caller's; at least 1.
+    explicit CBandWorkers(int threads);
+    ~CBandWorkers();
+    CBandWorkers(const CBandWorkers&) = delete;
+    CBandWorkers& operator=(const CBandWorkers&) = delete;
+
+    int Count() const { return static_cast<int>(workers_.size()) + 1; }
+
+    // Calls job(first, end) for consecutive bands of [0, rows). Jobs of fewer
+    // than minimumRows rows per band run on the caller alone, since waking a
+    // thread costs more than they do.
+    void Run(int rows, const std::function<void(int, int)>& job, int minimumRows = 16);
+
+private:
+    void WorkerLoop(int band);
+
+    std::vector<std::thread> workers_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    const std::function<void(int, int)>* job_ = nullptr;
+    int rows_ = 0;
+    int bands_ = 0;
+    int pending_ = 0;
+    unsigned generation_ = 0;
+    bool stop_ = false;
+};

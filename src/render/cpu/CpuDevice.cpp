@@ -1,0 +1,460 @@
+#include "render/cpu/CpuDevice.h"
+
+#include "app/Log.h"
+#include "model/Picture.h"
+#include "render/cpu/CpuEffect.h"
+#include "render/cpu/CpuWindowPresenter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <thread>
+
+using namespace cpukernels;
+
+namespace {
+
+// How far a coordinate may be from a texel centre and still count as on it:
+// well below the 1/256 step of the sampler's weights.
+constexpr double kAlignmentTolerance = 1.0 / 1024.0;
+
+bool NearInteger(double value, int* rounded)
+{
+    const double r = std::nearbyint(value);
+    if (std::fabs(value - r) >= kAlignmentTolerance)
+        return false;
+    *rounded = static_cast<int>(r);
+    return true;
+}
+
+// The first texel of a span whose texels map to pixels one to one, or false.
+bool OneToOne(double coordinate0, double step, int size, int count, int* first)
+{
+    const double texelsPerPixel = step * size;
+    if (std::fabs(texelsPerPixel - 1.0) * std::max(count, 1) >= kAlignmentTolerance)
+        return false;
+    return NearInteger(coordinate0 * size - 0.5, first);
+}
+
+TextureView ViewOf(const CCpuTexture& texture)
+{
+    return {texture.texels.data(), texture.width, texture.height};
+}
+
+int DefaultThreadCount()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 1u, 8u));
+}
+
+}  // namespace
+
+CCpuDevice::CCpuDevice(int backBufferWidth, int backBufferHeight, int framePeriodUs, int threads)
+{
+    Init(backBufferWidth, backBufferHeight, framePeriodUs, threads);
+}
+
+CCpuDevice::CCpuDevice(QWindow* window, int framePeriodUs, int threads)
+    : presenter_(std::make_unique<CCpuWindowPresenter>(window))
+{
+    Init(presenter_->Size().width(), presenter_->Size().height(), framePeriodUs, threads);
+}
+
+CCpuDevice::~CCpuDevice() = default;
+
+void CCpuDevice::Init(int width, int height, int framePeriodUs, int threads)
+{
+    const int bands = threads > 0 ? threads : DefaultThreadCount();
+    description_.api = QStringLiteral("CPU");
+    description_.renderer = QStringLiteral("%1 threads").arg(bands);
+    description_.maxTextureSize = kMaxTextureSize;
+    description_.backBufferWidth = std::max(width, 1);
+    description_.backBufferHeight = std::max(height, 1);
+    compositionTarget_ = std::make_unique<CCpuTexture>(this, kCompositionTargetSize, kCompositionTargetSize);
+    backBuffer_ = std::make_unique<CCpuTexture>(this, description_.backBufferWidth, description_.backBufferHeight);
+    renderTarget_ = backBuffer_.get();
+    vertices_.resize(kVertexBufferSize);
+    workers_ = std::make_unique<CBandWorkers>(bands);
+    pacer_.SetPeriod(framePeriodUs);
+}
+
+std::unique_ptr<IDeviceTexture> CCpuDevice::CreateTexture(int width, int height)
+{
+    if (width <= 0 || height <= 0 || width > kMaxTextureSize || height > kMaxTextureSize)
+        return nullptr;
+    try {
+        return std::make_unique<CCpuTexture>(this, width, height);
+    } catch (const std::bad_alloc&) {
+        WriteLog(kLogFailure, "CCpuDevice::CreateTexture(%d x %d): out of memory", width, height);
+        return nullptr;
+    }
+}
+
+CCpuTexture* CCpuDevice::OwnTexture(IDeviceTexture* texture) const
+{
+    auto* own = dynamic_cast<CCpuTexture*>(texture);
+    return own && own->owner == this ? own : nullptr;
+}
+
+bool CCpuDevice::LockTexture(IDeviceTexture* texture, LockedRect* locked, const DeviceRect*)
+{
+    CCpuTexture* own = OwnTexture(texture);
+    if (!own || own == compositionTarget_.get() || own->locked)
+        return false;
+    own->locked = true;
+    locked->bits = reinterpret_cast<uint8_t*>(own->texels.data());
+    locked->pitch = own->width * 4;
+    return true;
+}
+
+bool CCpuDevice::UnlockTexture(IDeviceTexture* texture)
+{
+    CCpuTexture* own = OwnTexture(texture);
+    if (!own || !own->locked)
+        return false;
+    own->locked = false;
+    return true;
+}
+
+bool CCpuDevice::UploadVertices(const Vertex* vertices, int count)
+{
+    if (count < 0 || count > kVertexBufferSize)
+        return false;
+    std::copy(vertices, vertices + count, vertices_.begin());
+    return true;
+}
+
+std::unique_ptr<IDeviceEffect> CCpuDevice::CreateEffect(EffectId id)
+{
+    CEffectSource source;
+    QString error;
+    if (!source.Load(id, &error)) {
+        WriteLog(kLogFailure, "CCpuDevice::CreateEffect(%d): %s", static_cast<int>(id), error.toUtf8().constData());
+        return nullptr;
+    }
+    for (const QString& entry : source.ShaderEntries()) {
+        CpuKernel kernel;
+        if (!CCpuEffect::KernelOfShader(entry, &kernel)) {
+            WriteLog(kLogFailure, "CCpuDevice::CreateEffect(%d): no kernel for %s", static_cast<int>(id),
+                     entry.toUtf8().constData());
+            return nullptr;
+        }
+    }
+    return std::make_unique<CCpuEffect>(this, std::move(source));
+}
+
+bool CCpuDevice::SetRenderTarget(IDeviceTexture* target)
+{
+    if (!target) {
+        renderTarget_ = backBuffer_.get();
+        return true;
+    }
+    if (target != compositionTarget_.get())
+        return false;
+    renderTarget_ = compositionTarget_.get();
+    return true;
+}
+
+void CCpuDevice::Clear(uint32_t argb)
+{
+    CCpuTexture& target = *renderTarget_;
+    workers_->Run(target.height, [&](int first, int end) {
+        std::fill(target.Row(first), target.Row(end), argb);
+    });
+}
+
+cpukernels::SamplerView CCpuDevice::SamplerOf(const EffectPass& pass) const
+{
+    const SamplerState& state = activeEffect_->Source().samplers[pass.sampler];
+    return {state.addressU, state.addressV, state.filter};
+}
+
+bool CCpuDevice::MapQuad(int firstVertex, QuadSpan* span) const
+{
+    if (firstVertex < 0 || firstVertex + 4 > kVertexBufferSize)
+        return false;
+    const Vertex* v = &vertices_[firstVertex];
+    // Strip order: top-left, top-right, bottom-left, bottom-right.
+    double left = v[0].x, right = v[1].x, top = v[0].y, bottom = v[2].y;
+    double uLeft = v[0].u, uRight = v[1].u, vTop = v[0].v, vBottom = v[2].v;
+    if (right < left) {
+        std::swap(left, right);
+        std::swap(uLeft, uRight);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+        std::swap(vTop, vBottom);
+    }
+    if (!(right > left) || !(bottom > top))
+        return false;
+    // Pixel centres inside the quad; left and top edges included.
+    const double width = renderTarget_->width;
+    const double height = renderTarget_->height;
+    span->x0 = static_cast<int>(std::clamp(std::ceil(left), 0.0, width));
+    span->x1 = static_cast<int>(std::clamp(std::ceil(right), 0.0, width));
+    span->y0 = static_cast<int>(std::clamp(std::ceil(top), 0.0, height));
+    span->y1 = static_cast<int>(std::clamp(std::ceil(bottom), 0.0, height));
+    if (span->x1 <= span->x0 || span->y1 <= span->y0)
+        return false;
+    span->du = (uRight - uLeft) / (right - left);
+    span->dv = (vBottom - vTop) / (bottom - top);
+    span->u0 = uLeft + (span->x0 - left) * span->du;
+    span->v0 = vTop + (span->y0 - top) * span->dv;
+    span->alpha = v[0].diffuse >> 24;
+    return true;
+}
+
+void CCpuDevice::DrawQuad(int firstVertex)
+{
+    if (!activeEffect_ || !activeEffect_->ActivePass())
+        return;
+    CCpuTexture* texture = OwnTexture(activeEffect_->Texture());
+    if (!texture || texture == renderTarget_)
+        return;
+    QuadSpan span;
+    if (!MapQuad(firstVertex, &span))
+        return;
+    const EffectPass& pass = *activeEffect_->ActivePass();
+    switch (activeEffect_->ActiveKernel()) {
+    case CpuKernel::kAlphaMix:
+        DrawAlphaMix(span, *texture, pass);
+        break;
+    case CpuKernel::kShadow:
+        DrawShadow(span, *texture, pass);
+        break;
+    case CpuKernel::kYCbCrFull:
+        DrawYCbCr(span, *texture, pass, YCbCrRange::kFull);
+        break;
+    case CpuKernel::kYCbCrLimited:
+        DrawYCbCr(span, *texture, pass, YCbCrRange::kLimited);
+        break;
+    case CpuKernel::kUnfoldAlpha:
+        DrawUnfoldAlpha(span, *texture, pass);
+        break;
+    }
+}
+
+void CCpuDevice::DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
+{
+    const SamplerView sampler = SamplerOf(pass);
+    const int count = span.x1 - span.x0;
+    const bool over = pass.blend && pass.sourceBlend == BlendFactor::kOne
+                      && pass.destinationBlend == BlendFactor::kInvSrcAlpha;
+    int column0 = 0;
+    int row0 = 0;
+    const bool oneToOne = over && OneToOne(span.u0, span.du, texture.width, count, &column0)
+                          && OneToOne(span.v0, span.dv, texture.height, span.y1 - span.y0, &row0)
+                          && (sampler.addressU == AddressMode::kWrap
+                              || (column0 >= 0 && column0 + count <= texture.width));
+    if (oneToOne) {
+        // Straight from the texture rows, in runs that end where the texture wraps.
+        workers_->Run(span.y1 - span.y0, [&](int first, int end) {
+            for (int y = first; y < end; ++y) {
+                const uint32_t* texels = texture.Row(Address(row0 + y, texture.height, sampler.addressV));
+                uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+                int column = Address(column0, texture.width, sampler.addressU);
+                for (int done = 0; done < count;) {
+                    const int run = std::min(count - done, texture.width - column);
+                    AlphaMixOverSpan(texels + column, run, span.alpha, destination + done);
+                    done += run;
+                    column = 0;
+                }
+            }
+        });
+        return;
+    }
+    const TextureView view = ViewOf(texture);
+    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
+        std::vector<uint32_t> samples(count);
+        for (int y = first; y < end; ++y) {
+            SampleSpan(view, sampler, span.u0, span.du, span.v0 + y * span.dv, count, samples.data());
+            AlphaMixSpan(samples.data(), count, span.alpha, samples.data());
+            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+            if (pass.blend)
+                BlendSpan(samples.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+            else
+                std::copy(samples.begin(), samples.end(), destination);
+        }
+    });
+}
+
+void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
+{
+    // The 13 taps of the diamond, as parameter names of their x and y offsets.
+    static const char* const kTaps[13][2] = {
+        {"g_fX00", "g_fYL2"},
+        {"g_fXL1", "g_fYL1"}, {"g_fX00", "g_fYL1"}, {"g_fXR1", "g_fYL1"},
+        {"g_fXL2", "g_fY00"}, {"g_fXL1", "g_fY00"}, {"g_fX00", "g_fY00"}, {"g_fXR1", "g_fY00"}, {"g_fXR2", "g_fY00"},
+        {"g_fXL1", "g_fYR1"}, {"g_fX00", "g_fYR1"}, {"g_fXR1", "g_fYR1"},
+        {"g_fX00", "g_fYR2"},
+    };
+    const CEffectSource& source = activeEffect_->Source();
+    double offsetU[13];
+    double offsetV[13];
+    for (int k = 0; k < 13; ++k) {
+        offsetU[k] = activeEffect_->Parameter(source.FindParameter(QLatin1String(kTaps[k][0])));
+        offsetV[k] = activeEffect_->Parameter(source.FindParameter(QLatin1String(kTaps[k][1])));
+    }
+    const SamplerView sampler = SamplerOf(pass);
+    const int count = span.x1 - span.x0;
+    const bool over = pass.blend && pass.sourceBlend == BlendFactor::kOne
+                      && pass.destinationBlend == BlendFactor::kInvSrcAlpha;
+    int column0 = 0;
+    int row0 = 0;
+    int tapColumn[13];
+    int tapRow[13];
+    bool oneToOne = over && OneToOne(span.u0, span.du, texture.width, count, &column0)
+                    && OneToOne(span.v0, span.dv, texture.height, span.y1 - span.y0, &row0);
+    for (int k = 0; k < 13 && oneToOne; ++k)
+        oneToOne = NearInteger(offsetU[k] * texture.width, &tapColumn[k])
+                   && NearInteger(offsetV[k] * texture.height, &tapRow[k]);
+    const TextureView view = ViewOf(texture);
+
+    if (oneToOne) {
+        // Texel columns of every tap, the same for all rows.
+        std::vector<int> columns(static_cast<size_t>(13) * count);
+        for (int k = 0; k < 13; ++k)
+            for (int i = 0; i < count; ++i)
+                columns[k * count + i] = Address(column0 + i + tapColumn[k], texture.width, sampler.addressU);
+        workers_->Run(span.y1 - span.y0, [&](int first, int end) {
+            std::vector<uint32_t> sums(count);
+            for (int y = first; y < end; ++y) {
+                std::fill(sums.begin(), sums.end(), 0u);
+                for (int k = 0; k < 13; ++k) {
+                    const uint32_t* texels = texture.Row(Address(row0 + y + tapRow[k], texture.height, sampler.addressV));
+                    const int* tapColumns = &columns[k * count];
+                    for (int i = 0; i < count; ++i)
+                        sums[i] += texels[tapColumns[i]] >> 24;
+                }
+                ShadowOverSpan(sums.data(), count, span.alpha, renderTarget_->Row(span.y0 + y) + span.x0);
+            }
+        });
+        return;
+    }
+    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
+        std::vector<uint32_t> samples(count);
+        std::vector<uint32_t> sums(count);
+        for (int y = first; y < end; ++y) {
+            std::fill(sums.begin(), sums.end(), 0u);
+            const double v = span.v0 + y * span.dv;
+            for (int k = 0; k < 13; ++k) {
+                SampleSpan(view, sampler, span.u0 + offsetU[k], span.du, v + offsetV[k], count, samples.data());
+                for (int i = 0; i < count; ++i)
+                    sums[i] += samples[i] >> 24;
+            }
+            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+            if (over) {
+                ShadowOverSpan(sums.data(), count, span.alpha, destination);
+                continue;
+            }
+            for (int i = 0; i < count; ++i)
+                samples[i] = ((sums[i] * span.alpha * 2 + 13 * 255) / (2 * 13 * 255)) << 24;
+            if (pass.blend)
+                BlendSpan(samples.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+            else
+                std::copy(samples.begin(), samples.end(), destination);
+        }
+    });
+}
+
+void CCpuDevice::DrawYCbCr(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass, YCbCrRange range)
+{
+    const SamplerView sampler = SamplerOf(pass);
+    const int count = span.x1 - span.x0;
+    const int index = activeEffect_->Source().FindParameter(QStringLiteral("g_TextureWidth"));
+    const double textureWidth = index >= 0 ? activeEffect_->Parameter(index) : 0.0;
+    if (!(textureWidth > 0.0))
+        return;  // the shader would divide by zero: nothing defined to draw
+    // Per column: its texel, the texel of the other pixel of its chroma pair,
+    // and whether it carries Cb (even) or Cr (odd). Columns do not change
+    // from row to row.
+    std::vector<int> own(count);
+    std::vector<int> neighbour(count);
+    std::vector<uint8_t> even(count);
+    const int w = texture.width;
+    auto texelOf = [&](double u) { return Address(static_cast<int>(std::floor(u * w)), w, sampler.addressU); };
+    int lowest = w;
+    int highest = -1;
+    for (int i = 0; i < count; ++i) {
+        const double u = span.u0 + i * span.du;
+        const double xpos = u * textureWidth * 0.5;
+        const double d = std::nearbyint(xpos) - xpos;
+        even[i] = d * d < 0.1;
+        own[i] = texelOf(u);
+        neighbour[i] = texelOf(even[i] ? u + 1.0 / textureWidth : u - 1.0 / textureWidth);
+        lowest = std::min({lowest, own[i], neighbour[i]});
+        highest = std::max({highest, own[i], neighbour[i]});
+    }
+    for (int i = 0; i < count; ++i) {
+        own[i] -= lowest;
+        neighbour[i] -= lowest;
+    }
+    const int texels = highest - lowest + 1;
+    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
+        std::vector<YCbCrTexel> converted(texels);
+        std::vector<uint32_t> packed(pass.blend ? count : 0);
+        for (int y = first; y < end; ++y) {
+            const double v = span.v0 + y * span.dv;
+            const int row = Address(static_cast<int>(std::floor(v * texture.height)), texture.height, sampler.addressV);
+            ToYCbCrSpan(texture.Row(row) + lowest, texels, converted.data());
+            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+            if (!pass.blend) {
+                PackYCbCrSpan(converted.data(), own.data(), neighbour.data(), even.data(), count, range, destination);
+                continue;
+            }
+            PackYCbCrSpan(converted.data(), own.data(), neighbour.data(), even.data(), count, range, packed.data());
+            BlendSpan(packed.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+        }
+    });
+}
+
+void CCpuDevice::DrawUnfoldAlpha(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
+{
+    const SamplerView sampler = SamplerOf(pass);
+    const TextureView view = ViewOf(texture);
+    const int count = span.x1 - span.x0;
+    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
+        std::vector<uint32_t> samples(count);
+        for (int y = first; y < end; ++y) {
+            SampleSpan(view, sampler, span.u0, span.du, span.v0 + y * span.dv, count, samples.data());
+            UnfoldAlphaSpan(samples.data(), count, samples.data());
+            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+            if (pass.blend)
+                BlendSpan(samples.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+            else
+                std::copy(samples.begin(), samples.end(), destination);
+        }
+    });
+}
+
+DeviceStatus CCpuDevice::Present()
+{
+    const auto started = CFramePacer::Clock::now();
+    DeviceStatus status = DeviceStatus::kOk;
+    if (presenter_)
+        status = presenter_->Show(backBuffer_->texels.data(), backBuffer_->width, backBuffer_->height);
+    pacer_.FramePresented(started);
+    return status;
+}
+
+bool CCpuDevice::ReadBackBuffer(CPicture* picture)
+{
+    picture->width = backBuffer_->width;
+    picture->height = backBuffer_->height;
+    picture->pixels.resize(backBuffer_->texels.size());
+    std::transform(backBuffer_->texels.begin(), backBuffer_->texels.end(), picture->pixels.begin(),
+                   [](uint32_t p) { return p | 0xFF000000u; });
+    return true;
+}
+
+bool CCpuDevice::ReadTexture(IDeviceTexture* texture, CPicture* picture)
+{
+    CCpuTexture* own = OwnTexture(texture);
+    if (!own)
+        return false;
+    picture->width = own->width;
+    picture->height = own->height;
+    picture->pixels = own->texels;
+    return true;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "render/FramePacer.h"
+#include "render/GraphicsDevice.h"
+#include "render/cpu/BandWorkers.h"
+#include "render/cpu/CpuKernels.h"
+#include "render/cpu/CpuTexture.h"
+
+#include <memory>
+#include <vector>
+
+class CCpuEffect;
+class CCpuWindowPresenter;
+class QWindow;
+
+// The graphics device on the processor: the reference for the OpenGL device
+// and the device of machines without a hardware OpenGL driver. Quads whose
+// texels map to pixels one to one are blended straight from the texture rows;
+// everything else goes through the sampler. Large draws are split into row
+// bands across the cores.
+class CCpuDevice : public IGraphicsDevice
+{
+public:
+    // Off-screen, with a back buffer of width x height. framePeriodUs paces
+    // Present (0: no pacing); threads 0 means one per core (at most 8).
+    CCpuDevice(int backBufferWidth, int backBufferHeight, int framePeriodUs, int threads = 0);
+    // On a window: the back buffer follows the window's size and Present
+    // shows it there, paced by the frame period.
+    CCpuDevice(QWindow* window, int framePeriodUs, int threads = 0);
+    ~CCpuDevice() override;
+
+    const DeviceDescription& Description() const override { return description_; }
+    void ReleaseThread() override {}
+    std::unique_ptr<IDeviceTexture> CreateTexture(int width, int height) override;
+    IDeviceTexture* CompositionTarget() override { return compositionTarget_.get(); }
+    bool LockTexture(IDeviceTexture* texture, LockedRect* locked, const DeviceRect* region = nullptr) override;
+    bool UnlockTexture(IDeviceTexture* texture) override;
+    bool UploadVertices(const Vertex* vertices, int count) override;
+    std::unique_ptr<IDeviceEffect> CreateEffect(EffectId id) override;
+    bool SetRenderTarget(IDeviceTexture* target) override;
+    void Clear(uint32_t argb) override;
+    void DrawQuad(int firstVertex) override;
+    DeviceStatus Present() override;
+    bool ReadBackBuffer(CPicture* picture) override;
+    bool ReadTexture(IDeviceTexture* texture, CPicture* picture) override;
+
+    // The effect whose pass is active (set by CCpuEffect), or null.
+    void SetActiveEffect(const CCpuEffect* effect) { activeEffect_ = effect; }
+
+    static constexpr int kMaxTextureSize = 8192;
+
+private:
+    // The pixels a quad covers and its texture mapping at their centres.
+    struct QuadSpan
+    {
+        int x0, x1, y0, y1;     // covered pixels, end exclusive
+        double u0, du;          // u at pixel x0 and per pixel
+        double v0, dv;          // v at row y0 and per row
+        uint32_t alpha;         // vertex alpha 0-255
+    };
+
+    void Init(int width, int height, int framePeriodUs, int threads);
+    CCpuTexture* OwnTexture(IDeviceTexture* texture) const;
+    bool MapQuad(int firstVertex, QuadSpan* span) const;
+    void DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
+    void DrawShadow(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
+    void DrawYCbCr(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass, cpukernels::YCbCrRange range);
+    void DrawUnfoldAlpha(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
+    cpukernels::SamplerView SamplerOf(const EffectPass& pass) const;
+
+    DeviceDescription description_;
+    std::unique_ptr<CCpuTexture> compositionTarget_;
+    std::unique_ptr<CCpuTexture> backBuffer_;
+    CCpuTexture* renderTarget_ = nullptr;
+    std::vector<Vertex> vertices_;
+    const CCpuEffect* activeEffect_ = nullptr;
+    std::unique_ptr<CBandWorkers> workers_;
+    CFramePacer pacer_;
+    std::unique_ptr<CCpuWindowPresenter> presenter_;
+};

@@ -1,0 +1,227 @@
+#include "render/cpu/CpuKernels.h"
+
+#include <algorithm>
+#include <cmath>
+
+// The hot loops are built twice, for AVX2 and for the baseline, and the
+// loader picks the one the processor runs.
+#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(__clang__)
+#define TAVREL_SIMD_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define TAVREL_SIMD_CLONES
+#endif
+
+namespace cpukernels {
+
+namespace {
+
+inline uint32_t Channel(uint32_t pixel, int shift) { return (pixel >> shift) & 0xFF; }
+
+inline uint32_t Pack(uint32_t b, uint32_t g, uint32_t r, uint32_t a)
+{
+    return b | (g << 8) | (r << 16) | (a << 24);
+}
+
+// Splits a texel-space coordinate into the first texel and an 8-bit weight
+// of the second.
+inline void SplitCoordinate(double s, int* index, uint32_t* weight)
+{
+    const double floorS = std::floor(s);
+    int i = static_cast<int>(floorS);
+    int w = static_cast<int>(std::lround((s - floorS) * 256.0));
+    if (w == 256) {
+        ++i;
+        w = 0;
+    }
+    *index = i;
+    *weight = static_cast<uint32_t>(w);
+}
+
+inline uint32_t Lerp4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t fx, uint32_t fy)
+{
+    uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t top = Channel(c00, shift) * (256 - fx) + Channel(c10, shift) * fx;
+        const uint32_t bottom = Channel(c01, shift) * (256 - fx) + Channel(c11, shift) * fx;
+        result |= ((top * (256 - fy) + bottom * fy + 32768) >> 16) << shift;
+    }
+    return result;
+}
+
+inline float Clamp(float v, float low, float high) { return v < low ? low : (v > high ? high : v); }
+
+inline uint32_t ToByte(float v) { return static_cast<uint32_t>(v * 255.0f + 0.5f); }
+
+}  // namespace
+
+void SampleSpan(const TextureView& texture, const SamplerView& sampler, double u0, double du, double v,
+                int count, uint32_t* out)
+{
+    const int w = texture.width;
+    const int h = texture.height;
+    if (sampler.filter == FilterMode::kPoint) {
+        const int row = Address(static_cast<int>(std::floor(v * h)), h, sampler.addressV);
+        const uint32_t* texels = texture.texels + static_cast<size_t>(row) * w;
+        for (int i = 0; i < count; ++i) {
+            const int column = Address(static_cast<int>(std::floor((u0 + i * du) * w)), w, sampler.addressU);
+            out[i] = texels[column];
+        }
+        return;
+    }
+    int row0 = 0;
+    uint32_t fy = 0;
+    SplitCoordinate(v * h - 0.5, &row0, &fy);
+    const uint32_t* top = texture.texels + static_cast<size_t>(Address(row0, h, sampler.addressV)) * w;
+    const uint32_t* bottom = texture.texels + static_cast<size_t>(Address(row0 + 1, h, sampler.addressV)) * w;
+    for (int i = 0; i < count; ++i) {
+        int column0 = 0;
+        uint32_t fx = 0;
+        SplitCoordinate((u0 + i * du) * w - 0.5, &column0, &fx);
+        const int c0 = Address(column0, w, sampler.addressU);
+        if (fx == 0 && fy == 0) {
+            out[i] = top[c0];
+            continue;
+        }
+        const int c1 = Address(column0 + 1, w, sampler.addressU);
+        out[i] = Lerp4(top[c0], top[c1], bottom[c0], bottom[c1], fx, fy);
+    }
+}
+
+TAVREL_SIMD_CLONES
+void AlphaMixSpan(const uint32_t* samples, int count, uint32_t vertexAlpha, uint32_t* out)
+{
+    for (int i = 0; i < count; ++i) {
+        const uint32_t t = samples[i];
+        const uint32_t a = (t >> 24) * vertexAlpha;
+        const float k = static_cast<float>(a) * (1.0f / 65025.0f);
+        out[i] = Pack(static_cast<uint32_t>(Channel(t, 0) * k + 0.5f), static_cast<uint32_t>(Channel(t, 8) * k + 0.5f),
+                      static_cast<uint32_t>(Channel(t, 16) * k + 0.5f), Div255(a));
+    }
+}
+
+void BlendSpan(const uint32_t* source, uint32_t* destination, int count, BlendFactor sourceFactor,
+               BlendFactor destinationFactor)
+{
+    auto factor = [](BlendFactor f, uint32_t sourceAlpha) -> uint32_t {
+        switch (f) {
+        case BlendFactor::kOne:
+            return 255;
+        case BlendFactor::kSrcAlpha:
+            return sourceAlpha;
+        case BlendFactor::kInvSrcAlpha:
+            return 255 - sourceAlpha;
+        }
+        return 255;
+    };
+    for (int i = 0; i < count; ++i) {
+        const uint32_t s = source[i];
+        const uint32_t d = destination[i];
+        const uint32_t fs = factor(sourceFactor, s >> 24);
+        const uint32_t fd = factor(destinationFactor, s >> 24);
+        uint32_t result = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const uint32_t value = (Channel(s, shift) * fs + Channel(d, shift) * fd + 127) / 255;
+            result |= std::min<uint32_t>(value, 255) << shift;
+        }
+        destination[i] = result;
+    }
+}
+
+TAVREL_SIMD_CLONES
+void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, uint32_t* destination)
+{
+    for (int i = 0; i < count; ++i) {
+        const uint32_t t = texels[i];
+        const uint32_t a = (t >> 24) * vertexAlpha;
+        if (a == 0)
+            continue;
+        if (a == 65025) {
+            destination[i] = t;
+            continue;
+        }
+        const float k = static_cast<float>(a) * (1.0f / 65025.0f);
+        const uint32_t inverse = 255 - Div255(a);
+        const uint32_t d = destination[i];
+        const uint32_t b = static_cast<uint32_t>(Channel(t, 0) * k + 0.5f) + Div255(Channel(d, 0) * inverse);
+        const uint32_t g = static_cast<uint32_t>(Channel(t, 8) * k + 0.5f) + Div255(Channel(d, 8) * inverse);
+        const uint32_t r = static_cast<uint32_t>(Channel(t, 16) * k + 0.5f) + Div255(Channel(d, 16) * inverse);
+        const uint32_t alpha = Div255(a) + Div255(Channel(d, 24) * inverse);
+        destination[i] = Pack(std::min<uint32_t>(b, 255), std::min<uint32_t>(g, 255), std::min<uint32_t>(r, 255),
+                              std::min<uint32_t>(alpha, 255));
+    }
+}
+
+TAVREL_SIMD_CLONES
+void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination)
+{
+    for (int i = 0; i < count; ++i) {
+        const uint32_t shadow = (coverageSums[i] * vertexAlpha * 2 + 13 * 255) / (2 * 13 * 255);
+        if (shadow == 0)
+            continue;
+        const uint32_t inverse = 255 - shadow;
+        const uint32_t d = destination[i];
+        const uint32_t alpha = std::min<uint32_t>(shadow + Div255(Channel(d, 24) * inverse), 255);
+        destination[i] = Pack(Div255(Channel(d, 0) * inverse), Div255(Channel(d, 8) * inverse),
+                              Div255(Channel(d, 16) * inverse), alpha);
+    }
+}
+
+TAVREL_SIMD_CLONES
+void ToYCbCrSpan(const uint32_t* texels, int count, YCbCrTexel* out)
+{
+    for (int i = 0; i < count; ++i) {
+        const uint32_t t = texels[i];
+        const float a = static_cast<float>(t >> 24);
+        // Premultiplied back to straight; a colour without alpha stays as it is.
+        const float scale = a != 0.0f ? 1.0f / a : 1.0f / 255.0f;
+        const float b = std::min(static_cast<float>(Channel(t, 0)) * scale, 1.0f);
+        const float g = std::min(static_cast<float>(Channel(t, 8)) * scale, 1.0f);
+        const float r = std::min(static_cast<float>(Channel(t, 16)) * scale, 1.0f);
+        out[i].y = 0.183f * r + 0.614f * g + 0.062f * b;
+        out[i].cb = -0.101f * r - 0.338f * g + 0.439f * b;
+        out[i].cr = 0.439f * r - 0.399f * g - 0.040f * b;
+        out[i].a = a * (1.0f / 255.0f);
+    }
+}
+
+TAVREL_SIMD_CLONES
+void PackYCbCrSpan(const YCbCrTexel* texels, const int* own, const int* neighbour, const uint8_t* evenColumn,
+                   int count, YCbCrRange range, uint32_t* out)
+{
+    constexpr float kHalf = 0.5f / 256.0f;
+    constexpr float k16 = 16.0f / 256.0f;
+    constexpr float k235 = 235.0f / 256.0f;
+    for (int i = 0; i < count; ++i) {
+        const YCbCrTexel& c = texels[own[i]];
+        const YCbCrTexel& n = texels[neighbour[i]];
+        const float chromaSum = evenColumn[i] ? c.cb + n.cb : c.cr + n.cr;
+        float red, green, blue;
+        if (range == YCbCrRange::kLimited) {
+            red = Clamp(c.y + kHalf, 0.0f, 1.0f);
+            green = Clamp(chromaSum * 0.5f + kHalf + 0.5f, 0.0f, 1.0f);
+            blue = Clamp(c.a + kHalf, 0.0f, 1.0f);
+        } else {
+            red = Clamp(c.y * 0.85546875f + k16 + kHalf, k16, k235);
+            green = Clamp(chromaSum * 0.427734375f + kHalf + 0.5f, k16, k235);
+            blue = Clamp(c.a * 0.85546875f + k16 + kHalf, k16, k235);
+        }
+        out[i] = Pack(ToByte(blue), ToByte(green), ToByte(red), ToByte(c.a));
+    }
+}
+
+void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out)
+{
+    for (int i = 0; i < count; ++i) {
+        const uint32_t t = samples[i];
+        const uint32_t a = t >> 24;
+        if (a == 0) {
+            out[i] = t;
+            continue;
+        }
+        const float scale = 255.0f / static_cast<float>(a);
+        auto unfold = [&](int shift) { return std::min<uint32_t>(ToByte(Channel(t, shift) * scale / 255.0f), 255); };
+        out[i] = Pack(unfold(0), unfold(8), unfold(16), a);
+    }
+}
+
+}  // namespace cpukernels

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "render/EffectSource.h"
+
+#include <cstdint>
+
+// Pixel arithmetic of the CPU device, one row span at a time. Texels and
+// pixels are 32-bit B, G, R, A (blue in the low byte). Every result is
+// rounded to 8 bits the way a GPU writing an 8-bit target does, so that both
+// devices agree within 1.
+namespace cpukernels {
+
+struct TextureView
+{
+    const uint32_t* texels = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+struct SamplerView
+{
+    AddressMode addressU = AddressMode::kClamp;
+    AddressMode addressV = AddressMode::kClamp;
+    FilterMode filter = FilterMode::kPoint;
+};
+
+// x / 255 rounded to nearest, exact for 0 <= x <= 65535.
+inline uint32_t Div255(uint32_t x)
+{
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+// Wraps or clamps a texel index into 0..size-1.
+inline int Address(int i, int size, AddressMode mode)
+{
+    if (mode == AddressMode::kClamp)
+        return i < 0 ? 0 : (i >= size ? size - 1 : i);
+    i %= size;
+    return i < 0 ? i + size : i;
+}
+
+// Samples count texels along a row: pixel i reads texture coordinate
+// (u0 + i * du, v). Linear filtering uses 8-bit sub-texel weights like GPU
+// samplers; point sampling takes the texel the coordinate falls in.
+void SampleSpan(const TextureView& texture, const SamplerView& sampler, double u0, double du, double v,
+                int count, uint32_t* out);
+
+// AlphaMixPS: straight texel in, (rgb * a, a) out with a = texel alpha x
+// vertex alpha (0-255).
+void AlphaMixSpan(const uint32_t* samples, int count, uint32_t vertexAlpha, uint32_t* out);
+
+// Blends source pixels into destination pixels: dst = src * F(src) + dst *
+// G(src), factors one, source alpha or inverse source alpha, per channel.
+void BlendSpan(const uint32_t* source, uint32_t* destination, int count, BlendFactor sourceFactor,
+               BlendFactor destinationFactor);
+
+// AlphaMix blended "over" the destination, straight from texels that map to
+// pixels one to one (the common case): texels[i] goes to destination[i].
+void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, uint32_t* destination);
+
+// Darkens the destination by a shadow alpha per pixel: coverage sums of 13
+// texel alphas (0..13 x 255), scaled by the vertex alpha.
+void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination);
+
+// The output encodings. Premultiplied pixels in; per pixel the sample of its
+// own texel and of the neighbour in its chroma pair, and whether its column is
+// even (Cb) or odd (Cr). Out: Y' in red, chroma in green, key in blue, alpha
+// = the key.
+enum class YCbCrRange { kFull, kLimited };
+struct YCbCrTexel
+{
+    float y, cb, cr, a;  // a: 0..1
+};
+// Converts premultiplied texels to unfolded Y'CbCrA.
+void ToYCbCrSpan(const uint32_t* texels, int count, YCbCrTexel* out);
+void PackYCbCrSpan(const YCbCrTexel* texels, const int* own, const int* neighbour, const uint8_t* evenColumn,
+                   int count, YCbCrRange range, uint32_t* out);
+
+// AlphaBlendPS: premultiplied in, straight colour with its alpha out.
+void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out);
+
+}  // namespace cpukernels

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "render/gl/GlContext.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QOpenGLContext;
+class QWindow;
+
+// The OpenGL context of an output or preview window, through Qt. The window
+// must have been given QSurface::OpenGLSurface before it was created. The
+// context follows the thread that makes it current (moved there on demand).
+class CQtWindowContext : public IGlContext
+{
+public:
+    static std::unique_ptr<CQtWindowContext> Create(QWindow* window, QString* error);
+    ~CQtWindowContext() override;
+
+    bool MakeCurrent() override;
+    void DoneCurrent() override;
+    bool SwapBuffers() override;
+    void (*GetProcAddress(const char* name))() override;
+    bool HasWindow() const override { return true; }
+    unsigned WindowFramebuffer() const override;
+    QSize WindowSize() const override { return size_; }
+
+private:
+    CQtWindowContext() = default;
+
+    QPointer<QWindow> window_;
+    std::unique_ptr<QOpenGLContext> context_;
+    QSize size_;
+};
