@@ -61,6 +61,22 @@ void SetShadowOffsets(IDeviceEffect& effect, int size, int width, int height)
     }
 }
 
+// Vertices 0-3: the composition target onto the back buffer, one texel per
+// pixel for the output, the canvas over the whole back buffer for preview.
+void OutputQuad(IGraphicsDevice& device, const Frame& frame, Vertex* vertices)
+{
+    const DeviceDescription& d = device.Description();
+    if (frame.output == Output::kPreview) {
+        const float w = static_cast<float>(d.backBufferWidth - 1);
+        const float h = static_cast<float>(d.backBufferHeight - 1);
+        SetQuad(vertices, 0, 0, w, h, 0, 0, frame.canvasWidth / 2048.0f, frame.canvasHeight / 2048.0f, 0);
+    } else {
+        SetQuad(vertices, 0, 0, 2047, 2047, 0, 0, 1, 1, 0);
+    }
+}
+
+bool Encode(IGraphicsDevice& device, const Frame& frame, IDeviceEffect& output, IDeviceTexture* source);
+
 }  // namespace
 
 bool Draw(IGraphicsDevice& device, const Frame& frame)
@@ -78,14 +94,7 @@ bool Draw(IGraphicsDevice& device, const Frame& frame)
         return false;
 
     std::vector<Vertex> vertices(kVertexBufferSize);
-    const DeviceDescription& d = device.Description();
-    if (frame.output == Output::kPreview) {
-        const float w = static_cast<float>(d.backBufferWidth - 1);
-        const float h = static_cast<float>(d.backBufferHeight - 1);
-        SetQuad(&vertices[0], 0, 0, w, h, 0, 0, frame.canvasWidth / 2048.0f, frame.canvasHeight / 2048.0f, 0);
-    } else {
-        SetQuad(&vertices[0], 0, 0, 2047, 2047, 0, 0, 1, 1, 0);
-    }
+    OutputQuad(device, frame, vertices.data());
     bool anyShadow = false;
     for (size_t i = 0; i < frame.quads.size(); ++i) {
         const Quad& q = frame.quads[i];
@@ -127,22 +136,49 @@ bool Draw(IGraphicsDevice& device, const Frame& frame)
         }
     }
 
+    return Encode(device, frame, *output, device.CompositionTarget());
+}
+
+bool DrawOutput(IGraphicsDevice& device, const Frame& frame, const CPicture& canvas)
+{
+    CPicture source = Solid(2048, 2048, 0);
+    for (int y = 0; y < canvas.height; ++y)
+        std::copy_n(&canvas.pixels[static_cast<size_t>(y) * canvas.width], canvas.width,
+                    &source.pixels[static_cast<size_t>(y) * 2048]);
+    auto texture = Upload(device, source);
+    auto output = device.CreateEffect(frame.output == Output::kPreview ? EffectId::kPlainOutput
+                                                                        : EffectId::kYCbCrOutput);
+    if (!texture || !output)
+        return false;
+    std::vector<Vertex> vertices(4);
+    OutputQuad(device, frame, vertices.data());
+    if (!device.UploadVertices(vertices.data(), 4))
+        return false;
+    return Encode(device, frame, *output, texture.get());
+}
+
+namespace {
+
+bool Encode(IGraphicsDevice& device, const Frame& frame, IDeviceEffect& output, IDeviceTexture* source)
+{
     device.SetRenderTarget(nullptr);
     if (frame.output == Output::kPreview) {
         device.Clear(frame.backColor);
-        output->SetTechnique("AlphaBlend");
+        output.SetTechnique("AlphaBlend");
     } else {
-        output->SetTechnique(frame.output == Output::kFull ? "RGBA2YCbCrA_Full" : "RGBA2YCbCrA_Limited");
-        output->SetFloat("g_TextureWidth", 2047.0f);
+        output.SetTechnique(frame.output == Output::kFull ? "RGBA2YCbCrA_Full" : "RGBA2YCbCrA_Limited");
+        output.SetFloat("g_TextureWidth", 2047.0f);
     }
-    output->SetTexture("g_txSrcColor", device.CompositionTarget());
-    output->Begin();
-    output->BeginPass(0);
+    output.SetTexture("g_txSrcColor", source);
+    output.Begin();
+    output.BeginPass(0);
     device.DrawQuad(0);
-    output->EndPass();
-    output->End();
+    output.EndPass();
+    output.End();
     return device.Present() == DeviceStatus::kOk;
 }
+
+}  // namespace
 
 namespace {
 

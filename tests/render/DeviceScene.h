@@ -41,6 +41,11 @@ std::unique_ptr<IGraphicsDevice> MakeDevice(DeviceChoice choice, int width, int 
 // and the back buffer hold the results.
 bool Draw(IGraphicsDevice& device, const Frame& frame);
 
+// Only the output pass: a premultiplied canvas (at the top-left of a
+// 2048 x 2048 texture) encoded onto the back buffer as the frame's output
+// says.
+bool DrawOutput(IGraphicsDevice& device, const Frame& frame, const CPicture& canvas);
+
 // Uploads a picture into a new texture of its size.
 std::unique_ptr<IDeviceTexture> Upload(IGraphicsDevice& device, const CPicture& picture);
 

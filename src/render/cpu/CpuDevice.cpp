@@ -188,6 +188,12 @@ bool CCpuDevice::MapQuad(int firstVertex, QuadSpan* span) const
     }
     if (!(right > left) || !(bottom > top))
         return false;
+    // An edge exactly on pixel centres moves up or left by one sub-pixel
+    // step, as the OpenGL device's vertex shader does, so both decide its
+    // row or column and the texture coordinates alike.
+    for (double* edge : {&left, &right, &top, &bottom})
+        if (*edge == std::floor(*edge))
+            *edge -= 1.0 / 256.0;
     // Pixel centres inside the quad; left and top edges included.
     const double width = renderTarget_->width;
     const double height = renderTarget_->height;

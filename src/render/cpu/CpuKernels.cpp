@@ -41,9 +41,9 @@ inline uint32_t Lerp4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, ui
 {
     uint32_t result = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-        const uint32_t top = Channel(c00, shift) * (256 - fx) + Channel(c10, shift) * fx;
-        const uint32_t bottom = Channel(c01, shift) * (256 - fx) + Channel(c11, shift) * fx;
-        result |= ((top * (256 - fy) + bottom * fy + 32768) >> 16) << shift;
+        const uint32_t top = (Channel(c00, shift) * (256 - fx) + Channel(c10, shift) * fx + 128) >> 8;
+        const uint32_t bottom = (Channel(c01, shift) * (256 - fx) + Channel(c11, shift) * fx + 128) >> 8;
+        result |= ((top * (256 - fy) + bottom * fy + 128) >> 8) << shift;
     }
     return result;
 }
