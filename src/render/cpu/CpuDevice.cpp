@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <sched.h>
 #include <thread>
 
 using namespace cpukernels;
@@ -42,10 +43,17 @@ TextureView ViewOf(const CCpuTexture& texture)
     return {texture.texels.data(), texture.width, texture.height};
 }
 
+// The cores this process may run on (not all of the machine's when it is
+// limited by affinity or a container), at most 8.
 int DefaultThreadCount()
 {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return static_cast<int>(std::clamp(cores, 1u, 8u));
+    cpu_set_t set;
+    int cores = 0;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        cores = CPU_COUNT(&set);
+    if (cores <= 0)
+        cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(cores, 1, 8);
 }
 
 }  // namespace
@@ -380,8 +388,6 @@ void CCpuDevice::DrawYCbCr(const QuadSpan& span, CCpuTexture& texture, const Eff
     std::vector<uint8_t> even(count);
     const int w = texture.width;
     auto texelOf = [&](double u) { return Address(static_cast<int>(std::floor(u * w)), w, sampler.addressU); };
-    int lowest = w;
-    int highest = -1;
     for (int i = 0; i < count; ++i) {
         const double u = span.u0 + i * span.du;
         const double xpos = u * textureWidth * 0.5;
@@ -389,28 +395,33 @@ void CCpuDevice::DrawYCbCr(const QuadSpan& span, CCpuTexture& texture, const Eff
         even[i] = d * d < 0.1;
         own[i] = texelOf(u);
         neighbour[i] = texelOf(even[i] ? u + 1.0 / textureWidth : u - 1.0 / textureWidth);
-        lowest = std::min({lowest, own[i], neighbour[i]});
-        highest = std::max({highest, own[i], neighbour[i]});
     }
-    for (int i = 0; i < count; ++i) {
-        own[i] -= lowest;
-        neighbour[i] -= lowest;
-    }
-    const int texels = highest - lowest + 1;
+    // The pairs of columns (even, odd) that read two neighbouring texels in
+    // order: all of the output quad but a clamped edge. They take the fast
+    // loop; the rest goes pixel by pixel.
+    int pairsBegin = 0;
+    while (pairsBegin < count && !even[pairsBegin])
+        ++pairsBegin;
+    int pairsEnd = pairsBegin;
+    while (pairsEnd + 1 < count && even[pairsEnd] && !even[pairsEnd + 1]
+           && own[pairsEnd] == own[pairsBegin] + (pairsEnd - pairsBegin) && neighbour[pairsEnd] == own[pairsEnd] + 1
+           && own[pairsEnd + 1] == own[pairsEnd] + 1 && neighbour[pairsEnd + 1] == own[pairsEnd])
+        pairsEnd += 2;
     workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-        std::vector<YCbCrTexel> converted(texels);
         std::vector<uint32_t> packed(pass.blend ? count : 0);
         for (int y = first; y < end; ++y) {
             const double v = span.v0 + y * span.dv;
             const int row = Address(static_cast<int>(std::floor(v * texture.height)), texture.height, sampler.addressV);
-            ToYCbCrSpan(texture.Row(row) + lowest, texels, converted.data());
+            const uint32_t* texels = texture.Row(row);
             uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
-            if (!pass.blend) {
-                PackYCbCrSpan(converted.data(), own.data(), neighbour.data(), even.data(), count, range, destination);
-                continue;
-            }
-            PackYCbCrSpan(converted.data(), own.data(), neighbour.data(), even.data(), count, range, packed.data());
-            BlendSpan(packed.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+            uint32_t* out = pass.blend ? packed.data() : destination;
+            PackYCbCrSpan(texels, own.data(), neighbour.data(), even.data(), pairsBegin, range, out);
+            if (pairsEnd > pairsBegin)
+                PackYCbCrPairsSpan(texels + own[pairsBegin], (pairsEnd - pairsBegin) / 2, range, out + pairsBegin);
+            PackYCbCrSpan(texels, own.data() + pairsEnd, neighbour.data() + pairsEnd, even.data() + pairsEnd,
+                          count - pairsEnd, range, out + pairsEnd);
+            if (pass.blend)
+                BlendSpan(packed.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
         }
     });
 }

@@ -6,7 +6,7 @@
 // The hot loops are built twice, for AVX2 and for the baseline, and the
 // loader picks the one the processor runs.
 #if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(__clang__)
-#define TAVREL_SIMD_CLONES __attribute__((target_clones("avx2", "default")))
+#define TAVREL_SIMD_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define TAVREL_SIMD_CLONES
 #endif
@@ -50,7 +50,9 @@ inline uint32_t Lerp4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, ui
 
 inline float Clamp(float v, float low, float high) { return v < low ? low : (v > high ? high : v); }
 
-inline uint32_t ToByte(float v) { return static_cast<uint32_t>(v * 255.0f + 0.5f); }
+// Through a signed conversion, which vector units have.
+inline uint32_t ToUnsigned(float v) { return static_cast<uint32_t>(static_cast<int32_t>(v)); }
+inline uint32_t ToByte(float v) { return ToUnsigned(v * 255.0f + 0.5f); }
 
 }  // namespace
 
@@ -94,8 +96,8 @@ void AlphaMixSpan(const uint32_t* samples, int count, uint32_t vertexAlpha, uint
         const uint32_t t = samples[i];
         const uint32_t a = (t >> 24) * vertexAlpha;
         const float k = static_cast<float>(a) * (1.0f / 65025.0f);
-        out[i] = Pack(static_cast<uint32_t>(Channel(t, 0) * k + 0.5f), static_cast<uint32_t>(Channel(t, 8) * k + 0.5f),
-                      static_cast<uint32_t>(Channel(t, 16) * k + 0.5f), Div255(a));
+        out[i] = Pack(ToUnsigned(Channel(t, 0) * k + 0.5f), ToUnsigned(Channel(t, 8) * k + 0.5f),
+                      ToUnsigned(Channel(t, 16) * k + 0.5f), Div255(a));
     }
 }
 
@@ -132,19 +134,15 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
 {
     for (int i = 0; i < count; ++i) {
         const uint32_t t = texels[i];
+        // Branch-free so that it vectorises: clear texels leave the
+        // destination as it is and opaque ones replace it all the same.
         const uint32_t a = (t >> 24) * vertexAlpha;
-        if (a == 0)
-            continue;
-        if (a == 65025) {
-            destination[i] = t;
-            continue;
-        }
         const float k = static_cast<float>(a) * (1.0f / 65025.0f);
         const uint32_t inverse = 255 - Div255(a);
         const uint32_t d = destination[i];
-        const uint32_t b = static_cast<uint32_t>(Channel(t, 0) * k + 0.5f) + Div255(Channel(d, 0) * inverse);
-        const uint32_t g = static_cast<uint32_t>(Channel(t, 8) * k + 0.5f) + Div255(Channel(d, 8) * inverse);
-        const uint32_t r = static_cast<uint32_t>(Channel(t, 16) * k + 0.5f) + Div255(Channel(d, 16) * inverse);
+        const uint32_t b = ToUnsigned(Channel(t, 0) * k + 0.5f) + Div255(Channel(d, 0) * inverse);
+        const uint32_t g = ToUnsigned(Channel(t, 8) * k + 0.5f) + Div255(Channel(d, 8) * inverse);
+        const uint32_t r = ToUnsigned(Channel(t, 16) * k + 0.5f) + Div255(Channel(d, 16) * inverse);
         const uint32_t alpha = Div255(a) + Div255(Channel(d, 24) * inverse);
         destination[i] = Pack(std::min<uint32_t>(b, 255), std::min<uint32_t>(g, 255), std::min<uint32_t>(r, 255),
                               std::min<uint32_t>(alpha, 255));
@@ -156,8 +154,6 @@ void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlph
 {
     for (int i = 0; i < count; ++i) {
         const uint32_t shadow = (coverageSums[i] * vertexAlpha * 2 + 13 * 255) / (2 * 13 * 255);
-        if (shadow == 0)
-            continue;
         const uint32_t inverse = 255 - shadow;
         const uint32_t d = destination[i];
         const uint32_t alpha = std::min<uint32_t>(shadow + Div255(Channel(d, 24) * inverse), 255);
@@ -166,47 +162,79 @@ void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlph
     }
 }
 
-TAVREL_SIMD_CLONES
-void ToYCbCrSpan(const uint32_t* texels, int count, YCbCrTexel* out)
+namespace {
+
+struct YCbCrA
+{
+    float y, cb, cr, a;  // a: 0..1
+};
+
+// A premultiplied texel unfolded to straight colour and converted.
+__attribute__((always_inline)) inline YCbCrA ToYCbCr(uint32_t t)
+{
+    const int alpha = static_cast<int>(t >> 24);
+    // A colour without alpha stays as it is.
+    const float scale = 1.0f / static_cast<float>(alpha == 0 ? 255 : alpha);
+    const float b = std::min(static_cast<float>(static_cast<int>(t & 0xFF)) * scale, 1.0f);
+    const float g = std::min(static_cast<float>(static_cast<int>((t >> 8) & 0xFF)) * scale, 1.0f);
+    const float r = std::min(static_cast<float>(static_cast<int>((t >> 16) & 0xFF)) * scale, 1.0f);
+    return {0.183f * r + 0.614f * g + 0.062f * b, -0.101f * r - 0.338f * g + 0.439f * b,
+            0.439f * r - 0.399f * g - 0.040f * b, static_cast<float>(alpha) * (1.0f / 255.0f)};
+}
+
+constexpr float kHalf = 0.5f / 256.0f;
+constexpr float k16 = 16.0f / 256.0f;
+constexpr float k235 = 235.0f / 256.0f;
+
+// One output pixel from its Y', the chroma sum of its pair and its alpha.
+template <YCbCrRange range>
+__attribute__((always_inline)) inline uint32_t EncodePixel(float y, float chromaSum, float a)
+{
+    float red, green, blue;
+    if (range == YCbCrRange::kLimited) {
+        red = Clamp(y + kHalf, 0.0f, 1.0f);
+        green = Clamp(chromaSum * 0.5f + kHalf + 0.5f, 0.0f, 1.0f);
+        blue = Clamp(a + kHalf, 0.0f, 1.0f);
+    } else {
+        red = Clamp(y * 0.85546875f + k16 + kHalf, k16, k235);
+        green = Clamp(chromaSum * 0.427734375f + kHalf + 0.5f, k16, k235);
+        blue = Clamp(a * 0.85546875f + k16 + kHalf, k16, k235);
+    }
+    return Pack(ToByte(blue), ToByte(green), ToByte(red), ToByte(a));
+}
+
+template <YCbCrRange range>
+__attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int pairs, uint32_t* out)
+{
+    for (int k = 0; k < pairs; ++k) {
+        const YCbCrA even = ToYCbCr(texels[2 * k]);
+        const YCbCrA odd = ToYCbCr(texels[2 * k + 1]);
+        out[2 * k] = EncodePixel<range>(even.y, even.cb + odd.cb, even.a);
+        out[2 * k + 1] = EncodePixel<range>(odd.y, even.cr + odd.cr, odd.a);
+    }
+}
+
+}  // namespace
+
+void PackYCbCrSpan(const uint32_t* texels, const int* own, const int* neighbour, const uint8_t* evenColumn,
+                   int count, YCbCrRange range, uint32_t* out)
 {
     for (int i = 0; i < count; ++i) {
-        const uint32_t t = texels[i];
-        const float a = static_cast<float>(t >> 24);
-        // Premultiplied back to straight; a colour without alpha stays as it is.
-        const float scale = a != 0.0f ? 1.0f / a : 1.0f / 255.0f;
-        const float b = std::min(static_cast<float>(Channel(t, 0)) * scale, 1.0f);
-        const float g = std::min(static_cast<float>(Channel(t, 8)) * scale, 1.0f);
-        const float r = std::min(static_cast<float>(Channel(t, 16)) * scale, 1.0f);
-        out[i].y = 0.183f * r + 0.614f * g + 0.062f * b;
-        out[i].cb = -0.101f * r - 0.338f * g + 0.439f * b;
-        out[i].cr = 0.439f * r - 0.399f * g - 0.040f * b;
-        out[i].a = a * (1.0f / 255.0f);
+        const YCbCrA c = ToYCbCr(texels[own[i]]);
+        const YCbCrA n = ToYCbCr(texels[neighbour[i]]);
+        const float chromaSum = evenColumn[i] ? c.cb + n.cb : c.cr + n.cr;
+        out[i] = range == YCbCrRange::kLimited ? EncodePixel<YCbCrRange::kLimited>(c.y, chromaSum, c.a)
+                                               : EncodePixel<YCbCrRange::kFull>(c.y, chromaSum, c.a);
     }
 }
 
 TAVREL_SIMD_CLONES
-void PackYCbCrSpan(const YCbCrTexel* texels, const int* own, const int* neighbour, const uint8_t* evenColumn,
-                   int count, YCbCrRange range, uint32_t* out)
+void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uint32_t* out)
 {
-    constexpr float kHalf = 0.5f / 256.0f;
-    constexpr float k16 = 16.0f / 256.0f;
-    constexpr float k235 = 235.0f / 256.0f;
-    for (int i = 0; i < count; ++i) {
-        const YCbCrTexel& c = texels[own[i]];
-        const YCbCrTexel& n = texels[neighbour[i]];
-        const float chromaSum = evenColumn[i] ? c.cb + n.cb : c.cr + n.cr;
-        float red, green, blue;
-        if (range == YCbCrRange::kLimited) {
-            red = Clamp(c.y + kHalf, 0.0f, 1.0f);
-            green = Clamp(chromaSum * 0.5f + kHalf + 0.5f, 0.0f, 1.0f);
-            blue = Clamp(c.a + kHalf, 0.0f, 1.0f);
-        } else {
-            red = Clamp(c.y * 0.85546875f + k16 + kHalf, k16, k235);
-            green = Clamp(chromaSum * 0.427734375f + kHalf + 0.5f, k16, k235);
-            blue = Clamp(c.a * 0.85546875f + k16 + kHalf, k16, k235);
-        }
-        out[i] = Pack(ToByte(blue), ToByte(green), ToByte(red), ToByte(c.a));
-    }
+    if (range == YCbCrRange::kLimited)
+        PackPairs<YCbCrRange::kLimited>(texels, pairs, out);
+    else
+        PackPairs<YCbCrRange::kFull>(texels, pairs, out);
 }
 
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out)

@@ -68,14 +68,13 @@ void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlph
 // even (Cb) or odd (Cr). Out: Y' in red, chroma in green, key in blue, alpha
 // = the key.
 enum class YCbCrRange { kFull, kLimited };
-struct YCbCrTexel
-{
-    float y, cb, cr, a;  // a: 0..1
-};
-// Converts premultiplied texels to unfolded Y'CbCrA.
-void ToYCbCrSpan(const uint32_t* texels, int count, YCbCrTexel* out);
-void PackYCbCrSpan(const YCbCrTexel* texels, const int* own, const int* neighbour, const uint8_t* evenColumn,
+// Any mapping: per pixel the index of its own texel and of the other texel
+// of its chroma pair (into texels), and whether its column is even.
+void PackYCbCrSpan(const uint32_t* texels, const int* own, const int* neighbour, const uint8_t* evenColumn,
                    int count, YCbCrRange range, uint32_t* out);
+// Texels one to one, in pairs: pixels 2k (even, Cb) and 2k + 1 (odd, Cr)
+// read texels 2k and 2k + 1.
+void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uint32_t* out);
 
 // AlphaBlendPS: premultiplied in, straight colour with its alpha out.
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out);

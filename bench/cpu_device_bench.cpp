@@ -1,0 +1,146 @@
+// The CPU device's two heavy stages, each beside a memcpy of the same memory
+// in the same run: composing object quads into the composition target, and
+// encoding a 1920 x 1080 canvas as Y'CbCr 4:2:2 with key.
+#include "render/cpu/CpuDevice.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kQuadWidth = 1000;
+constexpr int kQuadHeight = 120;
+constexpr int kQuads = 16;
+
+std::unique_ptr<IDeviceTexture> AlphaTexture(IGraphicsDevice& device, int width, int height, unsigned seed)
+{
+    auto texture = device.CreateTexture(width, height);
+    LockedRect locked;
+    device.LockTexture(texture.get(), &locked);
+    unsigned state = seed;
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(locked.bits + static_cast<size_t>(y) * locked.pitch);
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            // Text-like coverage: clear, opaque and soft edges between.
+            const uint32_t band = (x / 9 + y / 7) % 4;
+            const uint32_t alpha = band == 0 ? 0 : band == 1 ? 255 : (state >> 24);
+            row[x] = (alpha << 24) | (state & 0xFFFFFF);
+        }
+    }
+    device.UnlockTexture(texture.get());
+    return texture;
+}
+
+void SetQuad(Vertex* v, float left, float top, float right, float bottom, float uRight, float vBottom, uint32_t diffuse)
+{
+    const float xs[4] = {left, right, left, right};
+    const float ys[4] = {top, top, bottom, bottom};
+    const float us[4] = {0, uRight, 0, uRight};
+    const float vs[4] = {0, 0, vBottom, vBottom};
+    for (int i = 0; i < 4; ++i) {
+        v[i].x = xs[i];
+        v[i].y = ys[i];
+        v[i].u = us[i];
+        v[i].v = vs[i];
+        v[i].diffuse = diffuse;
+    }
+}
+
+// Argument: worker threads (0: one per core).
+void BM_ComposeSixteenQuads(benchmark::State& state)
+{
+    CCpuDevice device(1920, 1080, 0, static_cast<int>(state.range(0)));
+    std::vector<std::unique_ptr<IDeviceTexture>> textures;
+    std::vector<Vertex> vertices(kVertexBufferSize);
+    for (int i = 0; i < kQuads; ++i) {
+        textures.push_back(AlphaTexture(device, kQuadWidth, kQuadHeight, i + 1));
+        const float left = static_cast<float>(40 * (i % 8)) - 0.5f;
+        const float top = static_cast<float>(60 * i) - 0.5f;
+        SetQuad(&vertices[4 + 4 * i], left, top, left + kQuadWidth, top + kQuadHeight, 1, 1, 0xE0000000u);
+    }
+    device.UploadVertices(vertices.data(), kVertexBufferSize);
+    auto effect = device.CreateEffect(EffectId::kCompositing);
+    effect->SetTechnique("AlphaMix");
+    for (auto _ : state) {
+        device.SetRenderTarget(device.CompositionTarget());
+        device.Clear(0);
+        effect->Begin();
+        for (int i = 0; i < kQuads; ++i) {
+            effect->SetTexture("g_txSrcColor", textures[i].get());
+            effect->BeginPass(0);
+            device.DrawQuad(4 + 4 * i);
+            effect->EndPass();
+        }
+        effect->End();
+    }
+    state.SetItemsProcessed(state.iterations() * kQuads);
+}
+BENCHMARK(BM_ComposeSixteenQuads)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MemcpyCompositionTarget(benchmark::State& state)
+{
+    const size_t bytes = static_cast<size_t>(kCompositionTargetSize) * kCompositionTargetSize * 4;
+    std::vector<uint8_t> from(bytes, 1), to(bytes, 2);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_MemcpyCompositionTarget)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Arguments: 1 for "Full", 0 for "Limited"; worker threads (0: one per core).
+void BM_PackYCbCr1080(benchmark::State& state)
+{
+    CCpuDevice device(1920, 1080, 0, static_cast<int>(state.range(1)));
+    std::vector<Vertex> vertices(kVertexBufferSize);
+    SetQuad(&vertices[0], 0, 0, 2047, 2047, 1, 1, 0);  // the output quad
+    SetQuad(&vertices[4], -0.5f, -0.5f, 1919.5f, 1079.5f, 1, 1, 0xFF000000u);
+    device.UploadVertices(vertices.data(), kVertexBufferSize);
+    // A canvas with every alpha, premultiplied as the composition holds it.
+    auto canvas = AlphaTexture(device, 1920, 1080, 99);
+    auto compositing = device.CreateEffect(EffectId::kCompositing);
+    device.SetRenderTarget(device.CompositionTarget());
+    device.Clear(0);
+    compositing->SetTechnique("AlphaMix");
+    compositing->SetTexture("g_txSrcColor", canvas.get());
+    compositing->Begin();
+    compositing->BeginPass(0);
+    device.DrawQuad(4);
+    compositing->End();
+
+    auto output = device.CreateEffect(EffectId::kYCbCrOutput);
+    output->SetTechnique(state.range(0) ? "RGBA2YCbCrA_Full" : "RGBA2YCbCrA_Limited");
+    output->SetFloat("g_TextureWidth", 2047.0f);
+    output->SetTexture("g_txSrcColor", device.CompositionTarget());
+    device.SetRenderTarget(nullptr);
+    for (auto _ : state) {
+        output->Begin();
+        output->BeginPass(0);
+        device.DrawQuad(0);
+        output->EndPass();
+        output->End();
+    }
+    state.SetItemsProcessed(state.iterations() * 1920 * 1080);
+}
+BENCHMARK(BM_PackYCbCr1080)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MemcpyCanvas1080(benchmark::State& state)
+{
+    const size_t bytes = static_cast<size_t>(1920) * 1080 * 4;
+    std::vector<uint8_t> from(bytes, 1), to(bytes, 2);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_MemcpyCanvas1080)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
