@@ -14,8 +14,10 @@ std::unique_ptr<IGraphicsDevice> CreateOpenGlDevice(const DeviceRequest& request
 {
     std::unique_ptr<IGlContext> context;
     if (request.window) {
-        if (!request.window->handle())
+        if (!request.window->handle()) {
             request.window->setSurfaceType(QSurface::OpenGLSurface);
+            request.window->create();
+        }
         context = CQtWindowContext::Create(request.window, error);
     } else {
         context = CEglOffscreenContext::Create(error);
@@ -28,8 +30,10 @@ std::unique_ptr<IGraphicsDevice> CreateOpenGlDevice(const DeviceRequest& request
 std::unique_ptr<IGraphicsDevice> CreateCpuDevice(const DeviceRequest& request)
 {
     if (request.window) {
-        if (!request.window->handle())
+        if (!request.window->handle()) {
             request.window->setSurfaceType(QSurface::RasterSurface);
+            request.window->create();
+        }
         return std::make_unique<CCpuDevice>(request.window, request.framePeriodUs, request.cpuThreads);
     }
     return std::make_unique<CCpuDevice>(request.width, request.height, request.framePeriodUs, request.cpuThreads);

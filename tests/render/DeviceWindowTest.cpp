@@ -1,0 +1,86 @@
+// Devices on a window: what the output and preview windows get.
+#include "DeviceScene.h"
+
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+// A window device draws and reads back like an off-screen one, and reports
+// the window's disappearance as a lost device.
+TEST(DeviceWindowTest, WindowDevicesPresentAndReportALostWindow)
+{
+    for (DeviceChoice choice : {DeviceChoice::kCpu, DeviceChoice::kOpenGL}) {
+        auto window = std::make_unique<QWindow>();
+        window->resize(96, 48);
+        DeviceRequest request;
+        request.choice = choice;
+        request.window = window.get();
+        QString error;
+        auto device = CreateGraphicsDevice(request, &error);
+        if (!device) {
+            ASSERT_EQ(choice, DeviceChoice::kOpenGL) << error.toStdString();
+            std::printf("no OpenGL context on a window here (%s); the OpenGL window device is not tested\n",
+                        error.toUtf8().constData());
+            continue;
+        }
+        window->show();
+        EXPECT_EQ(device->Description().backBufferWidth, 96);
+        EXPECT_EQ(device->Description().backBufferHeight, 48);
+
+        scene::Frame frame;
+        frame.output = scene::Output::kLimited;
+        frame.textures.push_back(scene::Solid(16, 16, 0xFFFFFFFFu));
+        frame.quads.push_back({0, 0, 0, 16, 16});
+        ASSERT_TRUE(scene::Draw(*device, frame)) << device->Description().api.toStdString();
+        CPicture picture;
+        ASSERT_TRUE(device->ReadBackBuffer(&picture));
+        // Opaque white at the top-left corner, transparent black beside it:
+        // rows are not upside down on the window.
+        EXPECT_EQ(picture.pixels[0] & 0xFFFFFF, 0xDC80FFu) << device->Description().api.toStdString();
+        EXPECT_EQ(picture.pixels[20 * 96 + 20] & 0xFFFFFF, 0x008000u) << device->Description().api.toStdString();
+
+        window.reset();
+        EXPECT_EQ(device->Present(), DeviceStatus::kDeviceLost) << device->Description().api.toStdString();
+    }
+}
+
+// Presenting never runs ahead of the frame period when nothing else waits
+// for the display (lower bound only: a busy machine may be slower).
+TEST(DeviceWindowTest, PresentKeepsTheFramePeriodOffScreen)
+{
+    DeviceRequest request;
+    request.choice = DeviceChoice::kCpu;
+    request.width = 16;
+    request.height = 16;
+    request.framePeriodUs = 20000;
+    QString error;
+    auto device = CreateGraphicsDevice(request, &error);
+    ASSERT_TRUE(device);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 6; ++i)
+        ASSERT_EQ(device->Present(), DeviceStatus::kOk);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+}
+
+TEST(DeviceWindowTest, DeviceSettingSelectsTheDevice)
+{
+    EXPECT_EQ(DeviceChoiceFromSetting(QStringLiteral("gl")), DeviceChoice::kOpenGL);
+    EXPECT_EQ(DeviceChoiceFromSetting(QStringLiteral(" CPU")), DeviceChoice::kCpu);
+    EXPECT_EQ(DeviceChoiceFromSetting(QStringLiteral("auto")), DeviceChoice::kAuto);
+    EXPECT_EQ(DeviceChoiceFromSetting(QStringLiteral("vulkan")), DeviceChoice::kAuto);
+    // This machine's OpenGL is Mesa's software rasteriser (or none): auto
+    // takes the CPU device.
+    auto device = scene::MakeDevice(DeviceChoice::kAuto, 8, 8);
+    ASSERT_TRUE(device);
+    auto gl = scene::MakeDevice(DeviceChoice::kOpenGL, 8, 8);
+    if (!gl || gl->Description().softwareRasteriser)
+        EXPECT_EQ(device->Description().api, QStringLiteral("CPU"));
+    else
+        EXPECT_EQ(device->Description().api, QStringLiteral("OpenGL"));
+}
+
+}  // namespace
