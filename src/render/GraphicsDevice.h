@@ -69,6 +69,8 @@ public:
 
     // One of the program's three effects, compiled from its source. Null
     // with a logged reason when the source is missing or does not compile.
+    // Compiling takes milliseconds: make the effects once, at start. An
+    // effect is used and destroyed on the device's thread, before the device.
     virtual std::unique_ptr<IDeviceEffect> CreateEffect(EffectId id) = 0;
 
     // Where Clear and DrawQuad write: the composition target, or the back
@@ -112,7 +114,8 @@ public:
     // Selects a technique by name; false (and no change) for an unknown name.
     virtual bool SetTechnique(const char* name) = 0;
     // Sets a float parameter or the texture parameter by name; false for an
-    // unknown name. Values stay until changed and reach the next BeginPass.
+    // unknown name. Values stay until changed and apply to every draw after
+    // the call, also within a pass (no separate commit is needed).
     virtual bool SetFloat(const char* name, float value) = 0;
     virtual bool SetTexture(const char* name, IDeviceTexture* texture) = 0;
 
