@@ -38,6 +38,12 @@ bool OneToOne(double coordinate0, double step, int size, int count, int* first)
     return NearInteger(coordinate0 * size - 0.5, first);
 }
 
+// Premultiplied "over": the blend of every compositing pass.
+bool IsOver(const EffectPass& pass)
+{
+    return pass.blend && pass.sourceBlend == BlendFactor::kOne && pass.destinationBlend == BlendFactor::kInvSrcAlpha;
+}
+
 TextureView ViewOf(const CCpuTexture& texture)
 {
     return {texture.texels.data(), texture.width, texture.height};
@@ -253,8 +259,7 @@ void CCpuDevice::DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const 
 {
     const SamplerView sampler = SamplerOf(pass);
     const int count = span.x1 - span.x0;
-    const bool over = pass.blend && pass.sourceBlend == BlendFactor::kOne
-                      && pass.destinationBlend == BlendFactor::kInvSrcAlpha;
+    const bool over = IsOver(pass);
     int column0 = 0;
     int row0 = 0;
     const bool oneToOne = over && OneToOne(span.u0, span.du, texture.width, count, &column0)
@@ -312,8 +317,7 @@ void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const Ef
     }
     const SamplerView sampler = SamplerOf(pass);
     const int count = span.x1 - span.x0;
-    const bool over = pass.blend && pass.sourceBlend == BlendFactor::kOne
-                      && pass.destinationBlend == BlendFactor::kInvSrcAlpha;
+    const bool over = IsOver(pass);
     int column0 = 0;
     int row0 = 0;
     int tapColumn[13];

@@ -89,16 +89,25 @@ void SampleSpan(const TextureView& texture, const SamplerView& sampler, double u
     }
 }
 
+namespace {
+
+// AlphaMixPS for one texel: (rgb x a, a), a = texel alpha x vertex alpha,
+// each rounded once from the exact product.
+__attribute__((always_inline)) inline uint32_t AlphaMixPixel(uint32_t t, uint32_t vertexAlpha)
+{
+    const uint32_t a = (t >> 24) * vertexAlpha;
+    const float k = static_cast<float>(a) * (1.0f / 65025.0f);
+    return Pack(ToUnsigned(Channel(t, 0) * k + 0.5f), ToUnsigned(Channel(t, 8) * k + 0.5f),
+                ToUnsigned(Channel(t, 16) * k + 0.5f), Div255(a));
+}
+
+}  // namespace
+
 TAVREL_SIMD_CLONES
 void AlphaMixSpan(const uint32_t* samples, int count, uint32_t vertexAlpha, uint32_t* out)
 {
-    for (int i = 0; i < count; ++i) {
-        const uint32_t t = samples[i];
-        const uint32_t a = (t >> 24) * vertexAlpha;
-        const float k = static_cast<float>(a) * (1.0f / 65025.0f);
-        out[i] = Pack(ToUnsigned(Channel(t, 0) * k + 0.5f), ToUnsigned(Channel(t, 8) * k + 0.5f),
-                      ToUnsigned(Channel(t, 16) * k + 0.5f), Div255(a));
-    }
+    for (int i = 0; i < count; ++i)
+        out[i] = AlphaMixPixel(samples[i], vertexAlpha);
 }
 
 void BlendSpan(const uint32_t* source, uint32_t* destination, int count, BlendFactor sourceFactor,
@@ -132,20 +141,16 @@ void BlendSpan(const uint32_t* source, uint32_t* destination, int count, BlendFa
 TAVREL_SIMD_CLONES
 void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
+    // Branch-free so that it vectorises: clear texels leave the destination
+    // as it is and opaque ones replace it all the same.
     for (int i = 0; i < count; ++i) {
-        const uint32_t t = texels[i];
-        // Branch-free so that it vectorises: clear texels leave the
-        // destination as it is and opaque ones replace it all the same.
-        const uint32_t a = (t >> 24) * vertexAlpha;
-        const float k = static_cast<float>(a) * (1.0f / 65025.0f);
-        const uint32_t inverse = 255 - Div255(a);
+        const uint32_t source = AlphaMixPixel(texels[i], vertexAlpha);
+        const uint32_t inverse = 255 - (source >> 24);
         const uint32_t d = destination[i];
-        const uint32_t b = ToUnsigned(Channel(t, 0) * k + 0.5f) + Div255(Channel(d, 0) * inverse);
-        const uint32_t g = ToUnsigned(Channel(t, 8) * k + 0.5f) + Div255(Channel(d, 8) * inverse);
-        const uint32_t r = ToUnsigned(Channel(t, 16) * k + 0.5f) + Div255(Channel(d, 16) * inverse);
-        const uint32_t alpha = Div255(a) + Div255(Channel(d, 24) * inverse);
-        destination[i] = Pack(std::min<uint32_t>(b, 255), std::min<uint32_t>(g, 255), std::min<uint32_t>(r, 255),
-                              std::min<uint32_t>(alpha, 255));
+        auto over = [&](int shift) {
+            return std::min<uint32_t>(Channel(source, shift) + Div255(Channel(d, shift) * inverse), 255);
+        };
+        destination[i] = Pack(over(0), over(8), over(16), over(24));
     }
 }
 
