@@ -1,12 +1,11 @@
 // Pre-transformed quads: positions are pixels with centres at whole numbers,
-// y down. uTargetSize is the render target's size; uFlipY is -1 when the
-// target is a window (stored bottom-up) and 1 for textures (stored top-down).
+// y down. uTargetSize is the render target's size. Every target is a texture
+// stored top-down, so y = 0 is its first row.
 in vec4 aPosition;
 in vec4 aDiffuse;
 in vec2 aTexCoord;
 
 uniform vec2 uTargetSize;
-uniform float uFlipY;
 
 out vec2 vTexCoord;
 out float vAlpha;
@@ -22,7 +21,7 @@ void main()
     if (fract(p.y) == 0.0)
         p.y -= 1.0 / 256.0;
     vec2 ndc = (p + 0.5) / uTargetSize * 2.0 - 1.0;
-    gl_Position = vec4(ndc.x, ndc.y * uFlipY, 0.0, 1.0);
+    gl_Position = vec4(ndc, 0.0, 1.0);
     vTexCoord = aTexCoord;
     vAlpha = aDiffuse.a;
 }

@@ -80,16 +80,14 @@ bool CGlDevice::Init(int backBufferWidth, int backBufferHeight, int framePeriodU
     compositionFramebuffer_ = NewFramebuffer(target);
 
     if (context_->HasWindow()) {
-        backBufferFramebuffer_ = context_->WindowFramebuffer();
-        description_.backBufferWidth = context_->WindowSize().width();
-        description_.backBufferHeight = context_->WindowSize().height();
-    } else {
-        description_.backBufferWidth = std::clamp(backBufferWidth, 1, maxSize);
-        description_.backBufferHeight = std::clamp(backBufferHeight, 1, maxSize);
-        backBufferTexture_ = NewTexture(description_.backBufferWidth, description_.backBufferHeight);
-        backBufferFramebuffer_ = NewFramebuffer(backBufferTexture_);
+        backBufferWidth = context_->WindowSize().width();
+        backBufferHeight = context_->WindowSize().height();
     }
-    if (!compositionFramebuffer_ || (!context_->HasWindow() && !backBufferFramebuffer_)) {
+    description_.backBufferWidth = std::clamp(backBufferWidth, 1, maxSize);
+    description_.backBufferHeight = std::clamp(backBufferHeight, 1, maxSize);
+    backBufferTexture_ = NewTexture(description_.backBufferWidth, description_.backBufferHeight);
+    backBufferFramebuffer_ = NewFramebuffer(backBufferTexture_);
+    if (!compositionFramebuffer_ || !backBufferFramebuffer_) {
         *error = QStringLiteral("render targets incomplete");
         return false;
     }
@@ -125,11 +123,9 @@ CGlDevice::~CGlDevice()
     if (EnsureCurrent()) {
         compositionTarget_.reset();
         BuryTextures();
-        const GLuint framebuffers[] = {compositionFramebuffer_, scratchFramebuffer_,
-                                       backBufferTexture_ ? backBufferFramebuffer_ : 0u};
+        const GLuint framebuffers[] = {compositionFramebuffer_, scratchFramebuffer_, backBufferFramebuffer_};
         gl_.DeleteFramebuffers(3, framebuffers);
-        if (backBufferTexture_)
-            gl_.DeleteTextures(1, &backBufferTexture_);
+        gl_.DeleteTextures(1, &backBufferTexture_);
         gl_.DeleteBuffers(1, &vertexBuffer_);
         gl_.DeleteVertexArrays(1, &vertexArray_);
         gl_.DeleteShader(vertexShader_);
@@ -292,12 +288,11 @@ std::unique_ptr<IDeviceEffect> CGlDevice::CreateEffect(EffectId id)
     return effect;
 }
 
-void CGlDevice::BindTarget(unsigned framebuffer, int width, int height, float flipY)
+void CGlDevice::BindTarget(unsigned framebuffer, int width, int height)
 {
     targetFramebuffer_ = framebuffer;
     targetWidth_ = width;
     targetHeight_ = height;
-    targetFlipY_ = flipY;
     gl_.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     gl_.Viewport(0, 0, width, height);
 }
@@ -309,10 +304,9 @@ bool CGlDevice::SetRenderTarget(IDeviceTexture* target)
     if (!EnsureCurrent())
         return false;
     if (target)
-        BindTarget(compositionFramebuffer_, kCompositionTargetSize, kCompositionTargetSize, 1.0f);
-    else  // a window stores its rows bottom-up
-        BindTarget(backBufferFramebuffer_, description_.backBufferWidth, description_.backBufferHeight,
-                   context_->HasWindow() ? -1.0f : 1.0f);
+        BindTarget(compositionFramebuffer_, kCompositionTargetSize, kCompositionTargetSize);
+    else
+        BindTarget(backBufferFramebuffer_, description_.backBufferWidth, description_.backBufferHeight);
     return true;
 }
 
@@ -333,8 +327,7 @@ void CGlDevice::DrawQuad(int firstVertex)
     CGlTexture* texture = OwnTexture(activeEffect_->Texture());
     if (!texture || (texture == compositionTarget_.get() && targetFramebuffer_ == compositionFramebuffer_))
         return;
-    activeEffect_->PrepareDraw(texture->name, static_cast<float>(targetWidth_), static_cast<float>(targetHeight_),
-                               targetFlipY_);
+    activeEffect_->PrepareDraw(texture->name, static_cast<float>(targetWidth_), static_cast<float>(targetHeight_));
     gl_.DrawArrays(GL_TRIANGLE_STRIP, firstVertex, 4);
 }
 
@@ -345,6 +338,15 @@ DeviceStatus CGlDevice::Present()
     const auto started = CFramePacer::Clock::now();
     if (gl_.GetGraphicsResetStatus && gl_.GetGraphicsResetStatus() != GL_NO_ERROR)
         return DeviceStatus::kDeviceLost;
+    if (context_->HasWindow()) {
+        // Windows keep their rows bottom-up: copy upside down.
+        const int w = description_.backBufferWidth;
+        const int h = description_.backBufferHeight;
+        gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, backBufferFramebuffer_);
+        gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, context_->WindowFramebuffer());
+        gl_.BlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        gl_.BindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer_);
+    }
     if (!context_->SwapBuffers())
         return DeviceStatus::kDeviceLost;
     const GLenum error = gl_.GetError();
@@ -356,7 +358,7 @@ DeviceStatus CGlDevice::Present()
     return DeviceStatus::kOk;
 }
 
-bool CGlDevice::ReadFramebuffer(unsigned framebuffer, int width, int height, bool bottomUp, CPicture* picture)
+bool CGlDevice::ReadFramebuffer(unsigned framebuffer, int width, int height, CPicture* picture)
 {
     picture->width = width;
     picture->height = height;
@@ -365,11 +367,6 @@ bool CGlDevice::ReadFramebuffer(unsigned framebuffer, int width, int height, boo
     gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
     gl_.ReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, picture->pixels.data());
     gl_.BindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer_);
-    if (bottomUp)
-        for (int y = 0; y < height / 2; ++y)
-            std::swap_ranges(picture->pixels.begin() + static_cast<ptrdiff_t>(y) * width,
-                             picture->pixels.begin() + static_cast<ptrdiff_t>(y + 1) * width,
-                             picture->pixels.begin() + static_cast<ptrdiff_t>(height - 1 - y) * width);
     return gl_.GetError() == GL_NO_ERROR;
 }
 
@@ -377,8 +374,8 @@ bool CGlDevice::ReadBackBuffer(CPicture* picture)
 {
     if (!EnsureCurrent())
         return false;
-    const bool ok = ReadFramebuffer(backBufferFramebuffer_, description_.backBufferWidth,
-                                    description_.backBufferHeight, context_->HasWindow(), picture);
+    const bool ok =
+        ReadFramebuffer(backBufferFramebuffer_, description_.backBufferWidth, description_.backBufferHeight, picture);
     for (uint32_t& pixel : picture->pixels)
         pixel |= 0xFF000000u;
     return ok;
@@ -390,10 +387,10 @@ bool CGlDevice::ReadTexture(IDeviceTexture* texture, CPicture* picture)
     if (!own || !EnsureCurrent())
         return false;
     if (own == compositionTarget_.get())
-        return ReadFramebuffer(compositionFramebuffer_, own->width, own->height, false, picture);
+        return ReadFramebuffer(compositionFramebuffer_, own->width, own->height, picture);
     gl_.BindFramebuffer(GL_FRAMEBUFFER, scratchFramebuffer_);
     gl_.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, own->name, 0);
-    const bool ok = ReadFramebuffer(scratchFramebuffer_, own->width, own->height, false, picture);
+    const bool ok = ReadFramebuffer(scratchFramebuffer_, own->width, own->height, picture);
     gl_.BindFramebuffer(GL_FRAMEBUFFER, scratchFramebuffer_);
     gl_.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     gl_.BindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer_);

@@ -12,10 +12,12 @@
 class CGlEffect;
 
 // The graphics device on OpenGL 3.3 core. Textures are RGBA8 (uploaded as
-// BGRA), the composition target is a framebuffer object, the vertex buffer
-// one array buffer, and the effects are the GLSL sources of the program's
-// resources. Pixel centres and the fill rule follow the renderer's
-// convention (see the vertex shader).
+// BGRA), the composition target and the back buffer are framebuffer objects
+// stored top-down like every texture, the vertex buffer one array buffer, and
+// the effects are the GLSL sources of the program's resources. On a window,
+// Present copies the back buffer onto the window (upside down, as windows
+// store their rows) and swaps. Pixel centres and the fill rule follow the
+// renderer's convention (see the vertex shader).
 class CGlDevice : public IGraphicsDevice
 {
 public:
@@ -53,9 +55,9 @@ private:
     CGlTexture* OwnTexture(IDeviceTexture* texture) const;
     unsigned NewTexture(int width, int height);
     unsigned NewFramebuffer(unsigned texture);
-    void BindTarget(unsigned framebuffer, int width, int height, float flipY);
+    void BindTarget(unsigned framebuffer, int width, int height);
     void BuryTextures();
-    bool ReadFramebuffer(unsigned framebuffer, int width, int height, bool bottomUp, CPicture* picture);
+    bool ReadFramebuffer(unsigned framebuffer, int width, int height, CPicture* picture);
 
     std::unique_ptr<IGlContext> context_;
     GlFunctions gl_;
@@ -64,8 +66,8 @@ private:
     std::shared_ptr<CGlTextureGraveyard> graveyard_ = std::make_shared<CGlTextureGraveyard>();
     std::unique_ptr<CGlTexture> compositionTarget_;
     unsigned compositionFramebuffer_ = 0;
-    unsigned backBufferTexture_ = 0;      // off-screen only
-    unsigned backBufferFramebuffer_ = 0;  // off-screen: ours; window: the window's
+    unsigned backBufferTexture_ = 0;
+    unsigned backBufferFramebuffer_ = 0;
     unsigned scratchFramebuffer_ = 0;     // clearing and reading textures
     unsigned vertexArray_ = 0;
     unsigned vertexBuffer_ = 0;
@@ -74,7 +76,6 @@ private:
     unsigned targetFramebuffer_ = 0;
     int targetWidth_ = 0;
     int targetHeight_ = 0;
-    float targetFlipY_ = 1.0f;
     const CGlEffect* activeEffect_ = nullptr;
     CFramePacer pacer_;
 };

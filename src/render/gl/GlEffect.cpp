@@ -85,7 +85,6 @@ std::unique_ptr<CGlEffect> CGlEffect::Create(CGlDevice* device, const GlFunction
         for (const QString& parameter : src.parameters)
             program.parameterLocations.push_back(gl.GetUniformLocation(program.name, parameter.toLatin1().constData()));
         program.targetSizeLocation = gl.GetUniformLocation(program.name, "uTargetSize");
-        program.flipLocation = gl.GetUniformLocation(program.name, "uFlipY");
         gl.UseProgram(program.name);
         gl.Uniform1i(gl.GetUniformLocation(program.name, src.textureName.toLatin1().constData()), 0);
         gl.UseProgram(0);
@@ -142,7 +141,7 @@ void CGlEffect::ReleasePass()
     device_->SetActiveEffect(nullptr);
 }
 
-void CGlEffect::PrepareDraw(unsigned texture, float targetWidth, float targetHeight, float flipY) const
+void CGlEffect::PrepareDraw(unsigned texture, float targetWidth, float targetHeight) const
 {
     gl_.ActiveTexture(GL_TEXTURE0);
     gl_.BindTexture(GL_TEXTURE_2D, texture);
@@ -150,5 +149,4 @@ void CGlEffect::PrepareDraw(unsigned texture, float targetWidth, float targetHei
         if (activeProgram_->parameterLocations[i] >= 0)
             gl_.Uniform1f(activeProgram_->parameterLocations[i], Parameter(static_cast<int>(i)));
     gl_.Uniform2f(activeProgram_->targetSizeLocation, targetWidth, targetHeight);
-    gl_.Uniform1f(activeProgram_->flipLocation, flipY);
 }

@@ -24,8 +24,8 @@ public:
     static unsigned CompileShader(const GlFunctions& gl, unsigned type, const QByteArray& source, QString* error);
 
     // Binds the texture and the parameters for the next draw; the device
-    // supplies the render target's size and orientation.
-    void PrepareDraw(unsigned texture, float targetWidth, float targetHeight, float flipY) const;
+    // supplies the render target's size.
+    void PrepareDraw(unsigned texture, float targetWidth, float targetHeight) const;
 
 protected:
     bool ApplyPass(const EffectPass& pass) override;
@@ -37,7 +37,6 @@ private:
         unsigned name = 0;
         std::vector<int> parameterLocations;
         int targetSizeLocation = -1;
-        int flipLocation = -1;
     };
 
     CGlEffect(CGlDevice* device, const GlFunctions& gl, CEffectSource source);

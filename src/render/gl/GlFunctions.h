@@ -62,6 +62,7 @@
     X(PFNGLSAMPLERPARAMETERIPROC, SamplerParameteri)                                        \
     X(PFNGLDRAWARRAYSPROC, DrawArrays)                                                      \
     X(PFNGLREADPIXELSPROC, ReadPixels)                                                      \
+    X(PFNGLBLITFRAMEBUFFERPROC, BlitFramebuffer)                                            \
     X(PFNGLFINISHPROC, Finish)
 
 struct GlFunctions
