@@ -65,6 +65,7 @@ std::unique_ptr<CGlEffect> CGlEffect::Create(CGlDevice* device, const GlFunction
             return nullptr;
         }
         Program program;
+        program.entry = entry;
         program.name = gl.CreateProgram();
         effect->programs_.push_back(program);  // owned from here on, even if linking fails
         gl.AttachShader(program.name, vertexShader);
@@ -116,10 +117,12 @@ CGlEffect::~CGlEffect()
 
 bool CGlEffect::ApplyPass(const EffectPass& pass)
 {
-    const int index = static_cast<int>(Source().ShaderEntries().indexOf(pass.shader));
-    if (index < 0 || index >= static_cast<int>(programs_.size()))
+    activeProgram_ = nullptr;
+    for (const Program& program : programs_)
+        if (program.entry == pass.shader)
+            activeProgram_ = &program;
+    if (!activeProgram_)
         return false;
-    activeProgram_ = &programs_[index];
     gl_.UseProgram(activeProgram_->name);
     gl_.BindSampler(0, samplers_[pass.sampler]);
     if (pass.blend) {

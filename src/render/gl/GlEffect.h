@@ -34,6 +34,7 @@ protected:
 private:
     struct Program
     {
+        QString entry;
         unsigned name = 0;
         std::vector<int> parameterLocations;
         int targetSizeLocation = -1;
