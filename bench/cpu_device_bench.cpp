@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -31,6 +32,39 @@ std::unique_ptr<IDeviceTexture> AlphaTexture(IGraphicsDevice& device, int width,
             row[x] = (alpha << 24) | (state & 0xFFFFFF);
         }
     }
+    device.UnlockTexture(texture.get());
+    return texture;
+}
+
+// Rendered text: glyph-sized blocks of one colour with soft edges on a
+// clear background.
+std::unique_ptr<IDeviceTexture> TextTexture(IGraphicsDevice& device, int width, int height, uint32_t colour)
+{
+    auto texture = device.CreateTexture(width, height);
+    LockedRect locked;
+    device.LockTexture(texture.get(), &locked);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(locked.bits + static_cast<size_t>(y) * locked.pitch);
+        for (int x = 0; x < width; ++x) {
+            const int gx = x % 24;
+            const int gy = y % 40;
+            const bool glyph = gx >= 3 && gx < 19 && gy >= 8 && gy < 32 && (x / 24 + y / 40) % 5 != 0;
+            const bool edge = glyph && (gx == 3 || gx == 18 || gy == 8 || gy == 31);
+            const uint32_t alpha = glyph ? (edge ? 128 : 255) : 0;
+            row[x] = (alpha << 24) | colour;
+        }
+    }
+    device.UnlockTexture(texture.get());
+    return texture;
+}
+
+std::unique_ptr<IDeviceTexture> SolidTexture(IGraphicsDevice& device, uint32_t argb)
+{
+    auto texture = device.CreateTexture(8, 8);
+    LockedRect locked;
+    device.LockTexture(texture.get(), &locked);
+    for (int y = 0; y < 8; ++y)
+        std::fill_n(reinterpret_cast<uint32_t*>(locked.bits + y * locked.pitch), 8, argb);
     device.UnlockTexture(texture.get());
     return texture;
 }
@@ -93,26 +127,38 @@ void BM_MemcpyCompositionTarget(benchmark::State& state)
 }
 BENCHMARK(BM_MemcpyCompositionTarget)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Arguments: 1 for "Full", 0 for "Limited"; worker threads (0: one per core).
-void BM_PackYCbCr1080(benchmark::State& state)
+// Composes quads (texture, left, top, right, bottom in canvas pixels) into
+// the composition target of a fresh 1920 x 1080 device.
+struct CanvasQuad
 {
-    CCpuDevice device(1920, 1080, 0, static_cast<int>(state.range(1)));
+    IDeviceTexture* texture;
+    float left, top, right, bottom;
+};
+
+void ComposeCanvas(CCpuDevice& device, const std::vector<CanvasQuad>& quads)
+{
     std::vector<Vertex> vertices(kVertexBufferSize);
     SetQuad(&vertices[0], 0, 0, 2047, 2047, 1, 1, 0);  // the output quad
-    SetQuad(&vertices[4], -0.5f, -0.5f, 1919.5f, 1079.5f, 1, 1, 0xFF000000u);
+    for (size_t i = 0; i < quads.size(); ++i)
+        SetQuad(&vertices[4 + 4 * i], quads[i].left - 0.5f, quads[i].top - 0.5f, quads[i].right - 0.5f,
+                quads[i].bottom - 0.5f, 1, 1, 0xFF000000u);
     device.UploadVertices(vertices.data(), kVertexBufferSize);
-    // A canvas with every alpha, premultiplied as the composition holds it.
-    auto canvas = AlphaTexture(device, 1920, 1080, 99);
     auto compositing = device.CreateEffect(EffectId::kCompositing);
     device.SetRenderTarget(device.CompositionTarget());
     device.Clear(0);
     compositing->SetTechnique("AlphaMix");
-    compositing->SetTexture("g_txSrcColor", canvas.get());
     compositing->Begin();
-    compositing->BeginPass(0);
-    device.DrawQuad(4);
+    for (size_t i = 0; i < quads.size(); ++i) {
+        compositing->SetTexture("g_txSrcColor", quads[i].texture);
+        compositing->BeginPass(0);
+        device.DrawQuad(static_cast<int>(4 + 4 * i));
+        compositing->EndPass();
+    }
     compositing->End();
+}
 
+void PackLoop(benchmark::State& state, CCpuDevice& device)
+{
     auto output = device.CreateEffect(EffectId::kYCbCrOutput);
     output->SetTechnique(state.range(0) ? "RGBA2YCbCrA_Full" : "RGBA2YCbCrA_Limited");
     output->SetFloat("g_TextureWidth", 2047.0f);
@@ -127,7 +173,36 @@ void BM_PackYCbCr1080(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * 1920 * 1080);
 }
-BENCHMARK(BM_PackYCbCr1080)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The worst case: a different colour and alpha in every pixel of the canvas.
+// Arguments: 1 for "Full", 0 for "Limited"; worker threads (0: one per core).
+void BM_PackYCbCr1080Noise(benchmark::State& state)
+{
+    CCpuDevice device(1920, 1080, 0, static_cast<int>(state.range(1)));
+    auto canvas = AlphaTexture(device, 1920, 1080, 99);
+    ComposeCanvas(device, {{canvas.get(), 0, 0, 1920, 1080}});
+    PackLoop(state, device);
+}
+BENCHMARK(BM_PackYCbCr1080Noise)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A page as it goes on air: a translucent lower-third bar with two lines of
+// text, a logo, a clock; the rest of the canvas clear.
+void BM_PackYCbCr1080Page(benchmark::State& state)
+{
+    CCpuDevice device(1920, 1080, 0, static_cast<int>(state.range(1)));
+    auto bar = SolidTexture(device, 0xB0102040u);
+    auto title = TextTexture(device, 1500, 80, 0xFFFFFF);
+    auto subtitle = TextTexture(device, 1200, 60, 0xE0E040);
+    auto logo = AlphaTexture(device, 240, 120, 7);
+    auto clock = TextTexture(device, 240, 60, 0xFFFFFF);
+    ComposeCanvas(device, {{bar.get(), 0, 820, 1920, 1020},
+                           {title.get(), 160, 840, 1660, 920},
+                           {subtitle.get(), 160, 940, 1360, 1000},
+                           {logo.get(), 1620, 60, 1860, 180},
+                           {clock.get(), 100, 60, 340, 120}});
+    PackLoop(state, device);
+}
+BENCHMARK(BM_PackYCbCr1080Page)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_MemcpyCanvas1080(benchmark::State& state)
 {

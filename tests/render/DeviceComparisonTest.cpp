@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kCanvasWidth = 320;
@@ -156,6 +158,10 @@ TEST_F(DeviceComparisonTest, OutputEncodingsGiveTheSamePixelsOnBothDevices)
         p = (a << 24) | (scene::Channel(p, 16) * a / 255) << 16 | (scene::Channel(p, 8) * a / 255) << 8
             | scene::Channel(p, 0) * a / 255;
     }
+    // Flat areas too: the left half of each row one colour (any alpha).
+    for (int y = 0; y < kCanvasHeight; ++y)
+        std::fill_n(&canvas.pixels[static_cast<size_t>(y) * kCanvasWidth], kCanvasWidth / 2,
+                    canvas.pixels[static_cast<size_t>(y) * kCanvasWidth + kCanvasWidth - 1]);
     for (scene::Output output : {scene::Output::kFull, scene::Output::kLimited, scene::Output::kPreview})
         CompareEncoding(output, canvas);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 // The hot loops are built twice, for AVX2 and for the baseline, and the
 // loader picks the one the processor runs.
@@ -219,6 +220,33 @@ __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int
     }
 }
 
+// Pairs per block that is checked for one colour throughout.
+constexpr int kBlockPairs = 16;
+
+// Canvases are mostly empty or flat: a block of one colour is encoded once
+// and repeated; the others go through the vector loop.
+template <YCbCrRange range>
+__attribute__((always_inline)) inline void PackPairBlocks(const uint32_t* texels, int pairs, uint32_t* out)
+{
+    int k = 0;
+    for (; k + kBlockPairs <= pairs; k += kBlockPairs) {
+        const uint32_t* block = texels + 2 * k;
+        uint32_t differs = 0;
+        for (int j = 0; j < 2 * kBlockPairs; ++j)
+            differs |= block[j] ^ block[0];
+        if (differs != 0) {
+            PackPairs<range>(block, kBlockPairs, out + 2 * k);
+            continue;
+        }
+        const YCbCrA c = ToYCbCr(block[0]);
+        const uint64_t pair = EncodePixel<range>(c.y, c.cb + c.cb, c.a)
+                              | static_cast<uint64_t>(EncodePixel<range>(c.y, c.cr + c.cr, c.a)) << 32;
+        for (int j = 0; j < kBlockPairs; ++j)
+            std::memcpy(out + 2 * (k + j), &pair, sizeof pair);
+    }
+    PackPairs<range>(texels + 2 * k, pairs - k, out + 2 * k);
+}
+
 }  // namespace
 
 void PackYCbCrSpan(const uint32_t* texels, const int* own, const int* neighbour, const uint8_t* evenColumn,
@@ -237,9 +265,9 @@ TAVREL_SIMD_CLONES
 void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uint32_t* out)
 {
     if (range == YCbCrRange::kLimited)
-        PackPairs<YCbCrRange::kLimited>(texels, pairs, out);
+        PackPairBlocks<YCbCrRange::kLimited>(texels, pairs, out);
     else
-        PackPairs<YCbCrRange::kFull>(texels, pairs, out);
+        PackPairBlocks<YCbCrRange::kFull>(texels, pairs, out);
 }
 
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out)
