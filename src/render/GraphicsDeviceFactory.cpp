@@ -8,6 +8,8 @@
 
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 
 std::unique_ptr<IGraphicsDevice> CreateOpenGlDevice(const DeviceRequest& request, QString* error)
@@ -39,18 +41,21 @@ std::unique_ptr<IGraphicsDevice> CreateCpuDevice(const DeviceRequest& request)
     return std::make_unique<CCpuDevice>(request.width, request.height, request.framePeriodUs, request.cpuThreads);
 }
 
-// Whether OpenGL here is drawn by hardware, asked of an off-screen context
-// so that a window's surface type can still be chosen afterwards.
+// Whether OpenGL here is drawn by hardware, asked once per run of an
+// off-screen context, so that a window's surface type can still be chosen
+// afterwards.
 bool HardwareOpenGl(QString* renderer)
 {
-    QString error;
-    auto device = CGlDevice::Create(CEglOffscreenContext::Create(&error), 1, 1, 0, &error);
-    if (!device) {
-        *renderer = error;
-        return false;
-    }
-    *renderer = device->Description().renderer;
-    return !device->Description().softwareRasteriser;
+    static const std::pair<bool, QString> answer = [] {
+        QString error;
+        auto context = CEglOffscreenContext::Create(&error);
+        auto device = context ? CGlDevice::Create(std::move(context), 1, 1, 0, &error) : nullptr;
+        if (!device)
+            return std::pair<bool, QString>(false, error);
+        return std::pair<bool, QString>(!device->Description().softwareRasteriser, device->Description().renderer);
+    }();
+    *renderer = answer.second;
+    return answer.first;
 }
 
 }  // namespace
