@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+#include <cerrno>
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+
 namespace {
 
 void BandRange(int rows, int bands, int band, int* first, int* end)
@@ -27,6 +33,32 @@ CBandWorkers::~CBandWorkers()
     wake_.notify_all();
     for (auto& worker : workers_)
         worker.join();
+}
+
+void CBandWorkers::FollowCallerPriority()
+{
+    Scheduling now;
+    sched_param param{};
+    if (pthread_getschedparam(pthread_self(), &now.policy, &param) != 0)
+        return;
+    now.priority = param.sched_priority;
+    errno = 0;
+    now.nice = getpriority(PRIO_PROCESS, 0);  // this thread's on Linux
+    if (errno != 0)
+        return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (now.policy == wanted_.policy && now.priority == wanted_.priority && now.nice == wanted_.nice)
+        return;
+    now.generation = wanted_.generation + 1;
+    wanted_ = now;
+}
+
+void CBandWorkers::Apply(const Scheduling& scheduling)
+{
+    sched_param param{};
+    param.sched_priority = scheduling.priority;
+    pthread_setschedparam(pthread_self(), scheduling.policy, &param);
+    setpriority(PRIO_PROCESS, 0, scheduling.nice);
 }
 
 void CBandWorkers::Run(int rows, const std::function<void(int, int)>& job, int minimumRows)
@@ -59,6 +91,7 @@ void CBandWorkers::Run(int rows, const std::function<void(int, int)>& job, int m
 void CBandWorkers::WorkerLoop(int band)
 {
     unsigned seen = 0;
+    unsigned schedulingApplied = 0;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
@@ -71,7 +104,12 @@ void CBandWorkers::WorkerLoop(int band)
         int first = 0;
         int end = 0;
         BandRange(rows_, bands_, band, &first, &end);
+        const Scheduling scheduling = wanted_;
         lock.unlock();
+        if (scheduling.generation != schedulingApplied) {
+            Apply(scheduling);
+            schedulingApplied = scheduling.generation;
+        }
         (*job)(first, end);
         lock.lock();
         if (--pending_ == 0)

@@ -20,13 +20,30 @@ public:
 
     int Count() const { return static_cast<int>(workers_.size()) + 1; }
 
+    // Gives the workers the scheduling policy, priority and nice value of
+    // the calling thread (the render thread raises its own), so that it never
+    // waits for a worker that a lower-priority thread keeps off the
+    // processor. Each worker applies it before its next band; a refusal of
+    // the system is ignored.
+    void FollowCallerPriority();
+
     // Calls job(first, end) for consecutive bands of [0, rows). Jobs of fewer
     // than minimumRows rows per band run on the caller alone, since waking a
     // thread costs more than they do.
     void Run(int rows, const std::function<void(int, int)>& job, int minimumRows = 16);
 
 private:
+    // The scheduling the workers should have; generation counts changes.
+    struct Scheduling
+    {
+        int policy = 0;
+        int priority = 0;
+        int nice = 0;
+        unsigned generation = 0;
+    };
+
     void WorkerLoop(int band);
+    static void Apply(const Scheduling& scheduling);
 
     std::vector<std::thread> workers_;
     std::mutex mutex_;
@@ -38,4 +55,5 @@ private:
     int pending_ = 0;
     unsigned generation_ = 0;
     bool stop_ = false;
+    Scheduling wanted_;
 };

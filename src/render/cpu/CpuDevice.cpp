@@ -172,6 +172,8 @@ bool CCpuDevice::SetRenderTarget(IDeviceTexture* target)
 
 void CCpuDevice::Clear(uint32_t argb)
 {
+    // Once a frame: the workers keep the priority of the thread that draws.
+    workers_->FollowCallerPriority();
     CCpuTexture& target = *renderTarget_;
     workers_->Run(target.height, [&](int first, int end) {
         std::fill(target.Row(first), target.Row(end), argb);
