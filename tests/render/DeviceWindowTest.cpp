@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 
 namespace {
 
@@ -14,6 +15,14 @@ namespace {
 TEST(DeviceWindowTest, WindowDevicesPresentAndReportALostWindow)
 {
     for (DeviceChoice choice : {DeviceChoice::kCpu, DeviceChoice::kOpenGL}) {
+#if defined(__SANITIZE_ADDRESS__)
+        // Qt's GLX integration unloads Mesa's driver at exit, after which the
+        // leak checker cannot see the driver's own references to its memory.
+        if (choice == DeviceChoice::kOpenGL) {
+            std::printf("the OpenGL window device is not tested under AddressSanitizer (driver unloaded at exit)\n");
+            continue;
+        }
+#endif
         auto window = std::make_unique<QWindow>();
         window->resize(96, 48);
         DeviceRequest request;
