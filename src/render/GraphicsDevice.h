@@ -23,8 +23,11 @@ class IDeviceEffect;
 // Coordinates follow the pixel-centre convention the renderer computes in:
 // pixel (x, y) has its centre at (x, y); a quad covers the pixels whose centre
 // lies inside it, with its left and top edges included and its right and
-// bottom edges excluded. Texture coordinates (u, v) span 0..1 over the
-// texture, texel i having its centre at (i + 0.5) / size.
+// bottom edges excluded. (Both devices realise that rule by taking an edge
+// that lies exactly on pixel centres as 1/256 pixel up or left of them; the
+// texture coordinates of such a quad move with it.) Texture coordinates
+// (u, v) span 0..1 over the texture, texel i having its centre at
+// (i + 0.5) / size.
 class IGraphicsDevice
 {
 public:

@@ -61,10 +61,19 @@ std::unique_ptr<CEglOffscreenContext> CEglOffscreenContext::Create(QString* erro
             return nullptr;
         }
     }
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                                        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                        EGL_NONE};
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
+    // With reset notification where the driver offers it, so that a lost
+    // device is reported instead of drawing nothing.
+    const EGLint robustAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                       EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                       EGL_CONTEXT_OPENGL_RESET_NOTIFICATION_STRATEGY_EXT,
+                                       EGL_LOSE_CONTEXT_ON_RESET_EXT, EGL_NONE};
+    const EGLint plainAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                      EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    EGLContext context = EGL_NO_CONTEXT;
+    if (HasExtension(extensions, "EGL_EXT_create_context_robustness"))
+        context = eglCreateContext(display, config, EGL_NO_CONTEXT, robustAttributes);
+    if (context == EGL_NO_CONTEXT)
+        context = eglCreateContext(display, config, EGL_NO_CONTEXT, plainAttributes);
     if (context == EGL_NO_CONTEXT) {
         *error = QStringLiteral("no OpenGL 3.3 core context (EGL error %1)").arg(eglGetError(), 0, 16);
         return nullptr;

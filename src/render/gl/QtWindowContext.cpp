@@ -17,6 +17,7 @@ std::unique_ptr<CQtWindowContext> CQtWindowContext::Create(QWindow* window, QStr
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setDepthBufferSize(0);
     format.setStencilBufferSize(0);
+    format.setOption(QSurfaceFormat::ResetNotification);
     std::unique_ptr<CQtWindowContext> result(new CQtWindowContext());
     result->context_ = std::make_unique<QOpenGLContext>();
     result->context_->setFormat(format);
