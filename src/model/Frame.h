@@ -63,6 +63,20 @@ public:
     // its textures. Returns 1 when it was playing.
     int StopOutput();
 
+    // The render thread brackets its use of a playing object with these.
+    // The flag goes up before `playing` is looked at, so StopOutput on
+    // another thread either sees the object in use and waits, or the render
+    // thread sees it stopped and leaves it alone.
+    bool BeginRender()
+    {
+        inRender.exchange(1);
+        if (playing.load())
+            return true;
+        inRender.exchange(0);
+        return false;
+    }
+    void EndRender() { inRender.exchange(0); }
+
     // The next id a new object will take (tests).
     static int PeekNextId();
 
