@@ -83,7 +83,7 @@ public:
     // Identity and bookkeeping.
     std::atomic<int> deleted{0};
     int framePeriod = 0;  // µs of one output frame of the video mode
-    const int id;
+    int id;  // undo gives a copy the id of the object it stands for
 
     // Settings, stored in page files.
     int backgroundType = kBackgroundSolid;
