@@ -139,7 +139,8 @@ int CFrame::StopOutput()
 
 void CFrame::ReleaseTextures()
 {
-    // The output engine's textures join here.
+    backgroundTexture.reset();
+    textTexture.reset();
 }
 
 int CFrame::PeekNextId()
