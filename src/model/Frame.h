@@ -67,6 +67,11 @@ public:
     // paused, waits while the render thread still presents it, then releases
     // its textures. Returns 1 when it was playing.
     int StopOutput();
+    // StopOutput in two halves, so that many objects can be taken off the
+    // air at once and waited for together: clearing playing and paused
+    // (returns 1 when it was playing), then the wait and the release.
+    int BeginStopOutput();
+    void FinishStopOutput();
 
     // The next id a new object will take (tests).
     static int PeekNextId();

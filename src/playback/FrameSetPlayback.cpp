@@ -23,6 +23,29 @@ int ForObjects(CFrameSet& page, Select select, Operation operation)
     return result;
 }
 
+// StopOutput on the objects that `select` picks: all of them leave the air
+// before the first wait, so that stopping a full page waits for about one
+// output frame, not one per object.
+template<typename Select>
+int StopObjects(CFrameSet& page, Select select)
+{
+    if (!page.outputActive.load())
+        return 0;
+    FrameList list;
+    page.TakeSnapshot(list);
+    int result = 0;
+    for (CFrame* object : list) {
+        if (select(*object) && object->BeginStopOutput())
+            result = 1;
+    }
+    for (CFrame* object : list) {
+        if (select(*object))
+            object->FinishStopOutput();
+    }
+    page.ReleaseSnapshot();
+    return result;
+}
+
 auto Everyone()
 {
     return [](const CFrame&) { return true; };
@@ -36,7 +59,6 @@ auto GroupMembers(const QString& group, const CFrame* except)
 
 int Play(CFrame& o) { return o.Play(); }
 int End(CFrame& o) { return o.End(); }
-int Stop(CFrame& o) { return o.StopOutput(); }
 int TogglePauseIfPlaying(CFrame& o) { return o.playing.load() ? o.TogglePause() : 0; }
 
 }  // namespace
@@ -58,7 +80,7 @@ int CFrameSet::EndAllObjects()
 
 int CFrameSet::StopAllObjects()
 {
-    return ForObjects(*this, Everyone(), Stop);
+    return StopObjects(*this, Everyone());
 }
 
 int CFrameSet::PlayAllObjectsExcept(const FrameList& except)
@@ -86,7 +108,7 @@ int CFrameSet::EndGroup(const QString& group, const CFrame* except)
 
 int CFrameSet::StopGroup(const QString& group, const CFrame* except)
 {
-    return ForObjects(*this, GroupMembers(group, except), Stop);
+    return StopObjects(*this, GroupMembers(group, except));
 }
 
 int CFrameSet::TogglePlayEnd(CFrame* object)
