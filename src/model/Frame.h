@@ -206,7 +206,6 @@ public:
     std::atomic<int> chunksRendered{0};
     CRect textWriteRect;
 
-
 private:
     void ReleaseTextures();
     // Playback helpers (playback/).
