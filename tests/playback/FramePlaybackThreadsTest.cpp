@@ -126,4 +126,31 @@ TEST(FramePlaybackThreads, CommandsWhileTheRenderThreadPresents)
     page.ReleaseSnapshot();
 }
 
+TEST(FramePlaybackThreads, StopWaitsForTheRenderThread)
+{
+    CFrame object;
+    object.framePeriod = 1000;
+    CMemoryTextureDevice device;
+    PresentResult result;
+    object.Play();
+    ASSERT_EQ(object.EnterRender(), 1);
+    ASSERT_EQ(object.PresentFrame(result, &device, 20000), 1);
+    ASSERT_NE(object.backgroundTexture, nullptr);
+
+    std::atomic<int> stopped{-1};
+    std::thread ui([&] { stopped.store(object.StopOutput()); });
+    while (object.playing.load())
+        std::this_thread::yield();
+    // Off the air, but the render thread still has it: the texture stays.
+    EXPECT_EQ(stopped.load(), -1);
+    EXPECT_EQ(result.backgroundTexture, nullptr) << "nothing drawn before the text thread looked";
+    EXPECT_EQ(object.backgroundTexture->Width(), 8);
+    object.LeaveRender();
+    ui.join();
+    EXPECT_EQ(stopped.load(), 1);
+    EXPECT_EQ(object.backgroundTexture, nullptr);
+    EXPECT_EQ(object.EnterRender(), 0) << "a stopped object is not presented";
+    EXPECT_EQ(object.inRender.load(), 0);
+}
+
 }  // namespace
