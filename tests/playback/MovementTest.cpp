@@ -125,6 +125,17 @@ TEST_F(Scrolling, MovesWhileTextIsAheadOfTheWindow)
     EXPECT_EQ(p.object.endTime.load(), 0) << "without show-while-moving the object stays";
 }
 
+TEST_F(Scrolling, MovesForMonthsWithoutOverflow)
+{
+    p.Frame();
+    p.object.scrollPosition = (1 << 30) - 1;
+    p.object.textCopied = (1 << 30) + 1000;
+    p.Frame();
+    EXPECT_LT(p.object.scrollPosition, 1 << 30) << "the counters drop by whole turns of the ring";
+    EXPECT_EQ(p.object.textCopied - p.object.scrollPosition, 1000) << "the text ahead stays the same";
+    EXPECT_NEAR(p.result.textUV.left * 600, (1 << 30) % 600, 1e-2) << "and so does the window";
+}
+
 TEST_F(Scrolling, LateFramesAndPause)
 {
     p.object.speed = kSpeedFast;
