@@ -3,16 +3,13 @@
 #include "model/Rect.h"
 #include "playback/PresentResult.h"
 
-// Effect numbers of the in effects (the out effects use the same geometry
-// played backwards). Stored in page files.
+// Effect numbers that the program chooses itself (all 31 are stored in page
+// files; out effect n runs the geometry of in effect n backwards).
 enum Effect : int {
     kEffectCut = 0,
     kEffectSlideLeft = 1,
-    kEffectStretchLeft = 9,
-    kEffectStretchCenterH = 17,
     kEffectRevealLeft = 20,
     kEffectRevealBottom = 23,
-    kEffectRevealCenter = 30,
 };
 
 // The destination rectangle (rounded to whole pixels) and the source window
