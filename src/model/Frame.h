@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DeviceTexture.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
 #include "model/Rect.h"
@@ -10,7 +11,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class CTextureDevice;
+struct PresentResult;
 
 // Stored setting values (fixed numbering: they are kept in page files).
 enum BackgroundType : int { kBackgroundSolid = 0, kBackgroundPicture = 1 };
@@ -62,20 +67,11 @@ public:
     // paused, waits while the render thread still presents it, then releases
     // its textures. Returns 1 when it was playing.
     int StopOutput();
-
-    // The render thread brackets its use of a playing object with these.
-    // The flag goes up before `playing` is looked at, so StopOutput on
-    // another thread either sees the object in use and waits, or the render
-    // thread sees it stopped and leaves it alone.
-    bool BeginRender()
-    {
-        inRender.exchange(1);
-        if (playing.load())
-            return true;
-        inRender.exchange(0);
-        return false;
-    }
-    void EndRender() { inRender.exchange(0); }
+    // StopOutput in two halves, so that many objects can be taken off the
+    // air at once and waited for together: clearing playing and paused
+    // (returns 1 when it was playing), then the wait and the release.
+    int BeginStopOutput();
+    void FinishStopOutput();
 
     // The next id a new object will take (tests).
     static int PeekNextId();
@@ -135,10 +131,11 @@ public:
     std::atomic<int> playing{0};
     std::atomic<int> paused{0};
     std::atomic<int> inRender{0};
-    int endTime = 0;
-    int elapsed = 0;
+    // The clock and the end time are read by End() on the user-interface thread.
+    std::atomic<int> endTime{0};
+    std::atomic<int> elapsed{0};
     int elapsedMicros = 0;
-    int ending = 0;
+    std::atomic<int> ending{0};
     int animationFrame = -1;
     int animationFrameStart = 0;
     std::atomic<int> barValue{0};  // bar graph value + 1; 0 = not read yet
@@ -172,8 +169,52 @@ public:
         previewTextValid = 0;
     }
 
+    // Playback: the timeline, effects and movement (defined under playback/).
+    // Play, End, TogglePause and StopOutput run on the user-interface thread;
+    // PresentFrame, EnterRender and LeaveRender on the render thread.
+    //
+    // Starts the object (1), or resumes a paused one, or makes a playing
+    // repeating one start over at the next frame (0).
+    int Play();
+    // Schedules the out effect (after the in effect at the earliest); returns
+    // 1 only when it resumed a paused object.
+    int End();
+    // Freezes or resumes a playing object's clock, movement and animation.
+    int TogglePause();
+    void ResetTimeline();
+    // One output frame: advances the clock by `deltaMicros` and describes
+    // what to draw in `result`. Returns 0 when the object has finished (the
+    // caller then stops it), else 1. Allocation-free once the textures exist.
+    int PresentFrame(PresentResult& result, CTextureDevice* device, int deltaMicros);
+    // The render thread brackets PresentFrame with these: EnterRender sets
+    // inRender and returns 1 when the object is still playing (0: skip it,
+    // inRender is clear again). StopOutput waits for LeaveRender.
+    int EnterRender();
+    void LeaveRender();
+    // Texture steps of PresentFrame; 0 = failure, the object stops.
+    int InitBackground();
+    int PrepareBackgroundTexture(CTextureDevice* device);
+    int PrepareTextTexture(CTextureDevice* device);
+
+    std::unique_ptr<CDeviceTexture> backgroundTexture;
+    std::unique_ptr<CDeviceTexture> textTexture;
+    // Hand-over of rendered text chunks from the text thread and the ring's
+    // marks (left/top: write position, right/bottom: consumed by the movement).
+    std::atomic<int> chunkReady{0};
+    std::atomic<int> noMoreChunks{0};
+    std::atomic<int> chunkPosition{0};
+    std::atomic<int> chunksRendered{0};
+    CRect textWriteRect;
+
 private:
     void ReleaseTextures();
+    // Playback helpers (playback/).
+    void SizeTextTexture();
+    void Restart();
+    void AdvanceClock(int deltaMicros);
+    bool EnoughTextToStartDisplay() const;
+    void ComposeResult(PresentResult& result, int t, int end) const;
+    void MoveText(PresentResult& result, int deltaMicros);
 };
 
 // Where a clone goes: 16 pixels right (or left, or not at all) and 16 down

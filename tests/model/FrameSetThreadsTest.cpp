@@ -48,12 +48,12 @@ TEST(FrameSetThreads, EditingWhileRenderAndTextThreadsRun)
             if (count > CFrameSet::kMaxObjects || ids.size() != list.size())
                 badSnapshots.fetch_add(1);
             for (CFrame* object : list) {
-                if (!object->BeginRender())
+                if (!object->EnterRender())
                     continue;
                 // Presenting: read the settings and advance the clock.
                 object->elapsed += object->rect.Width() > 0 ? 1 : 2;
                 presented.fetch_add(1, std::memory_order_relaxed);
-                object->EndRender();
+                object->LeaveRender();
             }
             page.ReleaseSnapshot();
             snapshots.fetch_add(1, std::memory_order_relaxed);
