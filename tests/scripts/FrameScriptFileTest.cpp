@@ -1,5 +1,7 @@
 #include "scripts/FrameScript.h"
 
+#include "QtPrinters.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
