@@ -16,6 +16,12 @@ class CFrameScript
 public:
     // Script files larger than this are refused before they are read.
     static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+    // Files with more tags or attributes are refused before they are parsed
+    // (see XmlLimits): a script of 100 000 steps has 100 002 tags and
+    // 300 001 attributes, a step three.
+    static constexpr qsizetype kMaxTags = 256 * 1024;
+    static constexpr qsizetype kMaxAttributes = 1024 * 1024;
+    static constexpr qsizetype kMaxAttributesPerTag = 64;
 
     QString fileName;  // full path last loaded from or saved to; empty for a new script
     std::vector<CFrameScriptItem> items;

@@ -10,6 +10,7 @@
 #include "scripts/FrameScript.h"
 
 #include "app/Log.h"
+#include "app/XmlLimits.h"
 #include "model/RelativePath.h"
 
 #include <QFile>
@@ -66,6 +67,12 @@ bool ReadWholeFile(const QString& path, qint64 limit, QByteArray* bytes)
     return file.error() == QFileDevice::NoError && bytes->size() <= limit;
 }
 
+bool WithinParseLimits(const QByteArray& xml)
+{
+    return XmlWithinLimits(xml, {CFrameScript::kMaxTags, CFrameScript::kMaxAttributes,
+                                 CFrameScript::kMaxAttributesPerTag});
+}
+
 }  // namespace
 
 bool CFrameScript::LoadXml(const QByteArray& xml, const QString& path)
@@ -73,6 +80,8 @@ bool CFrameScript::LoadXml(const QByteArray& xml, const QString& path)
     items.clear();
     loop = 0;
 
+    if (!WithinParseLimits(xml))
+        return false;
     tinyxml2::XMLDocument document;
     if (document.Parse(xml.constData(), static_cast<size_t>(xml.size())) != tinyxml2::XML_SUCCESS)
         return false;

@@ -297,6 +297,22 @@ TEST_F(ScriptFile, HostileFilesLoadWhatIsValidOrFailCleanly)
     EXPECT_FALSE(script.LoadFile(path));
     EXPECT_TRUE(script.items.empty());
 
+    // Costs that grow faster than the file: the parser compares every
+    // attribute with those before it in its element, and builds a node of
+    // about a hundred bytes per tag. Such files are refused before parsing.
+    QByteArray attributes = "<item type=\"2\"";
+    for (int i = 0; i < 100000; ++i)
+        attributes += " a" + QByteArray::number(i) + "=\"\"";
+    ASSERT_TRUE(WriteBytes(path, Items(attributes + "/>")));
+    EXPECT_FALSE(script.LoadFile(path));
+    ASSERT_TRUE(WriteBytes(path, Items("<item type=\"2\"/>" + QByteArray("<a/>").repeated(300000))));
+    EXPECT_FALSE(script.LoadFile(path));
+    // Text that merely looks like markup does not count.
+    ASSERT_TRUE(WriteBytes(path, Items("<item type=\"2\" sdata=\"" + QByteArray(8000, '=') + "\"/><!--" +
+                                       QByteArray("<a b=c>").repeated(300000) + "-->")));
+    ASSERT_TRUE(script.LoadFile(path));
+    EXPECT_EQ(script.items.at(0).sdata.size(), 8000);
+
     // Entity expansion is not a thing here: a document type is not followed.
     ASSERT_TRUE(WriteBytes(path, "<!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]>"
                                  "<script><item type=\"3\" sdata=\"&b;\"/></script>"));
