@@ -64,6 +64,7 @@ TEST(QSettingsStore, SectionsAreIniGroupsInTheUsersConfigFolder)
     CQSettingsStore store;  // the application's own store
     Write(settings::GridStep(false), 16, store);
     Write(settings::GridStep(true), 4, store);
+    store.Flush();
     const QString path = store.FileName();
     EXPECT_EQ(path, testenv::ConfigHome() + QStringLiteral("/Quellmark/Tavrel.conf"));
 
