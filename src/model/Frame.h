@@ -34,6 +34,16 @@ inline constexpr int kMaxBackgroundFrames = 1000;
 inline constexpr int kMaxSwitcherButton = 16;
 inline constexpr int kMaxHotkey = 20;        // Ctrl+0..9 are 1..10, Alt+0..9 are 11..20
 
+class ISourceTextControl;
+
+// What the source steps of the text thread did for an object.
+enum SourceStepResult : int {
+    kSourceIdle = 0,       // ready and no check due: go on rendering chunks
+    kSourceChecked = 1,    // checked and unchanged; next check scheduled
+    kSourceRestarted = 2,  // (re)read: render the text again from its beginning
+    kSourceFailed = 3,     // could not be read; retried on the next pass
+};
+
 // The background type the operator sees, derived from the stored one.
 enum class BackgroundKind { Solid, Picture, Animation };
 
@@ -76,6 +86,22 @@ public:
         return false;
     }
     void EndRender() { inRender.exchange(0); }
+
+    // Text sources (playback/FrameTextSource.cpp). All but BuildDefaultText
+    // run on the text thread; the control is the text renderer's control for
+    // the object's movement.
+    int InitSource(ISourceTextControl& control);
+    int IsSourceChanged();
+    int LoadContent(ISourceTextControl& control);
+    int SubstituteText(ISourceTextControl& control, const QString& text);
+    QString FormatClock() const;
+    QString FormatTimer() const;
+    QString CsvField(int i) const;
+    // Steps 1 to 3 of each text thread pass: check, (re)read, schedule.
+    SourceStepResult RunSourceSteps(ISourceTextControl& control);
+    // A white bold template with the source's placeholders for a new source
+    // (user-interface thread, after a settings change); keeps a non-empty one.
+    void BuildDefaultText();
 
     // The next id a new object will take (tests).
     static int PeekNextId();
