@@ -5,6 +5,14 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Readable failure messages for texts (gtest finds these through ADL).
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 // Source files written into a temporary folder for one test.
 class CTextFiles
 {
