@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
 #include "model/Rect.h"
@@ -102,6 +103,8 @@ public:
     // A white bold template with the source's placeholders for a new source
     // (user-interface thread, after a settings change); keeps a non-empty one.
     void BuildDefaultText();
+    // The version of the source file last read (sourceFileTime is its time).
+    CFileStamp sourceFileStamp;
 
     // The next id a new object will take (tests).
     static int PeekNextId();
@@ -200,6 +203,7 @@ public:
 
 private:
     void ReleaseTextures();
+    int ReadSource(ISourceTextControl& control);  // InitSource by source
 };
 
 // Where a clone goes: 16 pixels right (or left, or not at all) and 16 down

@@ -94,7 +94,7 @@ QString CsvField(const CFrameSourceData& data, int i)
 }
 
 int ReadCsvFile(CFrameSourceData& data, const QString& path, int encoding, int separator, int firstLineIsHeader,
-                QDateTime* fileTime)
+                CFileStamp* stamp)
 {
     data.placeholders.clear();
     data.rows.clear();
@@ -114,8 +114,8 @@ int ReadCsvFile(CFrameSourceData& data, const QString& path, int encoding, int s
         }
         ParseCsvLine(data, separator, line, firstLineIsHeader);
     }
-    if (fileTime)
-        *fileTime = file.LastWriteTime();
+    if (stamp)
+        *stamp = file.Stamp();
     if (firstLineIsHeader && data.placeholders.isEmpty())
         return 0;
     return 1;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "model/FileStamp.h"
 #include "model/FrameSourceData.h"
 
-#include <QDateTime>
 #include <QString>
 
 // CSV text sources: ";" or "," separated lines, fields optionally enclosed in
@@ -30,9 +30,9 @@ QString CsvField(const CFrameSourceData& data, int i);
 
 // Reads the whole file into data (cleared first). Fails when the file cannot
 // be opened, or when a header line is expected and the file is empty.
-// fileTime, when given, receives the file's last-write time.
+// stamp, when given, receives the file's stamp.
 int ReadCsvFile(CFrameSourceData& data, const QString& path, int encoding, int separator, int firstLineIsHeader,
-                QDateTime* fileTime = nullptr);
+                CFileStamp* stamp = nullptr);
 
 // The placeholders of the file's first line only; empty when the file cannot
 // be read or gives none.

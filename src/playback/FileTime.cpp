@@ -4,24 +4,28 @@
 
 #include <sys/stat.h>
 
-QDateTime LastWriteTimeFromTimespec(const struct timespec& time)
+CFileStamp FileStampFromStat(const struct stat& info)
 {
-    const qint64 ms = static_cast<qint64>(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
-    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    CFileStamp stamp;
+    stamp.lastWriteNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.size = static_cast<int64_t>(info.st_size);
+    stamp.device = static_cast<uint64_t>(info.st_dev);
+    stamp.inode = static_cast<uint64_t>(info.st_ino);
+    return stamp;
 }
 
-QDateTime FileLastWriteTime(const QString& path)
+CFileStamp FileStampOf(const QString& path)
 {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return {};
-    return LastWriteTimeFromTimespec(info.st_mtim);
+    return FileStampFromStat(info);
 }
 
-QDateTime FileLastWriteTime(int fd)
+CFileStamp FileStampOf(int fd)
 {
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0)
         return {};
-    return LastWriteTimeFromTimespec(info.st_mtim);
+    return FileStampFromStat(info);
 }

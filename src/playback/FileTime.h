@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDateTime>
+#include "model/FileStamp.h"
+
 #include <QString>
 
-struct timespec;
+struct stat;
 
-// Last-write times of source files, in UTC to the millisecond (what a change
-// check compares). An invalid QDateTime when the file cannot be examined.
-QDateTime FileLastWriteTime(const QString& path);
-QDateTime FileLastWriteTime(int fd);
-QDateTime LastWriteTimeFromTimespec(const struct timespec& time);
+// Stamps of source files; invalid when the file cannot be examined.
+CFileStamp FileStampOf(const QString& path);
+CFileStamp FileStampOf(int fd);
+CFileStamp FileStampFromStat(const struct stat& info);

@@ -52,6 +52,14 @@ int CFrame::SubstituteText(ISourceTextControl& control, const QString& text)
 int CFrame::InitSource(ISourceTextControl& control)
 {
     preparedRtf.clear();
+    const int result = ReadSource(control);
+    if (result && (textSource == kSourceTextFile || textSource == kSourceRtfFile || textSource == kSourceCsvFile))
+        sourceFileTime = sourceFileStamp.LastWriteTime();
+    return result;
+}
+
+int CFrame::ReadSource(ISourceTextControl& control)
+{
     switch (textSource) {
     case kSourceObjectText:
         return 1;
@@ -63,7 +71,7 @@ int CFrame::InitSource(ISourceTextControl& control)
         return SubstituteText(control, currentText);
     case kSourceTextFile: {
         QString text;
-        if (!ReadTextFile(fileName, encoding, movement, text, &sourceFileTime))
+        if (!ReadTextFile(fileName, encoding, movement, text, &sourceFileStamp))
             return 0;
         if (barGraph) {
             barValue.exchange(BarGraphValue(text));
@@ -72,9 +80,9 @@ int CFrame::InitSource(ISourceTextControl& control)
         return SubstituteText(control, text);
     }
     case kSourceRtfFile:
-        return ReadRtfFile(fileName, preparedRtf, &sourceFileTime);
+        return ReadRtfFile(fileName, preparedRtf, &sourceFileStamp);
     case kSourceCsvFile:
-        return ReadCsvFile(csvData, fileName, encoding, separator, firstLineIsHeader, &sourceFileTime);
+        return ReadCsvFile(csvData, fileName, encoding, separator, firstLineIsHeader, &sourceFileStamp);
     default:
         return 0;
     }
@@ -92,8 +100,8 @@ int CFrame::IsSourceChanged()
     case kSourceTextFile:
     case kSourceRtfFile:
     case kSourceCsvFile: {
-        const QDateTime time = FileLastWriteTime(fileName);
-        return !time.isValid() || time != sourceFileTime ? 1 : 0;
+        const CFileStamp stamp = FileStampOf(fileName);
+        return !stamp.IsValid() || stamp != sourceFileStamp ? 1 : 0;
     }
     default:
         return 1;

@@ -75,9 +75,9 @@ int CNonStdioFile::Open(const QString& path, int encoding)
     return 1;
 }
 
-QDateTime CNonStdioFile::LastWriteTime() const
+CFileStamp CNonStdioFile::Stamp() const
 {
-    return FileLastWriteTime(fd_);
+    return FileStampOf(fd_);
 }
 
 void CNonStdioFile::Close()

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "model/FileStamp.h"
 #include "playback/CodePage.h"
 
-#include <QDateTime>
 #include <QString>
 
 #include <memory>
@@ -43,8 +43,8 @@ public:
     int ReadLine(QString& text);
     void Close();
 
-    // The open file's last-write time; invalid when closed.
-    QDateTime LastWriteTime() const;
+    // The open file's stamp; invalid when closed.
+    CFileStamp Stamp() const;
 
     // 1 ANSI, 2 UTF-16LE, 3 UTF-16BE, 4 UTF-8; 0 before Open.
     int Mode() const { return mode; }

@@ -13,14 +13,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int ReadTextFile(const QString& path, int encoding, int movement, QString& text, QDateTime* fileTime)
+int ReadTextFile(const QString& path, int encoding, int movement, QString& text, CFileStamp* stamp)
 {
     text.clear();
     CNonStdioFile file;
     if (!file.Open(path, encoding))
         return 0;
-    if (fileTime)
-        *fileTime = file.LastWriteTime();
+    if (stamp)
+        *stamp = file.Stamp();
     const QString lineBreak = movement == kMovementScroll ? QString() : QStringLiteral("\r\n");
     QString line;
     bool first = true;
@@ -63,7 +63,7 @@ int BarGraphValue(const QString& text)
     return static_cast<int>(std::clamp<long long>(value, 0, 100)) + 1;
 }
 
-int ReadRtfFile(const QString& path, QByteArray& rtf, QDateTime* fileTime)
+int ReadRtfFile(const QString& path, QByteArray& rtf, CFileStamp* stamp)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
@@ -90,8 +90,8 @@ int ReadRtfFile(const QString& path, QByteArray& rtf, QDateTime* fileTime)
             break;
         got += n;
     }
-    if (fileTime)
-        *fileTime = LastWriteTimeFromTimespec(info.st_mtim);
+    if (stamp)
+        *stamp = FileStampFromStat(info);
     ::close(fd);
     if (got < kMinRtfFileBytes)
         return 0;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "model/FileStamp.h"
+
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
 // Text and RTF file sources.
@@ -16,7 +17,7 @@ inline constexpr qint64 kMaxRtfFileBytes = 64 * 1024 * 1024;
 // The file's lines joined as the movement needs them: run together for a
 // horizontal scroll (one line), separated by CR LF otherwise. Returns 0 when
 // the file cannot be opened.
-int ReadTextFile(const QString& path, int encoding, int movement, QString& text, QDateTime* fileTime = nullptr);
+int ReadTextFile(const QString& path, int encoding, int movement, QString& text, CFileStamp* stamp = nullptr);
 
 // The bar graph value of a text: its leading integer (after white space, with
 // an optional sign, as wcstol reads it) clamped to 0..100, plus 1. Text that
@@ -25,4 +26,4 @@ int BarGraphValue(const QString& text);
 
 // The whole file as it is. Returns 0 when it cannot be opened, is not a
 // regular file, or its size is outside kMinRtfFileBytes..kMaxRtfFileBytes.
-int ReadRtfFile(const QString& path, QByteArray& rtf, QDateTime* fileTime = nullptr);
+int ReadRtfFile(const QString& path, QByteArray& rtf, CFileStamp* stamp = nullptr);

@@ -157,6 +157,29 @@ TEST(FrameTextSource, FileChangesAreNoticed)
     EXPECT_EQ(text.IsSourceChanged(), 0);
 }
 
+// A feed that truncates its file and writes it again within one millisecond
+// leaves the same last-write time; the new content must still be read.
+TEST(FrameTextSource, RewriteWithinTheSameMillisecondIsNoticed)
+{
+    CTextFiles files;
+    const QDateTime fixed = QDateTime::fromMSecsSinceEpoch(1'700'000'000'123, Qt::UTC);
+    auto writeAt = [&](const QByteArray& bytes) {
+        const QString path = files.Write(QStringLiteral("score.txt"), bytes);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadWrite));
+        EXPECT_TRUE(file.setFileTime(fixed, QFileDevice::FileModificationTime));
+        return path;
+    };
+    CFrame frame;
+    frame.textSource = kSourceTextFile;
+    frame.fileName = writeAt("");
+    CPlainTextControl control;
+    ASSERT_EQ(frame.InitSource(control), 1);
+    EXPECT_EQ(frame.sourceFileTime, fixed);
+    writeAt("2:1");
+    EXPECT_EQ(frame.IsSourceChanged(), 1);
+}
+
 TEST(FrameTextSource, SourceStepsScheduleChecksAndRetries)
 {
     CTextFiles files;
