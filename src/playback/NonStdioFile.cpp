@@ -36,6 +36,7 @@ CNonStdioFile::~CNonStdioFile()
 int CNonStdioFile::Open(const QString& path, int encoding)
 {
     Close();
+    mode = 0;
     // Non-blocking, so that opening a FIFO returns at once; it is refused
     // below like every other file that is not a regular one.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
