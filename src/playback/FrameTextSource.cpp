@@ -7,7 +7,7 @@
 #include "playback/ClockText.h"
 #include "playback/CsvSource.h"
 #include "playback/DefaultText.h"
-#include "playback/FileTime.h"
+#include "playback/SourceFileStamp.h"
 #include "playback/SourceTextControl.h"
 #include "playback/TextFileSource.h"
 #include "playback/TextSubstitution.h"

@@ -1,7 +1,7 @@
 #include "playback/NonStdioFile.h"
 
 #include "model/Frame.h"
-#include "playback/FileTime.h"
+#include "playback/SourceFileStamp.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 
 #include "app/Log.h"
 #include "model/Frame.h"
-#include "playback/FileTime.h"
+#include "playback/SourceFileStamp.h"
 #include "playback/NonStdioFile.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "playback/FileTime.h"
+#include "playback/SourceFileStamp.h"
 
 #include <QFile>
 
