@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/DeviceTexture.h"
+#include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
 #include "model/Rect.h"
@@ -39,6 +40,16 @@ inline constexpr int kMaxBackgroundFrames = 1000;
 inline constexpr int kMaxSwitcherButton = 16;
 inline constexpr int kMaxHotkey = 20;        // Ctrl+0..9 are 1..10, Alt+0..9 are 11..20
 
+class ISourceTextControl;
+
+// What the source steps of the text thread did for an object.
+enum SourceStepResult : int {
+    kSourceIdle = 0,       // ready and no check due: go on rendering chunks
+    kSourceChecked = 1,    // checked and unchanged; next check scheduled
+    kSourceRestarted = 2,  // (re)read: render the text again from its beginning
+    kSourceFailed = 3,     // could not be read; retried on the next pass
+};
+
 // The background type the operator sees, derived from the stored one.
 enum class BackgroundKind { Solid, Picture, Animation };
 
@@ -72,6 +83,24 @@ public:
     // (returns 1 when it was playing), then the wait and the release.
     int BeginStopOutput();
     void FinishStopOutput();
+
+    // Text sources (playback/FrameTextSource.cpp). All but BuildDefaultText
+    // run on the text thread; the control is the text renderer's control for
+    // the object's movement.
+    int InitSource(ISourceTextControl& control);
+    int IsSourceChanged();
+    int LoadContent(ISourceTextControl& control);
+    int SubstituteText(ISourceTextControl& control, const QString& text);
+    QString FormatClock() const;
+    QString FormatTimer() const;
+    QString CsvField(int i) const;
+    // Steps 1 to 3 of each text thread pass: check, (re)read, schedule.
+    SourceStepResult RunSourceSteps(ISourceTextControl& control);
+    // A white bold template with the source's placeholders for a new source
+    // (user-interface thread, after a settings change); keeps a non-empty one.
+    void BuildDefaultText();
+    // The version of the source file last read (sourceFileTime is its time).
+    CFileStamp sourceFileStamp;
 
     // The next id a new object will take (tests).
     static int PeekNextId();
@@ -215,6 +244,7 @@ private:
     bool EnoughTextToStartDisplay() const;
     void ComposeResult(PresentResult& result, int t, int end) const;
     void MoveText(PresentResult& result, int deltaMicros);
+    int ReadSource(ISourceTextControl& control);  // InitSource by source
 };
 
 // Where a clone goes: 16 pixels right (or left, or not at all) and 16 down
