@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+class CUniFile;
+
 // Stored setting values (fixed numbering: they are kept in page files).
 enum BackgroundType : int { kBackgroundSolid = 0, kBackgroundPicture = 1 };
 enum Movement : int { kMovementFixed = 0, kMovementScroll = 1, kMovementRoll = 2 };
@@ -65,6 +67,17 @@ public:
 
     // The next id a new object will take (tests).
     static int PeekNextId();
+
+    // Page files (FrameFile.cpp): one object record; pagePath anchors the
+    // paths stored relative to the page. Return 1 when the file's status is 0.
+    int Load(CUniFile& file, const QString& pagePath);
+    int Save(CUniFile& file, const QString& pagePath) const;
+    // Background frames (FrameBackgrounds.cpp): stores the picture as the
+    // next frame, or adds the duration to the last frame when the picture is
+    // the same. The first frame sets the common size (at most maxWidth x
+    // maxHeight, at least 16 x 16); later pictures are cropped to it. 0 when
+    // the object already holds 1000 frames.
+    int AddBackgroundFrame(int maxHeight, const CPicture& picture, int maxWidth, int duration);
 
     // Identity and bookkeeping.
     std::atomic<int> deleted{0};
