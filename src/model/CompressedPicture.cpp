@@ -200,7 +200,9 @@ void CCompressedPicture::Compress(const CPicture& source, std::vector<uint32_t>*
     data.clear();
     const size_t count = source.PixelCount();
     if (count == 0 || source.pixels.size() < count) {
-        width = height = 0;
+        // An empty picture stores nothing (and keeps a size such as 0 x 1).
+        if (count != 0)
+            width = height = 0;
         pixels.clear();
         return;
     }

@@ -112,19 +112,6 @@ int ReadFramePayload(CUniFile& file, const uint8_t* header, CCompressedPicture* 
     return 1;
 }
 
-// All frames share the first frame's size; a stray frame of another size is
-// cropped or padded with transparent pixels to fit.
-void ConformFrameSize(CCompressedPicture& picture, int width, int height)
-{
-    if (picture.width == width && picture.height == height)
-        return;
-    CPicture pixels;
-    picture.Decompress(pixels);
-    CPicture fitted;
-    fitted.CropFrom(width, height, pixels);
-    picture = CCompressedPicture(std::move(fitted));
-}
-
 }  // namespace
 
 int CFrame::Load(CUniFile& file, const QString& pagePath)
@@ -192,8 +179,12 @@ int CFrame::Load(CUniFile& file, const QString& pagePath)
         if (backgroundFrames.empty()) {
             backgroundWidth = frame.picture.width;
             backgroundHeight = frame.picture.height;
-        } else {
-            ConformFrameSize(frame.picture, backgroundWidth, backgroundHeight);
+        } else if (frame.picture.width != backgroundWidth || frame.picture.height != backgroundHeight) {
+            // All frames of an object share the first one's size; the program
+            // never writes anything else, and fitting a stray frame could cost
+            // far more memory than the file's bytes.
+            MarkCorrupt(file);
+            return 0;
         }
         frame.duration = GetInt32(header, 8);
         backgroundFrames.push_back(std::move(frame));

@@ -14,7 +14,9 @@ int CUniFile::Fail(int code)
 int CUniFile::OpenRead(const QString& path)
 {
     readFile_.setFileName(path);
-    if (!readFile_.open(QIODevice::ReadOnly)) {
+    // Unbuffered: the large reads go straight into their final buffers and
+    // a load holds no copy of the file's bytes.
+    if (!readFile_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         status = kOpenFailed;
         return 0;
     }

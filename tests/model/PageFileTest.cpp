@@ -533,23 +533,6 @@ TEST_F(PageFile, FramesBeyondTheLimitArePassedOverAndTheNextObjectLoads)
     EXPECT_EQ(loaded[1]->group, QStringLiteral("after"));
 }
 
-TEST_F(PageFile, LaterFramesOfAnotherSizeAreFittedToTheFirst)
-{
-    auto objects = Objects(1);
-    objects[0]->backgroundFrames.emplace_back(CCompressedPicture(Solid(8, 8, 0xFF000001u)), 20);
-    objects[0]->backgroundFrames.emplace_back(CCompressedPicture(Solid(20, 4, 0xFF000002u)), 20);
-    ASSERT_EQ(Save(objects, Path(), Context()), 1);
-    int status = -1;
-    const auto loaded = Load(Path(), Context(), &status);
-    ASSERT_EQ(status, 0);
-    CPicture second;
-    loaded[0]->backgroundFrames.at(1).picture.Decompress(second);
-    EXPECT_EQ(second.width, 8);
-    EXPECT_EQ(second.height, 8);
-    EXPECT_EQ(second.Row(3)[7], 0xFF000002u);
-    EXPECT_EQ(second.Row(4)[0], 0u);
-}
-
 // Sizes in a file are checked against the bytes that are there and against
 // the limits before anything is allocated; a hostile page is "corrupt".
 TEST_F(PageFile, HostileSizesAreCorruptNotCrashes)
@@ -583,6 +566,13 @@ TEST_F(PageFile, HostileSizesAreCorruptNotCrashes)
         {"cut in the payload", [&](QByteArray& b) { b.chop(3); }},
         {"cut in the frame header", [&](QByteArray& b) { b.truncate(frame + 10); }},
         {"cut in the block", [&](QByteArray& b) { b.truncate(kHeader + 300); }},
+        {"second frame of another size", [&](QByteArray& b) {
+             PatchInt(b, kHeader + 104, 2);
+             b += b.mid(frame, 64 + 6);
+             PatchInt(b, frame + 70 + 4, 8);
+             PatchInt(b, frame + 70 + 16, 6);
+             PatchInt(b, frame + 70 + 64, 0x8000 | (16 * 8 - 2));
+         }},
     };
     for (const Case& c : cases) {
         QByteArray bytes = good;
