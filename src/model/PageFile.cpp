@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -171,6 +172,7 @@ int ReadPage(CUniFile& file, const QString& path, OwnedFrameList& objects, int t
         if (context.desktopDpi != 0 && fileDpi != context.desktopDpi)
             DpiMessage(context, header.dpi);
 
+        objects.reserve(size_t(std::max(0, header.objectCount)));
         for (int i = 0; i < header.objectCount; ++i) {
             auto object = std::make_unique<CFrame>();
             if (!object->Load(file, path))
