@@ -138,10 +138,12 @@ int ReadPage(CUniFile& file, const QString& path, OwnedFrameList& objects, int t
     uint8_t block[CPageHeader::kSize];
     if (file.ReadExact(block, sizeof block)) {
         CPageHeader& header = context.header = ParseHeader(block);
-        if (std::memcmp(header.magic, "QLPF", 4) != 0 || header.objectCount > CFrameSet::kMaxObjects)
+        if (std::memcmp(header.magic, "QLPF", 4) != 0)
             file.status = CUniFile::kCorrupt;
         else if (header.version >= 2)
             file.status = CUniFile::kUnknownVersion;
+        else if (header.objectCount > CFrameSet::kMaxObjects)
+            file.status = CUniFile::kCorrupt;
     }
     context.status = file.status;
 
@@ -170,7 +172,7 @@ int ReadPage(CUniFile& file, const QString& path, OwnedFrameList& objects, int t
         }
         const int fileDpi = header.dpi == 0 ? 96 : header.dpi;
         if (context.desktopDpi != 0 && fileDpi != context.desktopDpi)
-            DpiMessage(context, header.dpi);
+            DpiMessage(context, fileDpi);
 
         objects.reserve(size_t(std::max(0, header.objectCount)));
         for (int i = 0; i < header.objectCount; ++i) {

@@ -102,6 +102,16 @@ protected:
         return Bytes(Path());
     }
 
+    // Loads `good` changed by `edit`, with the messages of that load only.
+    OwnedFrameList LoadEdited(const QByteArray& good, const std::function<void(QByteArray&)>& edit, int* status)
+    {
+        QByteArray bytes = good;
+        edit(bytes);
+        Put(Path(), bytes);
+        messages.clear();
+        return Load(Path(), Context(), status);
+    }
+
     QString LastMessage() const { return messages.empty() ? QString() : messages.back().text; }
 };
 
@@ -297,18 +307,16 @@ TEST_F(PageFile, HeaderErrorsEndTheReadWithTheirMessage)
         {"version 2", [](QByteArray& b) { PatchInt(b, 4, 2); }, 4, "Error: Unknown file version!\n\n%1"},
         {"version above 2^31", [](QByteArray& b) { PatchInt(b, 4, 0x80000000u); }, 4, "Error: Unknown file version!\n\n%1"},
         {"257 objects", [](QByteArray& b) { PatchInt(b, 12, 257); }, 3, "Error: File is corrupt!\n\n%1"},
+        {"version 2 with 257 objects", [](QByteArray& b) { PatchInt(b, 4, 2); PatchInt(b, 12, 257); }, 4,
+         "Error: Unknown file version!\n\n%1"},
         {"short header", [](QByteArray& b) { b.truncate(100); }, 3, "Error: File is corrupt!\n\n%1"},
         {"missing record", [](QByteArray& b) { PatchInt(b, 12, 2); }, 3, "Error: File is corrupt!\n\n%1"},
         {"version 0", [](QByteArray& b) { PatchInt(b, 4, 0); }, 0, ""},
     };
     const QByteArray good = PageBytes();
     for (const Case& c : cases) {
-        QByteArray bytes = good;
-        c.edit(bytes);
-        Put(Path(), bytes);
-        messages.clear();
         int status = -1;
-        const auto objects = Load(Path(), Context(), &status);
+        const auto objects = LoadEdited(good, c.edit, &status);
         EXPECT_EQ(status, c.status) << c.name;
         if (c.status != 0) {
             EXPECT_TRUE(objects.empty()) << c.name;
@@ -448,6 +456,11 @@ TEST_F(PageFile, DifferentFontSizeWarnsAndLoads)
     messages.clear();
     Load(Path(), Context());
     EXPECT_TRUE(messages.empty());
+    CPageFileContext at120 = Context();
+    at120.desktopDpi = 120;
+    Load(Path(), at120);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("(Normal - 96 DPI)")));
 }
 
 TEST_F(PageFile, PathsInsideThePageFolderTravelWithThePage)
@@ -575,12 +588,8 @@ TEST_F(PageFile, HostileSizesAreCorruptNotCrashes)
          }},
     };
     for (const Case& c : cases) {
-        QByteArray bytes = good;
-        c.edit(bytes);
-        Put(Path(), bytes);
-        messages.clear();
         int status = -1;
-        const auto loaded = Load(Path(), Context(), &status);
+        const auto loaded = LoadEdited(good, c.edit, &status);
         EXPECT_EQ(status, 3) << c.name;
         EXPECT_TRUE(loaded.empty()) << c.name;
         EXPECT_EQ(LastMessage(), QStringLiteral("Error: File is corrupt!\n\n%1").arg(Path())) << c.name;
