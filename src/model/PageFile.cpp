@@ -89,6 +89,30 @@ int ReadThumbnail(CUniFile& file, const CPageHeader& header, CPicture* thumbnail
     return file.ReadExact(thumbnail->pixels.data(), int64_t(w) * h * 4);
 }
 
+// The page's raster against the current mode (a mismatch ends the read) and
+// its dots per inch against the desktop's (a warning only).
+int CheckModeAndFontSize(CPageFileContext& context, const QString& path)
+{
+    const CPageHeader& header = context.header;
+    int width = header.width, height = header.height;
+    if (width == 0 && height == 0) {
+        width = header.legacyHd == 1 ? kLegacyHdWidth : kLegacySdWidth;
+        height = header.legacyHd == 1 ? kLegacyHdHeight : kLegacySdHeight;
+    }
+    if (height == 480 || height == 486)
+        height = kNtscHeight;
+    const bool checkMode = context.rasterWidth != 0 || context.rasterHeight != 0;
+    if (checkMode && (width != context.rasterWidth || height != context.rasterHeight)) {
+        context.modeMismatch = 1;
+        PageFileMessage(context, 10315, kMessageError, FormatText(10315, width, height, path.toUtf8().constData()));
+        return 0;
+    }
+    const int fileDpi = header.dpi == 0 ? 96 : header.dpi;
+    if (context.desktopDpi != 0 && fileDpi != context.desktopDpi)
+        DpiMessage(context, fileDpi);
+    return 1;
+}
+
 int WriteObjects(CUniFile& file, const QString& path, const FrameList& objects, CPageFileContext& context)
 {
     CPageHeader& header = context.header;
@@ -156,24 +180,8 @@ int ReadPage(CUniFile& file, const QString& path, OwnedFrameList& objects, int t
 
     if (file.status == CUniFile::kOk) {
         const CPageHeader& header = context.header;
-        int width = header.width, height = header.height;
-        if (width == 0 && height == 0) {
-            width = header.legacyHd == 1 ? kLegacyHdWidth : kLegacySdWidth;
-            height = header.legacyHd == 1 ? kLegacyHdHeight : kLegacySdHeight;
-        }
-        if (height == 480 || height == 486)
-            height = kNtscHeight;
-        const bool checkMode = context.rasterWidth != 0 || context.rasterHeight != 0;
-        if (checkMode && (width != context.rasterWidth || height != context.rasterHeight)) {
-            context.modeMismatch = 1;
-            PageFileMessage(context, 10315, kMessageError,
-                            FormatText(10315, width, height, path.toUtf8().constData()));
+        if (!CheckModeAndFontSize(context, path))
             return 0;
-        }
-        const int fileDpi = header.dpi == 0 ? 96 : header.dpi;
-        if (context.desktopDpi != 0 && fileDpi != context.desktopDpi)
-            DpiMessage(context, fileDpi);
-
         objects.reserve(size_t(std::max(0, header.objectCount)));
         for (int i = 0; i < header.objectCount; ++i) {
             auto object = std::make_unique<CFrame>();
