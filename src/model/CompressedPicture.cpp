@@ -1,5 +1,7 @@
 #include "model/CompressedPicture.h"
 
+#include "model/PixelScan.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -19,19 +21,14 @@ bool ChoosePackets(const uint32_t* p, size_t n, Sink& sink)
     while (i < n) {
         if (i + 1 < n && p[i + 1] == p[i]) {
             const uint32_t value = p[i];
-            const size_t limit = std::min(n, i + 1 + kRunFollowersMax);
-            size_t end = i + 1;
-            while (end < limit && p[end] == value)
-                ++end;
+            const size_t end = pixelscan::RunEnd(p, i + 2, std::min(n, i + 1 + kRunFollowersMax), value);
             if (!sink.Run(end - i - 1, value))
                 return false;
             i = end;
             continue;
         }
         const size_t limit = std::min(n - i, size_t(CCompressedPicture::kMaxLiteral));
-        size_t count = 1;
-        while (count < limit && p[i + count] != p[i + count - 1])
-            ++count;
+        size_t count = pixelscan::FirstRepeat(p, i + 1, i + limit) - i;
         // Stopped at two equal pixels: they start a run of their own.
         if (count < limit && count > 1)
             --count;
@@ -127,7 +124,7 @@ struct CheckSink
 struct ExpandSink
 {
     uint32_t* pixels;
-    void Run(size_t at, uint32_t value, size_t count) { std::fill_n(pixels + at, count, value); }
+    void Run(size_t at, uint32_t value, size_t count) { pixelscan::Fill(pixels + at, count, value); }
     void Literal(size_t at, const uint8_t* bytes, size_t count) { std::memcpy(pixels + at, bytes, count * 4); }
 };
 

@@ -92,6 +92,49 @@ TEST(CompressedPicture, PacketChoiceFollowsTheGreedyRules)
     }
 }
 
+// The greedy rule pixel by pixel, as plainly as it can be written, against
+// the encoder's wide scans on random rows of few colours.
+TEST(CompressedPicture, EncoderAgreesWithAPlainReadingOfTheRule)
+{
+    auto reference = [](const std::vector<uint32_t>& p) {
+        Packets packets;
+        size_t i = 0;
+        while (i < p.size()) {
+            if (i + 1 < p.size() && p[i + 1] == p[i]) {
+                size_t followers = 0;
+                while (i + 1 + followers < p.size() && p[i + 1 + followers] == p[i] && followers < 32768)
+                    ++followers;
+                packets.Run(int(followers + 1), p[i]);
+                i += followers + 1;
+                continue;
+            }
+            size_t count = 1;
+            while (i + count < p.size() && count < 32767 && p[i + count] != p[i + count - 1])
+                ++count;
+            if (i + count < p.size() && count < 32767 && count > 1)
+                --count;
+            packets.Header(uint16_t(count - 1));
+            for (size_t k = 0; k < count; ++k)
+                packets.Pixel(p[i + k]);
+            i += count;
+        }
+        return packets.bytes;
+    };
+    std::mt19937 random(3);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<uint32_t> pixels(random() % 70 + 1);
+        const uint32_t colours = random() % 4 + 2;
+        for (uint32_t& v : pixels)
+            v = random() % colours;
+        std::vector<uint8_t> encoded(size_t(RunLengthSize(pixels.data(), pixels.size(), INT64_MAX)));
+        EncodeRunLength(pixels.data(), pixels.size(), encoded.data());
+        ASSERT_EQ(encoded, reference(pixels)) << "round " << round;
+        CCompressedPicture decoded;
+        ASSERT_EQ(decoded.SetRunLength(int(pixels.size()), 1, std::move(encoded)), 1);
+        ASSERT_EQ(RoundTrip(decoded), pixels);
+    }
+}
+
 TEST(CompressedPicture, KeepsRawPixelsWhenRunLengthWouldNotSaveTwentyPercent)
 {
     std::mt19937 random(7);
