@@ -17,6 +17,7 @@
 
 class CTextureDevice;
 struct PresentResult;
+class CUniFile;
 
 // Stored setting values (fixed numbering: they are kept in page files).
 enum BackgroundType : int { kBackgroundSolid = 0, kBackgroundPicture = 1 };
@@ -105,6 +106,17 @@ public:
     // The next id a new object will take (tests).
     static int PeekNextId();
 
+    // Page files (FrameFile.cpp): one object record; pagePath anchors the
+    // paths stored relative to the page. Return 1 when the file's status is 0.
+    int Load(CUniFile& file, const QString& pagePath);
+    int Save(CUniFile& file, const QString& pagePath) const;
+    // Background frames (FrameBackgrounds.cpp): stores the picture as the
+    // next frame, or adds the duration to the last frame when the picture is
+    // the same. The first frame sets the common size (at most maxWidth x
+    // maxHeight, at least 16 x 16); later pictures are cropped to it. 0 when
+    // the object already holds 1000 frames.
+    int AddBackgroundFrame(int maxHeight, const CPicture& picture, int maxWidth, int duration);
+
     // Identity and bookkeeping.
     std::atomic<int> deleted{0};
     int framePeriod = 0;  // µs of one output frame of the video mode
@@ -167,6 +179,7 @@ public:
     std::atomic<int> ending{0};
     int animationFrame = -1;
     int animationFrameStart = 0;
+    CPicture framePicture;  // the render thread's decompression buffer
     std::atomic<int> barValue{0};  // bar graph value + 1; 0 = not read yet
     std::atomic<int> sourceReady{0};
     std::atomic<int> sourceError{0};

@@ -1,7 +1,7 @@
 // The texture steps of presenting an object. Solid backgrounds are complete;
-// picture backgrounds follow the animation frame rule and upload frames held
-// uncompressed. Compressed frames, the re-import of linked image files and
-// the text ring writer come with picture decoding and text rendering.
+// picture backgrounds follow the animation frame rule. The re-import of
+// linked image files and the text ring writer come with picture decoding and
+// text rendering.
 #include "model/Frame.h"
 
 #include "app/Log.h"
@@ -22,16 +22,6 @@ uint32_t SolidTexel(uint32_t colour)
     const uint32_t green = (colour >> 8) & 0xFFu;
     const uint32_t blue = (colour >> 16) & 0xFFu;
     return (colour & 0xFF000000u) | red << 16 | green << 8 | blue;
-}
-
-// The texels of a frame kept in raw form, or null.
-const uint32_t* RawTexels(const CCompressedPicture& picture, int width, int height)
-{
-    const qsizetype needed = qsizetype(width) * height * 4;
-    if (picture.compressedSize != -1 || picture.width != width || picture.height != height ||
-        picture.data.size() < needed)
-        return nullptr;
-    return reinterpret_cast<const uint32_t*>(picture.data.constData());
 }
 
 }  // namespace
@@ -84,9 +74,20 @@ int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
     animationFrame = target;
     // A frame chosen during the start delay is timed from the delay's end.
     animationFrameStart = std::max(0, t - startDelay);
-    const uint32_t* texels = RawTexels(backgroundFrames[size_t(target)].picture, backgroundWidth, backgroundHeight);
-    if (!texels || !device)
+    if (!device)
         return 1;
+    // A frame kept raw goes up as it is; a compressed one is expanded into
+    // the render thread's frame buffer, which keeps its size between frames.
+    const CCompressedPicture& picture = backgroundFrames[size_t(target)].picture;
+    if (picture.width != backgroundWidth || picture.height != backgroundHeight)
+        return 1;
+    const uint32_t* texels = picture.pixels.data();
+    if (picture.compressedSize != CCompressedPicture::kRaw) {
+        picture.Decompress(framePicture);
+        texels = framePicture.pixels.data();
+    } else if (picture.pixels.size() < picture.PixelCount()) {
+        return 1;
+    }
     return device->WriteTexture(*backgroundTexture, CRect{0, 0, backgroundWidth, backgroundHeight}, texels,
                                 backgroundWidth);
 }

@@ -25,9 +25,7 @@ std::unique_ptr<CFrame> Customised()
     f->backgroundWidth = 2;
     f->backgroundHeight = 1;
     CFrameBackground frame;
-    frame.picture.width = 2;
-    frame.picture.height = 1;
-    frame.picture.data = QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    frame.picture.SetRaw(2, 1, {0x04030201u, 0x08070605u});
     frame.duration = 40;
     f->backgroundFrames = {frame, frame};
     f->loopAnimation = 0;
@@ -156,14 +154,14 @@ TEST(Frame, CopyStartsUnlockedUnlinkedAndStopped)
     EXPECT_EQ(copy.backgroundHeight, 1);
     ASSERT_EQ(copy.backgroundFrames.size(), 2u);
     EXPECT_EQ(copy.backgroundFrames[1].duration, 40);
-    EXPECT_EQ(copy.backgroundFrames[1].picture.data, source->backgroundFrames[1].picture.data);
+    EXPECT_TRUE(copy.backgroundFrames[1].picture.SameStoredBytes(source->backgroundFrames[1].picture));
     EXPECT_EQ(copy.richText, source->richText);
     EXPECT_EQ(copy.Kind(), BackgroundKind::Animation);
     ExpectSameSettingsExceptLinkAndLock(copy, *source);
 
     // The copy's frames are its own.
-    source->backgroundFrames[1].picture.data[0] = 'X';
-    EXPECT_EQ(copy.backgroundFrames[1].picture.data[0], '\x01');
+    source->backgroundFrames[1].picture.pixels[0] = 0xFFFFFFFFu;
+    EXPECT_EQ(copy.backgroundFrames[1].picture.pixels[0], 0x04030201u);
 }
 
 TEST(Frame, CopySettingsLeavesGeometryFramesAndTextAlone)

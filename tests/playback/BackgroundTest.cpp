@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
-// An animation of `count` raw frames of 4 x 2 texels, frame i filled with i + 1.
+// An animation of `count` frames of 4 x 2 texels, frame i filled with i + 1;
+// even frames kept raw, odd ones run-length compressed.
 void MakeAnimation(CFrame& o, int count, int durationMs)
 {
     o.backgroundType = kBackgroundPicture;
@@ -17,10 +19,15 @@ void MakeAnimation(CFrame& o, int count, int durationMs)
     o.backgroundFrames.resize(size_t(count));
     for (int i = 0; i < count; ++i) {
         CCompressedPicture& picture = o.backgroundFrames[size_t(i)].picture;
-        picture.width = 4;
-        picture.height = 2;
-        const std::vector<uint32_t> texels(8, uint32_t(i + 1));
-        picture.data = QByteArray(reinterpret_cast<const char*>(texels.data()), 32);
+        if (i % 2 == 0) {
+            picture.SetRaw(4, 2, std::vector<uint32_t>(8, uint32_t(i + 1)));
+        } else {
+            CPicture source;
+            source.Resize(4, 2);
+            std::fill(source.pixels.begin(), source.pixels.end(), uint32_t(i + 1));
+            picture = CCompressedPicture(source);
+            EXPECT_NE(picture.compressedSize, CCompressedPicture::kRaw);
+        }
         o.backgroundFrames[size_t(i)].duration = durationMs;
     }
 }
