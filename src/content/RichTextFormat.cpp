@@ -1,0 +1,246 @@
+#include "content/RichTextFormat.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+// The exact offset in twips; Qt keeps only a percentage of the font height.
+constexpr int kOffsetTwipsProperty = QTextFormat::UserProperty + 0x100;
+
+int Round(double value)
+{
+    return static_cast<int>(std::lround(value));
+}
+
+}  // namespace
+
+CRichTextFormatConverter::CRichTextFormatConverter(double twipsPerPixelX, double twipsPerPixelY,
+                                                   const CCharFormat& defaultFormat)
+    : twipsPerPixelX_(twipsPerPixelX), twipsPerPixelY_(twipsPerPixelY), default_(defaultFormat)
+{
+}
+
+QTextCharFormat CRichTextFormatConverter::ToQt(const CCharFormat& format) const
+{
+    QTextCharFormat result;
+    result.setFontFamilies(QStringList{format.face});
+    result.setFontPointSize(format.height / 20.0);
+    result.setFontWeight((format.effects & kCfeBold) ? QFont::Bold : QFont::Normal);
+    result.setFontItalic((format.effects & kCfeItalic) != 0);
+    result.setFontUnderline((format.effects & kCfeUnderline) != 0);
+    result.setFontStrikeOut((format.effects & kCfeStrikeOut) != 0);
+    if (!(format.effects & kCfeAutoColor))
+        result.setForeground(QColorFromColorRef(format.textColor));
+    if (!(format.effects & kCfeAutoBackColor))
+        result.setBackground(QColorFromColorRef(format.backColor));
+    if (format.offset != 0) {
+        result.setProperty(kOffsetTwipsProperty, format.offset);
+        if (format.height > 0)
+            result.setBaselineOffset(100.0 * format.offset / format.height);
+    }
+    return result;
+}
+
+CCharFormat CRichTextFormatConverter::FromQt(const QTextCharFormat& format) const
+{
+    CCharFormat result;
+    result.mask = kCfmAll;
+    if (format.fontWeight() > QFont::Medium)
+        result.effects |= kCfeBold;
+    if (format.fontItalic())
+        result.effects |= kCfeItalic;
+    if (format.fontUnderline())
+        result.effects |= kCfeUnderline;
+    if (format.fontStrikeOut())
+        result.effects |= kCfeStrikeOut;
+    result.height = format.hasProperty(QTextFormat::FontPointSize) ? Round(format.fontPointSize() * 20.0)
+                                                                    : default_.height;
+    const QStringList families = format.fontFamilies().toStringList();
+    result.face = families.isEmpty() || families.front().isEmpty() ? default_.face : families.front();
+    if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush) {
+        result.textColor = ColorRefFromQColor(format.foreground().color());
+    } else {
+        result.effects |= kCfeAutoColor;
+        result.textColor = default_.textColor;
+    }
+    if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush)
+        result.backColor = ColorRefFromQColor(format.background().color());
+    else
+        result.effects |= kCfeAutoBackColor;
+    result.offset = format.intProperty(kOffsetTwipsProperty);
+    return result;
+}
+
+QTextBlockFormat CRichTextFormatConverter::ToQt(const CParaFormat& format, QTextBlockFormat result) const
+{
+    switch (format.alignment) {
+    case kAlignRight:
+        result.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
+        break;
+    case kAlignCenter:
+        result.setAlignment(Qt::AlignHCenter);
+        break;
+    case kAlignJustify:
+        result.setAlignment(Qt::AlignJustify);
+        break;
+    default:
+        result.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+        break;
+    }
+    const int left = format.startIndent + format.offset;
+    result.setLeftMargin(left / twipsPerPixelX_);
+    result.setTextIndent(-format.offset / twipsPerPixelX_);
+    result.setRightMargin(format.rightIndent / twipsPerPixelX_);
+    result.setTopMargin(format.spaceBefore / twipsPerPixelY_);
+    result.setBottomMargin(format.spaceAfter / twipsPerPixelY_);
+    switch (format.lineSpacingRule) {
+    case kSpacingOneAndHalf:
+        result.setLineHeight(150.0, QTextBlockFormat::ProportionalHeight);
+        break;
+    case kSpacingDouble:
+        result.setLineHeight(200.0, QTextBlockFormat::ProportionalHeight);
+        break;
+    case kSpacingAtLeast:
+        result.setLineHeight(format.lineSpacing / twipsPerPixelY_, QTextBlockFormat::MinimumHeight);
+        break;
+    case kSpacingExactly:
+        result.setLineHeight(format.lineSpacing / twipsPerPixelY_, QTextBlockFormat::FixedHeight);
+        break;
+    case kSpacingMultiple:
+        if (format.lineSpacing > 0) {
+            result.setLineHeight(format.lineSpacing * 5.0, QTextBlockFormat::ProportionalHeight);
+            break;
+        }
+        [[fallthrough]];
+    default:
+        result.clearProperty(QTextFormat::LineHeight);
+        result.clearProperty(QTextFormat::LineHeightType);
+        break;
+    }
+    return result;
+}
+
+CParaFormat CRichTextFormatConverter::FromQt(const QTextBlockFormat& format) const
+{
+    CParaFormat result;
+    result.mask = kPfmAll;
+    const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (alignment & Qt::AlignRight)
+        result.alignment = kAlignRight;
+    else if (alignment & Qt::AlignHCenter)
+        result.alignment = kAlignCenter;
+    else if (alignment & Qt::AlignJustify)
+        result.alignment = kAlignJustify;
+    else
+        result.alignment = kAlignLeft;
+    const int left = Round(format.leftMargin() * twipsPerPixelX_);
+    const int first = Round(format.textIndent() * twipsPerPixelX_);
+    result.startIndent = left + first;
+    result.offset = -first;
+    result.rightIndent = Round(format.rightMargin() * twipsPerPixelX_);
+    result.spaceBefore = Round(format.topMargin() * twipsPerPixelY_);
+    result.spaceAfter = Round(format.bottomMargin() * twipsPerPixelY_);
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        result.lineSpacingRule = kSpacingMultiple;
+        result.lineSpacing = Round(format.lineHeight() / 5.0);
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        result.lineSpacingRule = kSpacingAtLeast;
+        result.lineSpacing = Round(format.lineHeight() * twipsPerPixelY_);
+        break;
+    case QTextBlockFormat::FixedHeight:
+        result.lineSpacingRule = kSpacingExactly;
+        result.lineSpacing = Round(format.lineHeight() * twipsPerPixelY_);
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+void CRichTextFormatConverter::Apply(CCharFormat& format, const CCharFormat& change)
+{
+    static constexpr uint32_t kEffectBits[][2] = {
+        {kCfmBold, kCfeBold},           {kCfmItalic, kCfeItalic},           {kCfmUnderline, kCfeUnderline},
+        {kCfmStrikeOut, kCfeStrikeOut}, {kCfmColor, kCfeAutoColor}, {kCfmBackColor, kCfeAutoBackColor},
+    };
+    for (const auto& [maskBit, effectBit] : kEffectBits) {
+        if (change.mask & maskBit)
+            format.effects = (format.effects & ~effectBit) | (change.effects & effectBit);
+    }
+    if (change.mask & kCfmSize)
+        format.height = change.height;
+    if (change.mask & kCfmOffset)
+        format.offset = change.offset;
+    if (change.mask & kCfmColor)
+        format.textColor = change.textColor;
+    if (change.mask & kCfmBackColor)
+        format.backColor = change.backColor;
+    if (change.mask & kCfmFace)
+        format.face = change.face.left(CCharFormat::kMaxFaceLength);
+}
+
+void CRichTextFormatConverter::Apply(CParaFormat& format, const CParaFormat& change)
+{
+    if (change.mask & kPfmAlignment)
+        format.alignment = change.alignment;
+    if (change.mask & kPfmStartIndent)
+        format.startIndent = change.startIndent;
+    if (change.mask & kPfmRightIndent)
+        format.rightIndent = change.rightIndent;
+    if (change.mask & kPfmOffset)
+        format.offset = change.offset;
+    if (change.mask & kPfmSpaceBefore)
+        format.spaceBefore = change.spaceBefore;
+    if (change.mask & kPfmSpaceAfter)
+        format.spaceAfter = change.spaceAfter;
+    if (change.mask & kPfmLineSpacing) {
+        format.lineSpacing = change.lineSpacing;
+        format.lineSpacingRule = change.lineSpacingRule;
+    }
+}
+
+void CRichTextFormatConverter::KeepCommon(CCharFormat& format, const CCharFormat& other)
+{
+    const uint32_t differentEffects = format.effects ^ other.effects;
+    static constexpr uint32_t kEffectMasks[] = {kCfmBold, kCfmItalic, kCfmUnderline, kCfmStrikeOut};
+    static constexpr uint32_t kEffectBits[] = {kCfeBold, kCfeItalic, kCfeUnderline, kCfeStrikeOut};
+    for (size_t i = 0; i < std::size(kEffectMasks); ++i) {
+        if (differentEffects & kEffectBits[i])
+            format.mask &= ~kEffectMasks[i];
+    }
+    if ((differentEffects & kCfeAutoColor) || (!(format.effects & kCfeAutoColor) && format.textColor != other.textColor))
+        format.mask &= ~kCfmColor;
+    if ((differentEffects & kCfeAutoBackColor) ||
+        (!(format.effects & kCfeAutoBackColor) && format.backColor != other.backColor))
+        format.mask &= ~kCfmBackColor;
+    if (format.height != other.height)
+        format.mask &= ~kCfmSize;
+    if (format.offset != other.offset)
+        format.mask &= ~kCfmOffset;
+    if (format.face != other.face)
+        format.mask &= ~kCfmFace;
+}
+
+void CRichTextFormatConverter::KeepCommon(CParaFormat& format, const CParaFormat& other)
+{
+    if (format.alignment != other.alignment)
+        format.mask &= ~kPfmAlignment;
+    if (format.startIndent != other.startIndent)
+        format.mask &= ~kPfmStartIndent;
+    if (format.rightIndent != other.rightIndent)
+        format.mask &= ~kPfmRightIndent;
+    if (format.offset != other.offset)
+        format.mask &= ~kPfmOffset;
+    if (format.spaceBefore != other.spaceBefore)
+        format.mask &= ~kPfmSpaceBefore;
+    if (format.spaceAfter != other.spaceAfter)
+        format.mask &= ~kPfmSpaceAfter;
+    if (format.lineSpacing != other.lineSpacing || format.lineSpacingRule != other.lineSpacingRule)
+        format.mask &= ~kPfmLineSpacing;
+}
