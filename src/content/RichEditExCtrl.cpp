@@ -353,7 +353,7 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
     if (target && !target->isNull()) {
         QPainter painter(target);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-        painter.fillRect(QRectF(0, 0, width, height), QColorFromColorRef(background_));
+        painter.fillRect(QRectF(0, 0, width, std::max(height, used)), QColorFromColorRef(background_));
         painter.setClipRect(QRectF(0, 0, width, used));
         painter.translate(0, -top);
         painter.setPen(QColorFromColorRef(DefaultCharFormat().textColor));

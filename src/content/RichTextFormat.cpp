@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QStringList>
 
 #include <cmath>
@@ -39,8 +40,11 @@ QTextCharFormat CRichTextFormatConverter::ToQt(const CCharFormat& format) const
         result.setBackground(QColorFromColorRef(format.backColor));
     if (format.offset != 0) {
         result.setProperty(kOffsetTwipsProperty, format.offset);
-        if (format.height > 0)
-            result.setBaselineOffset(100.0 * format.offset / format.height);
+        // Qt moves the baseline by a percentage of the font's height (ascent
+        // plus descent), not of its size.
+        const double fontHeight = QFontMetricsF(result.font()).height();
+        if (fontHeight > 0)
+            result.setBaselineOffset(100.0 * format.offset / twipsPerPixelY_ / fontHeight);
     }
     return result;
 }
