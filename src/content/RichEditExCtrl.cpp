@@ -80,7 +80,7 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch
     ResetEmptyFormats();
     document_->clearUndoRedoStacks();
     QObject::connect(document_.get(), &QTextDocument::contentsChanged, [this] {
-        if (changeNotify_)
+        if (changeNotify_ && !streaming_)
             changeNotify_();
     });
 }
@@ -110,17 +110,27 @@ void CRichEditExCtrl::ResetEmptyFormats()
 
 bool CRichEditExCtrl::StreamIn(const char* data, std::size_t size)
 {
-    std::lock_guard guard(streamLock_);
-    CRtfReader reader(converter_, ansiCodePage_, kind_ == kSingleLine);
-    const bool ok = reader.Read(data, size, *document_);
-    streamError_ = reader.Error();
-    if (!ok) {
-        WriteLog(kLogFailure, "CRichEditExCtrl::StreamIn(%08X): %s", LogAddress(this), qUtf8Printable(streamError_));
-        ResetEmptyFormats();
+    bool ok = false;
+    {
+        std::lock_guard guard(streamLock_);
+        // Notifications wait until the lock is released, so that a receiver
+        // may stream the text out again.
+        streaming_ = true;
+        CRtfReader reader(converter_, ansiCodePage_, kind_ == kSingleLine);
+        ok = reader.Read(data, size, *document_);
+        streamError_ = reader.Error();
+        if (!ok) {
+            WriteLog(kLogFailure, "CRichEditExCtrl::StreamIn(%08X): %s", LogAddress(this),
+                     qUtf8Printable(streamError_));
+            ResetEmptyFormats();
+        }
+        document_->clearUndoRedoStacks();
+        selection_ = QTextCursor(document_.get());
+        layoutWidth_ = -2.0;  // the new content is laid out afresh
+        streaming_ = false;
     }
-    document_->clearUndoRedoStacks();
-    selection_ = QTextCursor(document_.get());
-    layoutWidth_ = -2.0;  // the new content is laid out afresh
+    if (changeNotify_)
+        changeNotify_();
     NotifySelection();
     return ok;
 }

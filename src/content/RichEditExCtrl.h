@@ -103,5 +103,6 @@ private:
     std::function<void()> changeNotify_;
     std::function<void()> selectionNotify_;
     mutable std::mutex streamLock_;
+    bool streaming_ = false;  // inside StreamIn: change notifications wait
     QString streamError_;
 };

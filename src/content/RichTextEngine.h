@@ -62,8 +62,8 @@ public:
     // is dropped). Line breaks in text start new paragraphs (spaces in a
     // single-line control). The selection becomes empty after the new text.
     virtual void ReplaceSelection(const QString& text) = 0;
-    // Sets the alignment of every paragraph: right or left (the ticker's
-    // direction).
+    // Sets the alignment of every paragraph, right or left (the ticker's
+    // direction), without recording undo (the undo history is dropped).
     virtual void SetAlignment(bool right) = 0;
 
     // Lays out the characters from firstChar at widthTwips (word wrap at the

@@ -167,6 +167,30 @@ CParaFormat CRichTextFormatConverter::FromQt(const QTextBlockFormat& format) con
     return result;
 }
 
+QString CRichTextFormatConverter::NormalFace(const QString& face) const
+{
+    QString result;
+    result.reserve(face.size());
+    for (qsizetype i = 0; i < face.size(); ++i) {
+        const QChar c = face[i];
+        if (c.isHighSurrogate() && i + 1 < face.size() && face[i + 1].isLowSurrogate()) {
+            result.append(c);
+            result.append(face[++i]);
+        } else if (c.unicode() >= 0x20 && !c.isSurrogate() && c != QChar(u';') && c != QChar(u'{') &&
+                   c != QChar(u'}') && c != QChar(u'\\')) {
+            result.append(c);
+        }
+    }
+    result = result.trimmed();
+    if (result.size() > CCharFormat::kMaxFaceLength) {
+        result.truncate(CCharFormat::kMaxFaceLength);
+        if (result.back().isHighSurrogate())
+            result.chop(1);
+        result = result.trimmed();
+    }
+    return result.isEmpty() ? default_.face : result;
+}
+
 void CRichTextFormatConverter::Apply(CCharFormat& format, const CCharFormat& change)
 {
     static constexpr uint32_t kEffectBits[][2] = {

@@ -115,6 +115,11 @@ public:
     QTextBlockFormat ToQt(const CParaFormat& format, QTextBlockFormat base = {}) const;
     CParaFormat FromQt(const QTextBlockFormat& format) const;
 
+    // A face name as RTF font tables can hold it: no control characters,
+    // ";", braces or backslashes, trimmed, at most kMaxFaceLength
+    // characters; the default face when nothing is left.
+    QString NormalFace(const QString& face) const;
+
     // Copies the fields named by the mask of change into format.
     static void Apply(CCharFormat& format, const CCharFormat& change);
     static void Apply(CParaFormat& format, const CParaFormat& change);

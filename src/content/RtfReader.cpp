@@ -63,8 +63,10 @@ struct GroupState
 
 struct FontEntry
 {
-    QByteArray name;
-    QByteArray altName;
+    QString name;
+    QString altName;
+    QByteArray pending;  // name bytes not decoded yet
+    bool pendingIsAlt = false;
     int charset = -1;
     int codePage = 0;  // \cpg
 };
@@ -192,6 +194,7 @@ private:
     void UnicodeChar(char16_t unit);
     void Character(QChar character);
     void FlushBytes();
+    void FlushFontName(FontEntry& entry);
     void FlushRun();
     void EndParagraph();
     void LineBreak();
@@ -451,6 +454,16 @@ void CRtfParse::Apply(Word word, std::string_view name, bool hasParameter, int p
         case Word::FontName:
             state.destination = Destination::FontAltName;
             break;
+        case Word::Unicode:
+            if (FontEntry* entry = CurrentFontEntry()) {
+                FlushFontName(*entry);
+                const int unit = parameter < 0 ? parameter + 65536 : parameter;
+                QString& name = state.destination == Destination::FontAltName ? entry->altName : entry->name;
+                if (hasParameter && parameter >= -32768 && unit >= 0x20 && unit <= 0xFFFF && name.size() < 256)
+                    name.append(QChar(static_cast<char16_t>(unit)));
+            }
+            skipCount_ = state.unicodeSkip;
+            break;
         case Word::SkipDestination:
             state.destination = Destination::Skip;
             break;
@@ -681,7 +694,7 @@ void CRtfParse::Byte(unsigned char byte)
         if (state.character.hidden)
             return;
         if (bytes_.isEmpty() && byte < 0x80) {
-            Character(QChar(byte));
+            UnicodeChar(byte);
             return;
         }
         if (bytes_.size() >= 4096)
@@ -693,16 +706,20 @@ void CRtfParse::Byte(unsigned char byte)
         FontEntry* entry = CurrentFontEntry();
         if (!entry)
             return;
-        QByteArray& name = state.destination == Destination::FontAltName ? entry->altName : entry->name;
+        const bool alt = state.destination == Destination::FontAltName;
+        if (entry->pendingIsAlt != alt)
+            FlushFontName(*entry);
+        entry->pendingIsAlt = alt;
         if (byte == ';') {
+            FlushFontName(*entry);
             // The name ends; an alternative name's group has nothing more.
             if (state.destination == Destination::FontTable)
                 haveFontEntry_ = false;
             else
                 state.destination = Destination::Skip;
             resolvedFonts_.clear();
-        } else if (name.size() < 256) {
-            name.append(static_cast<char>(byte));
+        } else if (entry->pending.size() < 256) {
+            entry->pending.append(static_cast<char>(byte));
         }
         return;
     }
@@ -716,6 +733,18 @@ void CRtfParse::Byte(unsigned char byte)
     case Destination::Skip:
         return;
     }
+}
+
+void CRtfParse::FlushFontName(FontEntry& entry)
+{
+    if (entry.pending.isEmpty())
+        return;
+    const int codePage = entry.codePage > 0 && !codepage::IconvName(entry.codePage).isEmpty()
+                             ? entry.codePage
+                             : codepage::CodePageForCharset(entry.charset < 0 ? 1 : entry.charset, documentCodePage_);
+    QString& name = entry.pendingIsAlt ? entry.altName : entry.name;
+    name += Converter(codePage).Decode(std::exchange(entry.pending, QByteArray()));
+    resolvedFonts_.clear();
 }
 
 void CRtfParse::FlushBytes()
@@ -870,16 +899,14 @@ const ResolvedFont& CRtfParse::Font(int index)
     resolved.codePage = documentCodePage_;
     const auto found = fonts_.find(index);
     if (found != fonts_.end()) {
-        const FontEntry& entry = found->second;
+        FontEntry& entry = found->second;
+        FlushFontName(entry);
         resolved.codePage = entry.codePage > 0 && !codepage::IconvName(entry.codePage).isEmpty()
                                 ? entry.codePage
                                 : codepage::CodePageForCharset(entry.charset < 0 ? 1 : entry.charset,
                                                                documentCodePage_);
         // "Arial CYR" and the like name a script variant; \*\fname holds the face.
-        const QByteArray& name = entry.altName.trimmed().isEmpty() ? entry.name : entry.altName;
-        const QString face = Converter(resolved.codePage).Decode(name.trimmed()).left(CCharFormat::kMaxFaceLength);
-        if (!face.isEmpty())
-            resolved.face = face;
+        resolved.face = converter_.NormalFace(entry.altName.trimmed().isEmpty() ? entry.name : entry.altName);
     }
     if (resolvedFonts_.size() >= static_cast<std::size_t>(kMaxTableEntries))
         resolvedFonts_.clear();

@@ -47,7 +47,11 @@ public:
         out_.append(text);
         delimit_ = false;
     }
-    void Text(const QString& text);
+    // Text of the document: tabs, line breaks, no-break spaces and soft
+    // hyphens as their control words.
+    void Text(const QString& text) { Write(text, true); }
+    // A face name in the font table, where only \uN is read.
+    void FaceName(const QString& face) { Write(face, false); }
     QByteArray& Bytes() { return out_; }
 
 private:
@@ -79,24 +83,25 @@ private:
         delimit_ = false;
     }
 
+    void Write(const QString& text, bool controlWords);
+
     QByteArray out_;
     bool delimit_ = false;  // a literal after the last control word needs a space
     CCodePageConverter fallback_;
 };
 
-void COutput::Text(const QString& text)
+void COutput::Write(const QString& text, bool controlWords)
 {
     const qsizetype length = text.size();
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t c = text[i].unicode();
-        switch (c) {
-        case u'\\':
-        case u'{':
-        case u'}':
+        if (c == u'\\' || c == u'{' || c == u'}') {
             out_.append('\\');
             out_.append(static_cast<char>(c));
             delimit_ = false;
             continue;
+        }
+        switch (controlWords ? c : 0) {
         case u'\t':
             Word("tab");
             continue;
@@ -302,9 +307,11 @@ QByteArray CRtfWriter::Write(const QTextDocument& document) const
             Run& run = paragraph.runs.emplace_back();
             run.text = fragment.text();
             run.format = converter_.FromQt(fragment.charFormat());
+            run.format.face = converter_.NormalFace(run.format.face);
             tables.Add(run.format);
         }
         paragraph.mark = converter_.FromQt(block.charFormat());
+        paragraph.mark.face = converter_.NormalFace(paragraph.mark.face);
         tables.Add(paragraph.mark);
     }
     if (tables.fonts.empty())
@@ -320,7 +327,7 @@ QByteArray CRtfWriter::Write(const QTextDocument& document) const
         out.Word("f", static_cast<int>(i));
         out.Word("fnil");
         out.Word("fcharset", 0);
-        out.Text(tables.fonts[i]);
+        out.FaceName(tables.fonts[i]);
         out.Raw(";}");
     }
     out.Raw("}\r\n");

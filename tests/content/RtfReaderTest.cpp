@@ -195,6 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"TruncatedUnicode", "{\\rtf1\\ansi a\\u", "a"},
         TextCase{"TruncatedHex", "{\\rtf1\\ansi a\\'4", "a"},
         TextCase{"HexWithoutDigits", "{\\rtf1\\ansi a\\'zz}", "azz"},
+        TextCase{"HexControlCharacters", "{\\rtf1\\ansi a\\'12\\'00b\\'09c}", "ab\tc"},
         TextCase{"HugeBinaryLength", "{\\rtf1\\ansi a\\bin999999999999 xyz}", "a"},
         TextCase{"MegabytesOfOneControlWord", "{\\rtf1\\ansi a\\" + std::string(4 << 20, 'b') + " c}", "ac"},
         TextCase{"MegabytesOfDigits", "{\\rtf1\\ansi a\\fs" + std::string(2 << 20, '9') + " c}", "ac"},
