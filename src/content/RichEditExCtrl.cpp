@@ -119,11 +119,11 @@ bool CRichEditExCtrl::StreamIn(const char* data, std::size_t size)
         CRtfReader reader(converter_, ansiCodePage_, kind_ == kSingleLine);
         ok = reader.Read(data, size, *document_);
         streamError_ = reader.Error();
-        if (!ok) {
+        if (!streamError_.isEmpty())
             WriteLog(kLogFailure, "CRichEditExCtrl::StreamIn(%08X): %s", LogAddress(this),
                      qUtf8Printable(streamError_));
+        if (!ok)
             ResetEmptyFormats();
-        }
         document_->clearUndoRedoStacks();
         selection_ = QTextCursor(document_.get());
         layoutWidth_ = -2.0;  // the new content is laid out afresh

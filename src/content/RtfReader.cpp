@@ -196,6 +196,7 @@ private:
     void FlushBytes();
     void FlushFontName(FontEntry& entry);
     void FlushRun();
+    bool CountPiece();
     void EndParagraph();
     void LineBreak();
     void Finish();
@@ -238,6 +239,12 @@ private:
     bool paragraphBreakPending_ = false;  // a \par ended the last paragraph
     bool spacePending_ = false;           // single line: a break waits as a space
     bool anyText_ = false;
+    qsizetype textLength_ = 0;
+    int pieces_ = 0;  // runs and paragraphs put into the document
+    bool truncated_ = false;
+
+public:
+    bool Truncated() const { return truncated_; }
 };
 
 void CRtfParse::Run(const unsigned char* data, std::size_t size)
@@ -826,16 +833,31 @@ void CRtfParse::Character(QChar character)
         FlushRun();
     if (run_.isEmpty())
         runState_ = state;
+    if (++textLength_ > CRtfReader::kMaxTextLength) {
+        truncated_ = true;
+        done_ = true;
+        return;
+    }
     run_.append(character);
     anyText_ = true;
 }
 
 void CRtfParse::FlushRun()
 {
-    if (run_.isEmpty())
+    if (run_.isEmpty() || !CountPiece())
         return;
     cursor_.insertText(run_, QtFormat(runState_));
     run_.clear();
+}
+
+bool CRtfParse::CountPiece()
+{
+    if (++pieces_ <= CRtfReader::kMaxPieces)
+        return true;
+    truncated_ = true;
+    done_ = true;
+    run_.clear();
+    return false;
 }
 
 void CRtfParse::EndParagraph()
@@ -847,6 +869,8 @@ void CRtfParse::EndParagraph()
         return;
     }
     FlushRun();
+    if (!CountPiece())
+        return;
     if (paragraphBreakPending_)
         cursor_.insertBlock();
     cursor_.setBlockFormat(converter_.ToQt(Format(State().paragraph), cursor_.blockFormat()));
@@ -1028,6 +1052,10 @@ bool CRtfReader::Read(const char* data, std::size_t size, QTextDocument& documen
             ++start;
         CRtfParse parse(converter_, ansiCodePage_, singleLine_, document);
         parse.Run(reinterpret_cast<const unsigned char*>(data) + start, size - start);
+        if (parse.Truncated())
+            error_ = QStringLiteral("the text was cut: more than %1 characters or %2 runs and paragraphs")
+                         .arg(kMaxTextLength)
+                         .arg(kMaxPieces);
     }
     document.setUndoRedoEnabled(undo);
     return ok;

@@ -24,6 +24,12 @@ class CRtfReader
 public:
     static constexpr std::size_t kMaxInputSize = 64u * 1024u * 1024u;
     static constexpr int kMaxDepth = 256;
+    // Text beyond this many characters, or beyond this many runs of one
+    // format and paragraphs together, is dropped: building and laying out
+    // more would take seconds and hundreds of megabytes. Real documents of
+    // several megabytes stay well below both.
+    static constexpr qsizetype kMaxTextLength = 2 * 1024 * 1024;
+    static constexpr int kMaxPieces = 200000;
 
     // ansiCodePage: the code page of \'hh bytes when the document names none.
     // singleLine: paragraph and line breaks become spaces (the one-line
@@ -31,7 +37,8 @@ public:
     CRtfReader(const CRichTextFormatConverter& converter, int ansiCodePage, bool singleLine);
 
     // Replaces the content of document (dropping its undo history). On
-    // failure the document is left empty and Error() says why.
+    // failure the document is left empty and Error() says why; a text cut
+    // at kMaxTextLength loads, with Error() saying so.
     bool Read(const char* data, std::size_t size, QTextDocument& document);
     QString Error() const { return error_; }
 

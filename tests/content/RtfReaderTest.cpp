@@ -2,6 +2,8 @@
 // its code pages, and hostile RTF.
 #include "RichTextTestSupport.h"
 
+#include "content/RtfReader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -220,6 +222,32 @@ TEST(RtfReader, DataThatIsNotRtfFailsAndLeavesTheControlEmpty)
         // The empty control types in the default format again.
         EXPECT_EQ(control.GetSelectionCharFormat().face, QStringLiteral("Arial"));
         EXPECT_EQ(control.GetSelectionCharFormat().height, 560);
+    }
+}
+
+TEST(RtfReader, TextBeyondTheLimitsIsCut)
+{
+    struct Case
+    {
+        const char* unit;  // repeated
+        int count;
+        int maxLength;
+    };
+    const Case cases[] = {
+        {"x", CRtfReader::kMaxTextLength + 1000, CRtfReader::kMaxTextLength},
+        {"\\par ", CRtfReader::kMaxPieces + 1000, CRtfReader::kMaxPieces},
+        {"\\b x\\b0 y", CRtfReader::kMaxPieces, CRtfReader::kMaxPieces},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unit);
+        std::string rtf = "{\\rtf1\\ansi ";
+        for (int i = 0; i < c.count; ++i)
+            rtf += c.unit;
+        CRichEditExCtrl control(kMulti, 1252, 96.0);
+        ASSERT_TRUE(control.StreamIn(rtf.data(), rtf.size()));
+        EXPECT_LE(control.TextLength(), c.maxLength);
+        EXPECT_GT(control.TextLength(), c.maxLength - 10);
+        EXPECT_TRUE(control.StreamError().contains(QStringLiteral("cut")));
     }
 }
 
