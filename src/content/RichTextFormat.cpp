@@ -17,6 +17,19 @@ int Round(double value)
     return static_cast<int>(std::lround(value));
 }
 
+// The paragraph format's fields with the mask bit that names each.
+struct ParaField
+{
+    uint32_t mask;
+    int CParaFormat::*field;
+};
+constexpr ParaField kParaFields[] = {
+    {kPfmAlignment, &CParaFormat::alignment},       {kPfmStartIndent, &CParaFormat::startIndent},
+    {kPfmRightIndent, &CParaFormat::rightIndent},   {kPfmOffset, &CParaFormat::offset},
+    {kPfmSpaceBefore, &CParaFormat::spaceBefore},   {kPfmSpaceAfter, &CParaFormat::spaceAfter},
+    {kPfmLineSpacing, &CParaFormat::lineSpacing},   {kPfmLineSpacing, &CParaFormat::lineSpacingRule},
+};
+
 }  // namespace
 
 CRichTextFormatConverter::CRichTextFormatConverter(double twipsPerPixelX, double twipsPerPixelY,
@@ -215,21 +228,9 @@ void CRichTextFormatConverter::Apply(CCharFormat& format, const CCharFormat& cha
 
 void CRichTextFormatConverter::Apply(CParaFormat& format, const CParaFormat& change)
 {
-    if (change.mask & kPfmAlignment)
-        format.alignment = change.alignment;
-    if (change.mask & kPfmStartIndent)
-        format.startIndent = change.startIndent;
-    if (change.mask & kPfmRightIndent)
-        format.rightIndent = change.rightIndent;
-    if (change.mask & kPfmOffset)
-        format.offset = change.offset;
-    if (change.mask & kPfmSpaceBefore)
-        format.spaceBefore = change.spaceBefore;
-    if (change.mask & kPfmSpaceAfter)
-        format.spaceAfter = change.spaceAfter;
-    if (change.mask & kPfmLineSpacing) {
-        format.lineSpacing = change.lineSpacing;
-        format.lineSpacingRule = change.lineSpacingRule;
+    for (const auto& [maskBit, field] : kParaFields) {
+        if (change.mask & maskBit)
+            format.*field = change.*field;
     }
 }
 
@@ -257,18 +258,8 @@ void CRichTextFormatConverter::KeepCommon(CCharFormat& format, const CCharFormat
 
 void CRichTextFormatConverter::KeepCommon(CParaFormat& format, const CParaFormat& other)
 {
-    if (format.alignment != other.alignment)
-        format.mask &= ~kPfmAlignment;
-    if (format.startIndent != other.startIndent)
-        format.mask &= ~kPfmStartIndent;
-    if (format.rightIndent != other.rightIndent)
-        format.mask &= ~kPfmRightIndent;
-    if (format.offset != other.offset)
-        format.mask &= ~kPfmOffset;
-    if (format.spaceBefore != other.spaceBefore)
-        format.mask &= ~kPfmSpaceBefore;
-    if (format.spaceAfter != other.spaceAfter)
-        format.mask &= ~kPfmSpaceAfter;
-    if (format.lineSpacing != other.lineSpacing || format.lineSpacingRule != other.lineSpacingRule)
-        format.mask &= ~kPfmLineSpacing;
+    for (const auto& [maskBit, field] : kParaFields) {
+        if (format.*field != other.*field)
+            format.mask &= ~maskBit;
+    }
 }
