@@ -80,6 +80,7 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch
     ResetEmptyFormats();
     document_->clearUndoRedoStacks();
     QObject::connect(document_.get(), &QTextDocument::contentsChanged, [this] {
+        ++contentVersion_;
         if (changeNotify_ && !streaming_)
             changeNotify_();
     });
@@ -111,25 +112,38 @@ void CRichEditExCtrl::ResetEmptyFormats()
 bool CRichEditExCtrl::StreamIn(const char* data, std::size_t size)
 {
     bool ok = false;
+    bool changed = true;
     {
         std::lock_guard guard(streamLock_);
-        // Notifications wait until the lock is released, so that a receiver
-        // may stream the text out again.
-        streaming_ = true;
-        CRtfReader reader(converter_, ansiCodePage_, kind_ == kSingleLine);
-        ok = reader.Read(data, size, *document_);
-        streamError_ = reader.Error();
-        if (!streamError_.isEmpty())
-            WriteLog(kLogFailure, "CRichEditExCtrl::StreamIn(%08X): %s", LogAddress(this),
-                     qUtf8Printable(streamError_));
-        if (!ok)
-            ResetEmptyFormats();
+        // The text thread loads the same text before every chunk: when the
+        // control still holds exactly what these bytes gave, the document
+        // and its layout stay.
+        const QByteArrayView bytes(data, static_cast<qsizetype>(size));
+        if (contentVersion_ == streamedVersion_ && streamedOk_ && bytes == QByteArrayView(streamed_)) {
+            ok = true;
+            changed = false;
+        } else {
+            // Notifications wait until the lock is released, so that a
+            // receiver may stream the text out again.
+            streaming_ = true;
+            CRtfReader reader(converter_, ansiCodePage_, kind_ == kSingleLine);
+            ok = reader.Read(data, size, *document_);
+            streamError_ = reader.Error();
+            if (!streamError_.isEmpty())
+                WriteLog(kLogFailure, "CRichEditExCtrl::StreamIn(%08X): %s", LogAddress(this),
+                         qUtf8Printable(streamError_));
+            if (!ok)
+                ResetEmptyFormats();
+            layoutWidth_ = -2.0;  // the new content is laid out afresh
+            streaming_ = false;
+            streamed_ = bytes.toByteArray();
+            streamedOk_ = ok;
+            streamedVersion_ = contentVersion_;
+        }
         document_->clearUndoRedoStacks();
         selection_ = QTextCursor(document_.get());
-        layoutWidth_ = -2.0;  // the new content is laid out afresh
-        streaming_ = false;
     }
-    if (changeNotify_)
+    if (changed && changeNotify_)
         changeNotify_();
     NotifySelection();
     return ok;

@@ -3,7 +3,10 @@
 #include "content/RichTextEngine.h"
 #include "content/RichTextFormat.h"
 
+#include <QByteArray>
 #include <QTextCursor>
+
+#include <cstdint>
 
 #include <memory>
 #include <mutex>
@@ -104,5 +107,11 @@ private:
     std::function<void()> selectionNotify_;
     mutable std::mutex streamLock_;
     bool streaming_ = false;  // inside StreamIn: change notifications wait
+    // The bytes of the last StreamIn and the content version they gave; any
+    // change of the document since counts up contentVersion_.
+    QByteArray streamed_;
+    bool streamedOk_ = false;
+    uint64_t contentVersion_ = 0;
+    uint64_t streamedVersion_ = ~uint64_t(0);
     QString streamError_;
 };

@@ -100,6 +100,46 @@ TEST(RichEditExCtrl, SubstitutedTextTakesThePlaceholdersFormatWithoutUndo)
     EXPECT_TRUE(control.StreamOut().contains("\\cf1\\b\\fs56 09:05:03")) << control.StreamOut().toStdString();
 }
 
+TEST(RichEditExCtrl, LoadingTheSameBytesAgainGivesTheSameDocument)
+{
+    // The text thread loads the object's text before every chunk and then
+    // substitutes into it.
+    CRichEditExCtrl control(kMulti, 1252, 96.0);
+    int changes = 0;
+    control.SetChangeNotify([&] { ++changes; });
+    const QByteArray rtf = Document("\\b %1% and more\\par");
+    for (const char* value : {"first", "second", ""}) {
+        ASSERT_TRUE(control.StreamIn(rtf));
+        EXPECT_EQ(control.Text(), QStringLiteral("%1% and more"));
+        control.SetSelection(0, 3);
+        control.ReplaceSelection(QLatin1String(value));
+        EXPECT_EQ(control.Text(), QLatin1String(value) + QStringLiteral(" and more"));
+    }
+    // Unchanged since it was loaded: loaded again, nothing changes, and the
+    // selection and the undo history start afresh as after any load.
+    ASSERT_TRUE(control.StreamIn(rtf));
+    control.SetSelection(0, 3);
+    CCharFormat italic;
+    italic.mask = kCfmItalic;
+    italic.effects = kCfeItalic;
+    control.SetSelectionCharFormat(italic);
+    control.Undo();
+    ASSERT_TRUE(control.CanRedo());
+    const int before = changes;
+    ASSERT_TRUE(control.StreamIn(rtf));
+    EXPECT_GT(changes, before) << "undo and redo changed it: read again";
+    const int loaded = changes;
+    ASSERT_TRUE(control.StreamIn(rtf));
+    EXPECT_EQ(changes, loaded);
+    EXPECT_FALSE(control.CanRedo());
+    int start = -1;
+    int end = -1;
+    control.GetSelection(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 0);
+    EXPECT_FALSE(FormatOf(control, 0, 3).effects & kCfeItalic);
+}
+
 TEST(RichEditExCtrl, FindIsCaseInsensitiveAndGoesForward)
 {
     CRichEditExCtrl control(kMulti, 1252, 96.0);
