@@ -22,12 +22,6 @@ namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
 
-struct LineRef
-{
-    QTextBlock block;
-    int index = 0;  // line of the block's layout
-};
-
 }  // namespace
 
 CCharFormat CRichEditExCtrl::DefaultCharFormat()
@@ -71,6 +65,7 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch
     const CCharFormat defaults = DefaultCharFormat();
     QFont font(defaults.face);
     font.setPointSizeF(defaults.height / 20.0);
+    font.setStyleStrategy(QFont::NoSubpixelAntialias);
     document_->setDefaultFont(font);
     QTextOption option = document_->defaultTextOption();
     option.setWrapMode(kind_ == kSingleLine ? QTextOption::NoWrap : QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -355,16 +350,11 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
         }
         if (stopped)
             break;
-        if (first && layout->lineCount() == 0) {
-            // An empty layout (should not happen): step over the block.
-            top = layout->position().y();
-        }
         block = block.next();
         lineIndex = 0;
     }
-    if (first) {
+    if (first)
         return result;
-    }
     if (!block.isValid()) {
         // The whole rest of the text fitted; its last paragraph's spacing
         // after still belongs to it.

@@ -47,6 +47,9 @@ QTextCharFormat CRichTextFormatConverter::ToQt(const CCharFormat& format) const
     result.setFontItalic((format.effects & kCfeItalic) != 0);
     result.setFontUnderline((format.effects & kCfeUnderline) != 0);
     result.setFontStrikeOut((format.effects & kCfeStrikeOut) != 0);
+    // Text pictures are keyed over video: greyscale edges, never the colour
+    // fringes of subpixel antialiasing.
+    result.setFontStyleStrategy(QFont::NoSubpixelAntialias);
     if (!(format.effects & kCfeAutoColor))
         result.setForeground(QColorFromColorRef(format.textColor));
     if (!(format.effects & kCfeAutoBackColor))

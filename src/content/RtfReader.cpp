@@ -189,7 +189,7 @@ private:
     void CloseGroup();
     std::size_t ControlWord(const unsigned char* data, std::size_t size, std::size_t i);
     std::size_t ControlSymbol(const unsigned char* data, std::size_t size, std::size_t i);
-    void Apply(Word word, std::string_view name, bool hasParameter, int parameter);
+    void Apply(Word word, bool hasParameter, int parameter);
     void Byte(unsigned char byte);
     void UnicodeChar(char16_t unit);
     void Character(QChar character);
@@ -278,7 +278,7 @@ void CRtfParse::Run(const unsigned char* data, std::size_t size)
             } else if (overflowDepth_ > 0) {
                 // text of groups nested too deeply is dropped
             } else if (c == '\t') {
-                Apply(Word::Tab, "tab", false, 0);
+                Apply(Word::Tab, false, 0);
             } else if (c >= 0x20) {
                 Byte(c);
             }
@@ -371,7 +371,7 @@ std::size_t CRtfParse::ControlWord(const unsigned char* data, std::size_t size, 
     if (State().destination == Destination::Skip)
         return i;
     if (word != Word::Unknown)
-        Apply(word, name, hasParameter, parameter);
+        Apply(word, hasParameter, parameter);
     return i;
 }
 
@@ -419,10 +419,10 @@ std::size_t CRtfParse::ControlSymbol(const unsigned char* data, std::size_t size
         break;
     case '\r':
     case '\n':
-        Apply(Word::Par, "par", false, 0);
+        Apply(Word::Par, false, 0);
         break;
     case '\t':
-        Apply(Word::Tab, "tab", false, 0);
+        Apply(Word::Tab, false, 0);
         break;
     default:
         break;  // \: \| and unknown symbols
@@ -430,7 +430,7 @@ std::size_t CRtfParse::ControlSymbol(const unsigned char* data, std::size_t size
     return i;
 }
 
-void CRtfParse::Apply(Word word, std::string_view name, bool hasParameter, int parameter)
+void CRtfParse::Apply(Word word, bool hasParameter, int parameter)
 {
     GroupState& state = State();
     CharState& ch = state.character;
@@ -680,7 +680,6 @@ void CRtfParse::Apply(Word word, std::string_view name, bool hasParameter, int p
         state.destination = Destination::Text;
         break;
     default:
-        (void)name;
         break;
     }
 }
