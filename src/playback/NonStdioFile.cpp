@@ -232,8 +232,8 @@ QString CNonStdioFile::TakeLine()
         return QString();
     if (mode == kEncodingAnsi) {
         if (!converter_)
-            converter_ = std::make_unique<CCodePageConverter>(codePage_ > 0 ? codePage_ : AnsiCodePage());
-        return converter_->Convert(line.data(), static_cast<size_t>(lineLength));
+            converter_ = std::make_unique<CCodePageConverter>(codePage_ > 0 ? codePage_ : codepage::AnsiCodePage());
+        return converter_->Decode(line.data(), static_cast<qsizetype>(lineLength));
     }
     return QString(reinterpret_cast<const QChar*>(line.data()), lineLength / 2);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/FileStamp.h"
-#include "playback/CodePage.h"
+#include "app/CodePage.h"
 
 #include <QString>
 

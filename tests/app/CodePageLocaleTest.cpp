@@ -1,12 +1,12 @@
 #include "app/MemorySettingsStore.h"
 #include "app/SettingsRegister.h"
-#include "playback/CodePage.h"
+#include "app/CodePage.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-TEST(CodePage, LanguageGivesWindowsCodePage)
+TEST(CodePageOfLocale, LanguageGivesWindowsCodePage)
 {
     const struct {
         const char* locale;
@@ -17,18 +17,18 @@ TEST(CodePage, LanguageGivesWindowsCodePage)
         {"vi_VN", 1258},       {"de_DE", 1252}, {"en_US.UTF-8", 1252}, {"C", 1252},        {"", 1252},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(AnsiCodePageForLanguage(QString::fromLatin1(c.locale)), c.codePage) << c.locale;
+        EXPECT_EQ(codepage::CodePageForLanguage(QString::fromLatin1(c.locale)), c.codePage) << c.locale;
 }
 
-TEST(CodePage, SettingOverridesTheLanguage)
+TEST(CodePageOfLocale, SettingOverridesTheLanguage)
 {
     auto previous = InstallSettingsStore(std::make_unique<CMemorySettingsStore>());
     const char* savedLang = std::getenv("LC_ALL");
     const std::string saved = savedLang ? savedLang : "";
     setenv("LC_ALL", "ru_RU.UTF-8", 1);
-    EXPECT_EQ(AnsiCodePage(), 1251);
+    EXPECT_EQ(codepage::AnsiCodePage(), 1251);
     Write(settings::kAnsiCodePage, 1253);
-    EXPECT_EQ(AnsiCodePage(), 1253);
+    EXPECT_EQ(codepage::AnsiCodePage(), 1253);
     if (savedLang)
         setenv("LC_ALL", saved.c_str(), 1);
     else
@@ -36,14 +36,14 @@ TEST(CodePage, SettingOverridesTheLanguage)
     InstallSettingsStore(std::move(previous));
 }
 
-TEST(CodePage, Converts)
+TEST(CodePageOfLocale, Converts)
 {
     EXPECT_EQ(ConvertFromCodePage(1251, "\xC0\xE1\xE2", 3), QString::fromUtf16(u"Абв"));
     EXPECT_EQ(ConvertFromCodePage(1250, "\xB9\xE6", 2), QString::fromUtf16(u"ąć"));
     // An unknown code page reads as 1252.
     CCodePageConverter unknown(4711);
     EXPECT_EQ(unknown.CodePage(), 1252);
-    EXPECT_EQ(unknown.Convert("caf\xE9", 4), QString::fromUtf16(u"café"));
+    EXPECT_EQ(unknown.Decode("caf\xE9", 4), QString::fromUtf16(u"café"));
     // Multi-byte code pages: an incomplete character at the end is marked.
     EXPECT_EQ(ConvertFromCodePage(932, "\x82\xA0\x82", 3), QString::fromUtf16(u"あ\uFFFD"));
 }
