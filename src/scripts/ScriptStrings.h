@@ -1,17 +1,10 @@
 #pragma once
 
+#include "app/StringTable.h"
+
 #include <QString>
 
-// The built-in texts of scripts and automation, keyed by their string-table
-// ids (the ids a language pack translates). The entries are meant to join the
-// program's one string table; until then ScriptString() stands in for
-// LoadText() for these ids.
-struct StringTableEntry
-{
-    int id;
-    const char* text;  // UTF-8, printf-style placeholders where the text has them
-};
-
+// String ids of scripts and automation (texts in resources/StringTable.inc).
 namespace scriptstrings {
 
 inline constexpr int kFileOpenFailed = 10311;   // "Error: File open failed!\n\n%s"
@@ -26,10 +19,13 @@ inline constexpr int kTypeNameBase = 12330;     // 12330 + type: the action's na
 
 }  // namespace scriptstrings
 
-// The whole table, in id order.
-const StringTableEntry* ScriptStringTable(int* count);
-
-// The built-in text of id; empty for an id the table does not hold.
-QString ScriptString(int id);
+// The text of id; empty for an id the table does not hold.
+inline QString ScriptString(int id)
+{
+    return LoadText(id);
+}
 // The text of id with its one "%s" filled with text.
-QString ScriptString(int id, const QString& text);
+inline QString ScriptString(int id, const QString& text)
+{
+    return FormatText(id, text.toUtf8().constData());
+}
