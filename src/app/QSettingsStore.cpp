@@ -41,7 +41,6 @@ void CQSettingsStore::WriteInt(const QString& section, const QString& name, int 
 {
     std::lock_guard guard(lock_);
     settings_.setValue(Key(section, name), value);
-    settings_.sync();
 }
 
 QString CQSettingsStore::ReadString(const QString& section, const QString& name,
@@ -61,6 +60,11 @@ void CQSettingsStore::WriteString(const QString& section, const QString& name, c
 {
     std::lock_guard guard(lock_);
     settings_.setValue(Key(section, name), value);
+}
+
+void CQSettingsStore::Flush()
+{
+    std::lock_guard guard(lock_);
     settings_.sync();
 }
 

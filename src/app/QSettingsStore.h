@@ -24,6 +24,9 @@ public:
     QString ReadString(const QString& section, const QString& name,
                        const QString& defaultValue) const override;
     void WriteString(const QString& section, const QString& name, const QString& value) override;
+    // Writes reach the file at the next turn of the event loop, on Flush, or
+    // when the store is destroyed.
+    void Flush() override;
 
     QString FileName() const;
 

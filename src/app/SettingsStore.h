@@ -18,6 +18,10 @@ public:
     virtual QString ReadString(const QString& section, const QString& name,
                                const QString& defaultValue) const = 0;
     virtual void WriteString(const QString& section, const QString& name, const QString& value) = 0;
+    // Makes the writes so far durable. Stores may hold writes back until then
+    // (or until their own next chance), so that saving a list of many values
+    // costs one file write, not one per value.
+    virtual void Flush() {}
 };
 
 // The store every part of the program uses. Start-up installs the QSettings

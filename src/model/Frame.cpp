@@ -125,8 +125,20 @@ BackgroundKind CFrame::Kind() const
 
 int CFrame::StopOutput()
 {
+    const int wasPlaying = BeginStopOutput();
+    FinishStopOutput();
+    return wasPlaying;
+}
+
+int CFrame::BeginStopOutput()
+{
     const int wasPlaying = playing.exchange(0);
     paused.exchange(0);
+    return wasPlaying;
+}
+
+void CFrame::FinishStopOutput()
+{
     // The render thread may be presenting this object right now; its
     // textures must outlive that frame. Poll in steps of a small part of a
     // frame (at least 1 ms, so an object without a frame period never spins).
@@ -134,12 +146,12 @@ int CFrame::StopOutput()
     while (inRender.load())
         std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
     ReleaseTextures();
-    return wasPlaying;
 }
 
 void CFrame::ReleaseTextures()
 {
-    // The output engine's textures join here.
+    backgroundTexture.reset();
+    textTexture.reset();
 }
 
 int CFrame::PeekNextId()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/DeviceTexture.h"
+#include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
 #include "model/Rect.h"
@@ -10,7 +12,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class CTextureDevice;
+struct PresentResult;
+class CUniFile;
 
 // Stored setting values (fixed numbering: they are kept in page files).
 enum BackgroundType : int { kBackgroundSolid = 0, kBackgroundPicture = 1 };
@@ -33,6 +40,16 @@ inline constexpr int kEffectCount = 31;       // in and out effects 0..30
 inline constexpr int kMaxBackgroundFrames = 1000;
 inline constexpr int kMaxSwitcherButton = 16;
 inline constexpr int kMaxHotkey = 20;        // Ctrl+0..9 are 1..10, Alt+0..9 are 11..20
+
+class ISourceTextControl;
+
+// What the source steps of the text thread did for an object.
+enum SourceStepResult : int {
+    kSourceIdle = 0,       // ready and no check due: go on rendering chunks
+    kSourceChecked = 1,    // checked and unchanged; next check scheduled
+    kSourceRestarted = 2,  // (re)read: render the text again from its beginning
+    kSourceFailed = 3,     // could not be read; retried on the next pass
+};
 
 // The background type the operator sees, derived from the stored one.
 enum class BackgroundKind { Solid, Picture, Animation };
@@ -62,14 +79,48 @@ public:
     // paused, waits while the render thread still presents it, then releases
     // its textures. Returns 1 when it was playing.
     int StopOutput();
+    // StopOutput in two halves, so that many objects can be taken off the
+    // air at once and waited for together: clearing playing and paused
+    // (returns 1 when it was playing), then the wait and the release.
+    int BeginStopOutput();
+    void FinishStopOutput();
+
+    // Text sources (playback/FrameTextSource.cpp). All but BuildDefaultText
+    // run on the text thread; the control is the text renderer's control for
+    // the object's movement.
+    int InitSource(ISourceTextControl& control);
+    int IsSourceChanged();
+    int LoadContent(ISourceTextControl& control);
+    int SubstituteText(ISourceTextControl& control, const QString& text);
+    QString FormatClock() const;
+    QString FormatTimer() const;
+    QString CsvField(int i) const;
+    // Steps 1 to 3 of each text thread pass: check, (re)read, schedule.
+    SourceStepResult RunSourceSteps(ISourceTextControl& control);
+    // A white bold template with the source's placeholders for a new source
+    // (user-interface thread, after a settings change); keeps a non-empty one.
+    void BuildDefaultText();
+    // The version of the source file last read (sourceFileTime is its time).
+    CFileStamp sourceFileStamp;
 
     // The next id a new object will take (tests).
     static int PeekNextId();
 
+    // Page files (FrameFile.cpp): one object record; pagePath anchors the
+    // paths stored relative to the page. Return 1 when the file's status is 0.
+    int Load(CUniFile& file, const QString& pagePath);
+    int Save(CUniFile& file, const QString& pagePath) const;
+    // Background frames (FrameBackgrounds.cpp): stores the picture as the
+    // next frame, or adds the duration to the last frame when the picture is
+    // the same. The first frame sets the common size (at most maxWidth x
+    // maxHeight, at least 16 x 16); later pictures are cropped to it. 0 when
+    // the object already holds 1000 frames.
+    int AddBackgroundFrame(int maxHeight, const CPicture& picture, int maxWidth, int duration);
+
     // Identity and bookkeeping.
     std::atomic<int> deleted{0};
     int framePeriod = 0;  // µs of one output frame of the video mode
-    const int id;
+    int id;  // undo gives a copy the id of the object it stands for
 
     // Settings, stored in page files.
     int backgroundType = kBackgroundSolid;
@@ -121,12 +172,14 @@ public:
     std::atomic<int> playing{0};
     std::atomic<int> paused{0};
     std::atomic<int> inRender{0};
-    int endTime = 0;
-    int elapsed = 0;
+    // The clock and the end time are read by End() on the user-interface thread.
+    std::atomic<int> endTime{0};
+    std::atomic<int> elapsed{0};
     int elapsedMicros = 0;
-    int ending = 0;
+    std::atomic<int> ending{0};
     int animationFrame = -1;
     int animationFrameStart = 0;
+    CPicture framePicture;  // the render thread's decompression buffer
     std::atomic<int> barValue{0};  // bar graph value + 1; 0 = not read yet
     std::atomic<int> sourceReady{0};
     std::atomic<int> sourceError{0};
@@ -158,8 +211,53 @@ public:
         previewTextValid = 0;
     }
 
+    // Playback: the timeline, effects and movement (defined under playback/).
+    // Play, End, TogglePause and StopOutput run on the user-interface thread;
+    // PresentFrame, EnterRender and LeaveRender on the render thread.
+    //
+    // Starts the object (1), or resumes a paused one, or makes a playing
+    // repeating one start over at the next frame (0).
+    int Play();
+    // Schedules the out effect (after the in effect at the earliest); returns
+    // 1 only when it resumed a paused object.
+    int End();
+    // Freezes or resumes a playing object's clock, movement and animation.
+    int TogglePause();
+    void ResetTimeline();
+    // One output frame: advances the clock by `deltaMicros` and describes
+    // what to draw in `result`. Returns 0 when the object has finished (the
+    // caller then stops it), else 1. Allocation-free once the textures exist.
+    int PresentFrame(PresentResult& result, CTextureDevice* device, int deltaMicros);
+    // The render thread brackets PresentFrame with these: EnterRender sets
+    // inRender and returns 1 when the object is still playing (0: skip it,
+    // inRender is clear again). StopOutput waits for LeaveRender.
+    int EnterRender();
+    void LeaveRender();
+    // Texture steps of PresentFrame; 0 = failure, the object stops.
+    int InitBackground();
+    int PrepareBackgroundTexture(CTextureDevice* device);
+    int PrepareTextTexture(CTextureDevice* device);
+
+    std::unique_ptr<CDeviceTexture> backgroundTexture;
+    std::unique_ptr<CDeviceTexture> textTexture;
+    // Hand-over of rendered text chunks from the text thread and the ring's
+    // marks (left/top: write position, right/bottom: consumed by the movement).
+    std::atomic<int> chunkReady{0};
+    std::atomic<int> noMoreChunks{0};
+    std::atomic<int> chunkPosition{0};
+    std::atomic<int> chunksRendered{0};
+    CRect textWriteRect;
+
 private:
     void ReleaseTextures();
+    // Playback helpers (playback/).
+    void SizeTextTexture();
+    void Restart();
+    void AdvanceClock(int deltaMicros);
+    bool EnoughTextToStartDisplay() const;
+    void ComposeResult(PresentResult& result, int t, int end) const;
+    void MoveText(PresentResult& result, int deltaMicros);
+    int ReadSource(ISourceTextControl& control);  // InitSource by source
 };
 
 // Where a clone goes: 16 pixels right (or left, or not at all) and 16 down

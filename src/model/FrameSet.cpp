@@ -89,8 +89,12 @@ void CFrameSet::RemoveAllObjects()
 {
     FrameList list;
     TakeSnapshot(list);
+    // All off the air first, then wait: the render thread lets go of all of
+    // them within one frame instead of one frame each.
     for (CFrame* object : list)
-        object->StopOutput();
+        object->BeginStopOutput();
+    for (CFrame* object : list)
+        object->FinishStopOutput();
     {
         std::lock_guard guard(lock_);
         for (CFrame* object : list)

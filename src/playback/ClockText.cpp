@@ -1,0 +1,20 @@
+#include "playback/ClockText.h"
+
+#include <cwchar>
+#include <string>
+
+QString FormatClockText(const QString& format, const std::tm& localTime)
+{
+    const std::wstring wideFormat = format.toStdWString();
+    wchar_t buffer[kClockTextCapacity];
+    const size_t length = std::wcsftime(buffer, kClockTextCapacity, wideFormat.c_str(), &localTime);
+    return QString::fromWCharArray(buffer, static_cast<qsizetype>(length));
+}
+
+QString FormatClockNow(const QString& format)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    return FormatClockText(format, local);
+}

@@ -1,0 +1,33 @@
+#include "playback/MemoryTextureDevice.h"
+
+#include <algorithm>
+
+CMemoryTexture::CMemoryTexture(int width, int height)
+    : width_(width),
+      height_(height),
+      texels_(size_t(width) * size_t(height), 0u)
+{
+}
+
+std::unique_ptr<CDeviceTexture> CMemoryTextureDevice::CreateTexture(int width, int height)
+{
+    if (width <= 0 || height <= 0 || width > maxExtent_ || height > maxExtent_)
+        return nullptr;
+    ++created;
+    return std::make_unique<CMemoryTexture>(width, height);
+}
+
+int CMemoryTextureDevice::WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch)
+{
+    auto* memory = dynamic_cast<CMemoryTexture*>(&texture);
+    if (!memory || rect.left < 0 || rect.top < 0 || rect.right > memory->width_ || rect.bottom > memory->height_ ||
+        rect.IsEmpty())
+        return 0;
+    for (int y = 0; y < rect.Height(); ++y) {
+        const uint32_t* from = texels + size_t(y) * size_t(pitch);
+        std::copy(from, from + rect.Width(),
+                  memory->texels_.begin() + ptrdiff_t(rect.top + y) * memory->width_ + rect.left);
+    }
+    ++memory->writes;
+    return 1;
+}

@@ -1,0 +1,156 @@
+#include "model/FrameSet.h"
+#include "playback/MemoryTextureDevice.h"
+#include "playback/PresentResult.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// The render thread's side of the page, as the output engine runs it: every
+// playing object is presented and its textures are used ("drawn") while
+// inRender holds it; finished objects are stopped.
+class RenderLoop
+{
+public:
+    explicit RenderLoop(CFrameSet& page)
+        : page_(page),
+          thread_([this] { Run(); })
+    {
+    }
+
+    ~RenderLoop()
+    {
+        stop_.store(true);
+        thread_.join();
+    }
+
+    int Frames() const { return frames_.load(); }
+    long long Drawn() const { return drawn_.load(); }
+
+private:
+    void Run()
+    {
+        CMemoryTextureDevice device;
+        FrameList list;
+        while (!stop_.load()) {
+            page_.TakeSnapshot(list);
+            for (CFrame* object : list) {
+                if (!object->EnterRender())
+                    continue;
+                // The text thread's first look finds no text.
+                if (object->chunksRendered.load() == 0) {
+                    object->noMoreChunks.store(1);
+                    object->chunksRendered.store(1);
+                }
+                PresentResult result;
+                const int presented = object->PresentFrame(result, &device, 20000);
+                int texels = 0;
+                if (result.backgroundTexture)
+                    texels += result.backgroundTexture->Width() * result.backgroundTexture->Height();
+                drawn_.fetch_add(texels);
+                object->LeaveRender();
+                if (!presented && page_.outputActive.load())
+                    object->StopOutput();
+            }
+            page_.ReleaseSnapshot();
+            frames_.fetch_add(1);
+        }
+    }
+
+    CFrameSet& page_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> frames_{0};
+    std::atomic<long long> drawn_{0};
+    std::thread thread_;
+};
+
+TEST(FramePlaybackThreads, CommandsWhileTheRenderThreadPresents)
+{
+    CFrameSet page;
+    for (int i = 0; i < 24; ++i) {
+        auto object = std::make_unique<CFrame>();
+        object->framePeriod = 1000;  // polls of 2 ms while stopping
+        object->rect = {0, 0, 64, 32};
+        object->group = QString::number(i % 3);
+        object->hotkey = 1 + i % 4;
+        object->inDuration = 40 + i;
+        object->inEffect = i % 31;
+        object->showIndefinitely = i % 2;
+        object->showFor = 200 + 10 * i;
+        object->outDuration = 60;
+        object->outEffect = (i * 7) % 31;
+        object->repeat = i % 5 == 0;
+        page.AddObject(object);
+    }
+    page.outputActive.store(1);
+    {
+        RenderLoop render(page);
+        FrameList list;
+        for (int round = 0; round < 400; ++round) {
+            page.TakeSnapshot(list);
+            CFrame* someone = list[size_t(round) % list.size()];
+            switch (round % 8) {
+            case 0: page.PlayAllObjects(); break;
+            case 1: page.PauseAllObjects(); break;
+            case 2: page.EndAllObjects(); break;
+            case 3: page.TogglePlayEnd(someone); break;
+            case 4: page.PlayOrEndByHotkey(1 + round % 4); break;
+            case 5: page.StopGroup(someone->group, nullptr); break;
+            case 6: page.PlayGroup(someone->group, someone); break;
+            case 7:
+                someone->StopOutput();
+                EXPECT_EQ(someone->backgroundTexture, nullptr);
+                break;
+            }
+            page.ReleaseSnapshot();
+            if (round % 50 == 49) {
+                // Give the render thread a few frames with objects on air.
+                const int until = render.Frames() + 3;
+                while (render.Frames() < until)
+                    std::this_thread::yield();
+            }
+        }
+        page.StopAllObjects();
+        EXPECT_GT(render.Drawn(), 0) << "objects were on air";
+    }
+    FrameList list;
+    page.TakeSnapshot(list);
+    for (const CFrame* object : list) {
+        EXPECT_EQ(object->playing.load(), 0);
+        EXPECT_EQ(object->inRender.load(), 0);
+        EXPECT_EQ(object->backgroundTexture, nullptr);
+    }
+    page.ReleaseSnapshot();
+}
+
+TEST(FramePlaybackThreads, StopWaitsForTheRenderThread)
+{
+    CFrame object;
+    object.framePeriod = 1000;
+    CMemoryTextureDevice device;
+    PresentResult result;
+    object.Play();
+    ASSERT_EQ(object.EnterRender(), 1);
+    ASSERT_EQ(object.PresentFrame(result, &device, 20000), 1);
+    ASSERT_NE(object.backgroundTexture, nullptr);
+
+    std::atomic<int> stopped{-1};
+    std::thread ui([&] { stopped.store(object.StopOutput()); });
+    while (object.playing.load())
+        std::this_thread::yield();
+    // Off the air, but the render thread still has it: the texture stays.
+    EXPECT_EQ(stopped.load(), -1);
+    EXPECT_EQ(result.backgroundTexture, nullptr) << "nothing drawn before the text thread looked";
+    EXPECT_EQ(object.backgroundTexture->Width(), 8);
+    object.LeaveRender();
+    ui.join();
+    EXPECT_EQ(stopped.load(), 1);
+    EXPECT_EQ(object.backgroundTexture, nullptr);
+    EXPECT_EQ(object.EnterRender(), 0) << "a stopped object is not presented";
+    EXPECT_EQ(object.inRender.load(), 0);
+}
+
+}  // namespace
