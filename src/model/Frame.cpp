@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -150,8 +151,15 @@ void CFrame::FinishStopOutput()
 
 void CFrame::ReleaseTextures()
 {
-    backgroundTexture.reset();
-    textTexture.reset();
+    // The render thread stops a finished object while the user-interface
+    // thread may be stopping the same one: only one of them may free.
+    std::unique_ptr<CDeviceTexture> background;
+    std::unique_ptr<CDeviceTexture> text;
+    {
+        std::lock_guard guard(textureReleaseLock_);
+        background = std::move(backgroundTexture);
+        text = std::move(textTexture);
+    }
 }
 
 int CFrame::PeekNextId()

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class CTextureDevice;
@@ -250,6 +251,7 @@ public:
 
 private:
     void ReleaseTextures();
+    std::mutex textureReleaseLock_;
     // Playback helpers (playback/).
     void SizeTextTexture();
     void Restart();
