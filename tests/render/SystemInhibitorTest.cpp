@@ -215,14 +215,17 @@ TEST_F(Inhibitors, SuspendsTheXScreenSaverWithoutAService)
         XCloseDisplay(display);
         return on;
     };
-    ASSERT_TRUE(blanks()) << "the X server blanks on request";
+    // Other tests may use the same X server meanwhile, which counts as
+    // activity: a blank that should come is given a few chances.
+    auto blanksWithin3Tries = [&blanks] { return blanks() || blanks() || blanks(); };
+    ASSERT_TRUE(blanksWithin3Tries()) << "the X server blanks when idle";
     {
         CDBusSystemInhibitor inhibitor(Client(), Client());
         inhibitor.Inhibit(QStringLiteral("Output is on"));
         EXPECT_TRUE(inhibitor.SuspendedXScreenSaver());
         EXPECT_FALSE(blanks()) << "suspended";
     }
-    EXPECT_TRUE(blanks()) << "the X screen saver is given back";
+    EXPECT_TRUE(blanksWithin3Tries()) << "the X screen saver is given back";
     services->quit();
     services->wait();
 }
