@@ -43,6 +43,7 @@ inline constexpr int kMaxSwitcherButton = 16;
 inline constexpr int kMaxHotkey = 20;        // Ctrl+0..9 are 1..10, Alt+0..9 are 11..20
 
 class ISourceTextControl;
+class CRichEditTextRenderer;
 
 // What the source steps of the text thread did for an object.
 enum SourceStepResult : int {
@@ -98,6 +99,10 @@ public:
     QString CsvField(int i) const;
     // Steps 1 to 3 of each text thread pass: check, (re)read, schedule.
     SourceStepResult RunSourceSteps(ISourceTextControl& control);
+    // One text thread pass for a playing object: keeps the source up to date
+    // and renders the next chunk of text (content/FrameTextRender.cpp).
+    // Returns 1 when it did any work.
+    int InvokeRender(CRichEditTextRenderer& textRenderer);
     // A white bold template with the source's placeholders for a new source
     // (user-interface thread, after a settings change); keeps a non-empty one.
     void BuildDefaultText();
