@@ -209,42 +209,95 @@ __attribute__((always_inline)) inline uint32_t EncodePixel(float y, float chroma
     return Pack(ToByte(blue), ToByte(green), ToByte(red), ToByte(a));
 }
 
+// Sixteen pixels at a time, eight chroma pairs, in vectors of the compiler's
+// generic kind so that every clone gets its own instructions. All in float,
+// scaled to 0..255 so that the encoding is one multiply-add per channel.
+constexpr int kLanes = 16;
+using U32x8 = uint32_t __attribute__((vector_size(4 * kLanes)));
+using I32x8 = int32_t __attribute__((vector_size(4 * kLanes)));
+using F32x8 = float __attribute__((vector_size(4 * kLanes)));
+
+__attribute__((always_inline)) inline F32x8 Splat(float v) { return v - F32x8{}; }
+__attribute__((always_inline)) inline I32x8 SplatI(int32_t v) { return v - I32x8{}; }
+// Lanes alternating between the values for even and odd columns.
+__attribute__((always_inline)) inline F32x8 EvenOdd(float even, float odd)
+{
+    F32x8 v;
+    for (int i = 0; i < kLanes; i += 2) {
+        v[i] = even;
+        v[i + 1] = odd;
+    }
+    return v;
+}
+__attribute__((always_inline)) inline F32x8 Min(F32x8 a, F32x8 b) { return a < b ? a : b; }
+// Y' and chroma rows, scaled to output bytes: Y' 0..255, chroma sums by half.
+constexpr float kYR = 0.183f, kYG = 0.614f, kYB = 0.062f;
+constexpr float kCbR = -0.101f, kCbG = -0.338f, kCbB = 0.439f;
+constexpr float kCrR = 0.439f, kCrG = -0.399f, kCrB = -0.040f;
+
+template <YCbCrRange range>
+__attribute__((always_inline)) inline void PackVector(const uint32_t* texels, uint32_t* out)
+{
+    U32x8 t;
+    std::memcpy(&t, texels, sizeof t);
+    const I32x8 alphaBytes = reinterpret_cast<I32x8>(t >> 24);
+    // Straight colour = premultiplied x 255 / alpha, at most 255; a colour
+    // without alpha stays as it is (divided by 255 rather than 0).
+    const I32x8 divisor = alphaBytes == 0 ? SplatI(255) : alphaBytes;
+    const F32x8 scale = Splat(255.0f) / __builtin_convertvector(divisor, F32x8);
+    auto straight = [&](int shift) {
+        const I32x8 c = reinterpret_cast<I32x8>((t >> shift) & 0xFF);
+        return __builtin_convertvector(c < divisor ? c : divisor, F32x8) * scale;
+    };
+    const F32x8 r = straight(16);
+    const F32x8 g = straight(8);
+    const F32x8 b = straight(0);
+    const F32x8 y = kYR * r + kYG * g + kYB * b;
+    // Even columns carry Cb, odd ones Cr: each pixel works out its own kind
+    // and the other kind for its neighbour, then the pair swaps the latter.
+    const F32x8 ownR = EvenOdd(kCbR, kCrR);
+    const F32x8 ownG = EvenOdd(kCbG, kCrG);
+    const F32x8 ownB = EvenOdd(kCbB, kCrB);
+    const F32x8 otherR = EvenOdd(kCrR, kCbR);
+    const F32x8 otherG = EvenOdd(kCrG, kCbG);
+    const F32x8 otherB = EvenOdd(kCrB, kCbB);
+    const F32x8 own = ownR * r + ownG * g + ownB * b;
+    const F32x8 other = otherR * r + otherG * g + otherB * b;
+    const F32x8 chroma = own + __builtin_shuffle(other, I32x8{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
+    // (v + 0.5 / 256) x 255 + 0.5, truncated: the shader's rounding. With
+    // straight colour in 0..255 no value reaches the shader's clamps (Y' is
+    // 0..219, chroma sums +-224 around 128), except the key at full alpha.
+    constexpr float kRound = 0.5f * 255.0f / 256.0f + 0.5f;
+    I32x8 red, green, blue;
+    if (range == YCbCrRange::kLimited) {
+        red = __builtin_convertvector(y + Splat(kRound), I32x8);
+        green = __builtin_convertvector(chroma * Splat(0.5f) + Splat(127.5f + kRound), I32x8);
+        blue = alphaBytes;
+    } else {
+        // Into 16..235 of 256, which end at bytes 16 and 234.
+        constexpr float kOffset = 16.0f * 255.0f / 256.0f + kRound;
+        const F32x8 key = __builtin_convertvector(alphaBytes, F32x8) * Splat(0.85546875f) + Splat(kOffset);
+        red = __builtin_convertvector(y * Splat(0.85546875f) + Splat(kOffset), I32x8);
+        green = __builtin_convertvector(chroma * Splat(0.427734375f) + Splat(127.5f + kRound), I32x8);
+        blue = __builtin_convertvector(Min(key, Splat(234.0f)), I32x8);
+    }
+    const U32x8 packed = reinterpret_cast<U32x8>(blue | (green << 8) | (red << 16)) | (t & 0xFF000000u);
+    std::memcpy(out, &packed, sizeof packed);
+}
+
 template <YCbCrRange range>
 __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int pairs, uint32_t* out)
 {
-    for (int k = 0; k < pairs; ++k) {
-        const YCbCrA even = ToYCbCr(texels[2 * k]);
-        const YCbCrA odd = ToYCbCr(texels[2 * k + 1]);
-        out[2 * k] = EncodePixel<range>(even.y, even.cb + odd.cb, even.a);
-        out[2 * k + 1] = EncodePixel<range>(odd.y, even.cr + odd.cr, odd.a);
-    }
-}
-
-// Pairs per block that is checked for one colour throughout.
-constexpr int kBlockPairs = 16;
-
-// Canvases are mostly empty or flat: a block of one colour is encoded once
-// and repeated; the others go through the vector loop.
-template <YCbCrRange range>
-__attribute__((always_inline)) inline void PackPairBlocks(const uint32_t* texels, int pairs, uint32_t* out)
-{
     int k = 0;
-    for (; k + kBlockPairs <= pairs; k += kBlockPairs) {
-        const uint32_t* block = texels + 2 * k;
-        uint32_t differs = 0;
-        for (int j = 0; j < 2 * kBlockPairs; ++j)
-            differs |= block[j] ^ block[0];
-        if (differs != 0) {
-            PackPairs<range>(block, kBlockPairs, out + 2 * k);
-            continue;
-        }
-        const YCbCrA c = ToYCbCr(block[0]);
-        const uint64_t pair = EncodePixel<range>(c.y, c.cb + c.cb, c.a)
-                              | static_cast<uint64_t>(EncodePixel<range>(c.y, c.cr + c.cr, c.a)) << 32;
-        for (int j = 0; j < kBlockPairs; ++j)
-            std::memcpy(out + 2 * (k + j), &pair, sizeof pair);
-    }
-    PackPairs<range>(texels + 2 * k, pairs - k, out + 2 * k);
+    for (; k + kLanes / 2 <= pairs; k += kLanes / 2)
+        PackVector<range>(texels + 2 * k, out + 2 * k);
+    if (k == pairs)
+        return;
+    uint32_t in[kLanes] = {};
+    uint32_t packed[kLanes];
+    std::copy(texels + 2 * k, texels + 2 * pairs, in);
+    PackVector<range>(in, packed);
+    std::copy(packed, packed + 2 * (pairs - k), out + 2 * k);
 }
 
 }  // namespace
@@ -265,9 +318,9 @@ TAVREL_SIMD_CLONES
 void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uint32_t* out)
 {
     if (range == YCbCrRange::kLimited)
-        PackPairBlocks<YCbCrRange::kLimited>(texels, pairs, out);
+        PackPairs<YCbCrRange::kLimited>(texels, pairs, out);
     else
-        PackPairBlocks<YCbCrRange::kFull>(texels, pairs, out);
+        PackPairs<YCbCrRange::kFull>(texels, pairs, out);
 }
 
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out)
