@@ -209,28 +209,35 @@ __attribute__((always_inline)) inline uint32_t EncodePixel(float y, float chroma
     return Pack(ToByte(blue), ToByte(green), ToByte(red), ToByte(a));
 }
 
+// The helpers below return vectors wider than the baseline's registers;
+// they are inlined into each clone, so no call crosses the ABI the warning
+// is about.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 // Sixteen pixels at a time, eight chroma pairs, in vectors of the compiler's
 // generic kind so that every clone gets its own instructions. All in float,
 // scaled to 0..255 so that the encoding is one multiply-add per channel.
 constexpr int kLanes = 16;
-using U32x8 = uint32_t __attribute__((vector_size(4 * kLanes)));
-using I32x8 = int32_t __attribute__((vector_size(4 * kLanes)));
-using F32x8 = float __attribute__((vector_size(4 * kLanes)));
+using U32s = uint32_t __attribute__((vector_size(4 * kLanes)));
+using I32s = int32_t __attribute__((vector_size(4 * kLanes)));
+using F32s = float __attribute__((vector_size(4 * kLanes)));
 
-__attribute__((always_inline)) inline F32x8 Splat(float v) { return v - F32x8{}; }
-__attribute__((always_inline)) inline I32x8 SplatI(int32_t v) { return v - I32x8{}; }
+__attribute__((always_inline)) inline F32s Splat(float v) { return v - F32s{}; }
+__attribute__((always_inline)) inline I32s SplatI(int32_t v) { return v - I32s{}; }
 // Lanes alternating between the values for even and odd columns.
-__attribute__((always_inline)) inline F32x8 EvenOdd(float even, float odd)
+__attribute__((always_inline)) inline F32s EvenOdd(float even, float odd)
 {
-    F32x8 v;
+    F32s v;
     for (int i = 0; i < kLanes; i += 2) {
         v[i] = even;
         v[i + 1] = odd;
     }
     return v;
 }
-__attribute__((always_inline)) inline F32x8 Min(F32x8 a, F32x8 b) { return a < b ? a : b; }
-// Y' and chroma rows, scaled to output bytes: Y' 0..255, chroma sums by half.
+__attribute__((always_inline)) inline F32s Min(F32s a, F32s b) { return a < b ? a : b; }
+
+// The rows of the output shader's matrix.
 constexpr float kYR = 0.183f, kYG = 0.614f, kYB = 0.062f;
 constexpr float kCbR = -0.101f, kCbG = -0.338f, kCbB = 0.439f;
 constexpr float kCrR = 0.439f, kCrG = -0.399f, kCrB = -0.040f;
@@ -238,50 +245,51 @@ constexpr float kCrR = 0.439f, kCrG = -0.399f, kCrB = -0.040f;
 template <YCbCrRange range>
 __attribute__((always_inline)) inline void PackVector(const uint32_t* texels, uint32_t* out)
 {
-    U32x8 t;
+    U32s t;
     std::memcpy(&t, texels, sizeof t);
-    const I32x8 alphaBytes = reinterpret_cast<I32x8>(t >> 24);
+    const I32s alphaBytes = reinterpret_cast<I32s>(t >> 24);
     // Straight colour = premultiplied x 255 / alpha, at most 255; a colour
     // without alpha stays as it is (divided by 255 rather than 0).
-    const I32x8 divisor = alphaBytes == 0 ? SplatI(255) : alphaBytes;
-    const F32x8 scale = Splat(255.0f) / __builtin_convertvector(divisor, F32x8);
+    const I32s divisor = alphaBytes == 0 ? SplatI(255) : alphaBytes;
+    // One vector division per sixteen pixels; it runs beside the rest.
+    const F32s scale = Splat(255.0f) / __builtin_convertvector(divisor, F32s);
     auto straight = [&](int shift) {
-        const I32x8 c = reinterpret_cast<I32x8>((t >> shift) & 0xFF);
-        return __builtin_convertvector(c < divisor ? c : divisor, F32x8) * scale;
+        const I32s c = reinterpret_cast<I32s>((t >> shift) & 0xFF);
+        return __builtin_convertvector(c < divisor ? c : divisor, F32s) * scale;
     };
-    const F32x8 r = straight(16);
-    const F32x8 g = straight(8);
-    const F32x8 b = straight(0);
-    const F32x8 y = kYR * r + kYG * g + kYB * b;
+    const F32s r = straight(16);
+    const F32s g = straight(8);
+    const F32s b = straight(0);
+    const F32s y = kYR * r + kYG * g + kYB * b;
     // Even columns carry Cb, odd ones Cr: each pixel works out its own kind
     // and the other kind for its neighbour, then the pair swaps the latter.
-    const F32x8 ownR = EvenOdd(kCbR, kCrR);
-    const F32x8 ownG = EvenOdd(kCbG, kCrG);
-    const F32x8 ownB = EvenOdd(kCbB, kCrB);
-    const F32x8 otherR = EvenOdd(kCrR, kCbR);
-    const F32x8 otherG = EvenOdd(kCrG, kCbG);
-    const F32x8 otherB = EvenOdd(kCrB, kCbB);
-    const F32x8 own = ownR * r + ownG * g + ownB * b;
-    const F32x8 other = otherR * r + otherG * g + otherB * b;
-    const F32x8 chroma = own + __builtin_shuffle(other, I32x8{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
+    const F32s ownR = EvenOdd(kCbR, kCrR);
+    const F32s ownG = EvenOdd(kCbG, kCrG);
+    const F32s ownB = EvenOdd(kCbB, kCrB);
+    const F32s otherR = EvenOdd(kCrR, kCbR);
+    const F32s otherG = EvenOdd(kCrG, kCbG);
+    const F32s otherB = EvenOdd(kCrB, kCbB);
+    const F32s own = ownR * r + ownG * g + ownB * b;
+    const F32s other = otherR * r + otherG * g + otherB * b;
+    const F32s chroma = own + __builtin_shuffle(other, I32s{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
     // (v + 0.5 / 256) x 255 + 0.5, truncated: the shader's rounding. With
     // straight colour in 0..255 no value reaches the shader's clamps (Y' is
     // 0..219, chroma sums +-224 around 128), except the key at full alpha.
     constexpr float kRound = 0.5f * 255.0f / 256.0f + 0.5f;
-    I32x8 red, green, blue;
+    I32s red, green, blue;
     if (range == YCbCrRange::kLimited) {
-        red = __builtin_convertvector(y + Splat(kRound), I32x8);
-        green = __builtin_convertvector(chroma * Splat(0.5f) + Splat(127.5f + kRound), I32x8);
+        red = __builtin_convertvector(y + Splat(kRound), I32s);
+        green = __builtin_convertvector(chroma * Splat(0.5f) + Splat(127.5f + kRound), I32s);
         blue = alphaBytes;
     } else {
         // Into 16..235 of 256, which end at bytes 16 and 234.
         constexpr float kOffset = 16.0f * 255.0f / 256.0f + kRound;
-        const F32x8 key = __builtin_convertvector(alphaBytes, F32x8) * Splat(0.85546875f) + Splat(kOffset);
-        red = __builtin_convertvector(y * Splat(0.85546875f) + Splat(kOffset), I32x8);
-        green = __builtin_convertvector(chroma * Splat(0.427734375f) + Splat(127.5f + kRound), I32x8);
-        blue = __builtin_convertvector(Min(key, Splat(234.0f)), I32x8);
+        const F32s key = __builtin_convertvector(alphaBytes, F32s) * Splat(0.85546875f) + Splat(kOffset);
+        red = __builtin_convertvector(y * Splat(0.85546875f) + Splat(kOffset), I32s);
+        green = __builtin_convertvector(chroma * Splat(0.427734375f) + Splat(127.5f + kRound), I32s);
+        blue = __builtin_convertvector(Min(key, Splat(234.0f)), I32s);
     }
-    const U32x8 packed = reinterpret_cast<U32x8>(blue | (green << 8) | (red << 16)) | (t & 0xFF000000u);
+    const U32s packed = reinterpret_cast<U32s>(blue | (green << 8) | (red << 16)) | (t & 0xFF000000u);
     std::memcpy(out, &packed, sizeof packed);
 }
 
@@ -299,6 +307,8 @@ __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int
     PackVector<range>(in, packed);
     std::copy(packed, packed + 2 * (pairs - k), out + 2 * k);
 }
+
+#pragma GCC diagnostic pop
 
 }  // namespace
 
