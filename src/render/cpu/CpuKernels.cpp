@@ -211,8 +211,7 @@ __attribute__((always_inline)) inline uint32_t EncodePixel(float y, float chroma
 
 // The helpers below return vectors wider than the baseline's registers;
 // they are inlined into each clone, so no call crosses the ABI the warning
-// is about.
-#pragma GCC diagnostic push
+// is about. (It comes at the end of the file, hence no pop.)
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 // Sixteen pixels at a time, eight chroma pairs, in vectors of the compiler's
@@ -307,8 +306,6 @@ __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int
     PackVector<range>(in, packed);
     std::copy(packed, packed + 2 * (pairs - k), out + 2 * k);
 }
-
-#pragma GCC diagnostic pop
 
 }  // namespace
 
