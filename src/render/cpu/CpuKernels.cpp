@@ -270,7 +270,12 @@ __attribute__((always_inline)) inline void PackVector(const uint32_t* texels, ui
     const F32s otherB = EvenOdd(kCrB, kCbB);
     const F32s own = ownR * r + ownG * g + ownB * b;
     const F32s other = otherR * r + otherG * g + otherB * b;
-    const F32s chroma = own + __builtin_shuffle(other, I32s{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
+#if defined(__clang__)
+    const F32s swapped = __builtin_shufflevector(other, other, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+#else
+    const F32s swapped = __builtin_shuffle(other, I32s{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
+#endif
+    const F32s chroma = own + swapped;
     // (v + 0.5 / 256) x 255 + 0.5, truncated: the shader's rounding. With
     // straight colour in 0..255 no value reaches the shader's clamps (Y' is
     // 0..219, chroma sums +-224 around 128), except the key at full alpha.
