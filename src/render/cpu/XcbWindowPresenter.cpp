@@ -62,7 +62,7 @@ void CopyOpaque(const uint32_t* from, uint32_t* to, size_t count)
 
 std::unique_ptr<CXcbWindowPresenter> CXcbWindowPresenter::Create(uint32_t window, const char* displayName,
                                                                  std::unique_ptr<CWindowSizeTracker> tracker,
-                                                                 QString* error)
+                                                                 QString* error, bool sharedMemory)
 {
     std::unique_ptr<CXcbWindowPresenter> presenter(new CXcbWindowPresenter());
     presenter->tracker_ = std::move(tracker);
@@ -96,13 +96,15 @@ std::unique_ptr<CXcbWindowPresenter> CXcbWindowPresenter::Create(uint32_t window
 
 #if TAVREL_XCB_SHM
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(connection, &xcb_shm_id);
-    if (shm && shm->present) {
+    if (sharedMemory && shm && shm->present) {
         Reply<xcb_shm_query_version_reply_t> version(
             xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr));
         presenter->shm_ = version != nullptr;
         presenter->shmOpcode_ = shm->major_opcode;
         presenter->shmCompletion_ = shm->first_event + XCB_SHM_COMPLETION;
     }
+#else
+    (void)sharedMemory;
 #endif
     xcb_flush(connection);
     return presenter;

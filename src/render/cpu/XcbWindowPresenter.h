@@ -21,9 +21,11 @@ class CXcbWindowPresenter final : public CCpuWindowPresenter
 public:
     // displayName null: $DISPLAY. Null with *error set when the display
     // cannot be opened, the window does not exist or has a pixel layout
-    // other than 32-bit B, G, R(, X).
+    // other than 32-bit B, G, R(, X). sharedMemory false: plain requests
+    // even where the server offers shared memory.
     static std::unique_ptr<CXcbWindowPresenter> Create(uint32_t window, const char* displayName,
-                                                       std::unique_ptr<CWindowSizeTracker> tracker, QString* error);
+                                                       std::unique_ptr<CWindowSizeTracker> tracker, QString* error,
+                                                       bool sharedMemory = true);
     ~CXcbWindowPresenter() override;
 
     QSize Size() const override { return size_; }
