@@ -241,58 +241,69 @@ constexpr float kYR = 0.183f, kYG = 0.614f, kYB = 0.062f;
 constexpr float kCbR = -0.101f, kCbG = -0.338f, kCbB = 0.439f;
 constexpr float kCrR = 0.439f, kCrG = -0.399f, kCrB = -0.040f;
 
+// How a range scales Y' (and the key) and the chroma sum into bytes, and
+// where it puts them: (v + 0.5 / 256) x 255 + 0.5, truncated, is the
+// shader's rounding; "Full" squeezes into 16..235 of 256.
+template <YCbCrRange range>
+struct Encoding
+{
+    static constexpr bool kSqueezed = range == YCbCrRange::kFull;
+    static constexpr float kRound = 0.5f * 255.0f / 256.0f + 0.5f;
+    static constexpr float kLuma = kSqueezed ? 0.85546875f : 1.0f;
+    static constexpr float kChroma = kSqueezed ? 0.427734375f : 0.5f;
+    static constexpr float kLumaOffset = (kSqueezed ? 16.0f * 255.0f / 256.0f : 0.0f) + kRound;
+    // The chroma sum is split between the two pixels' terms.
+    static constexpr float kChromaOffset = (127.5f + kRound) * 0.5f;
+};
+
 template <YCbCrRange range>
 __attribute__((always_inline)) inline void PackVector(const uint32_t* texels, uint32_t* out)
 {
+    using E = Encoding<range>;
     U32s t;
     std::memcpy(&t, texels, sizeof t);
     const I32s alphaBytes = reinterpret_cast<I32s>(t >> 24);
+    const F32s alpha = __builtin_convertvector(alphaBytes, F32s);
     // Straight colour = premultiplied x 255 / alpha, at most 255; a colour
-    // without alpha stays as it is (divided by 255 rather than 0).
+    // without alpha stays as it is (divided by 255 rather than 0). The
+    // matrix is linear, so the colour is clamped to its alpha first and the
+    // division applied to the matrix's results: one vector division per
+    // sixteen pixels, which runs beside the rest.
     const I32s divisor = alphaBytes == 0 ? SplatI(255) : alphaBytes;
-    // One vector division per sixteen pixels; it runs beside the rest.
-    const F32s scale = Splat(255.0f) / __builtin_convertvector(divisor, F32s);
-    auto straight = [&](int shift) {
+    const F32s scale = Splat(255.0f) / (alphaBytes == 0 ? Splat(255.0f) : alpha);
+    auto clamped = [&](int shift) {
         const I32s c = reinterpret_cast<I32s>((t >> shift) & 0xFF);
-        return __builtin_convertvector(c < divisor ? c : divisor, F32s) * scale;
+        return __builtin_convertvector(c < divisor ? c : divisor, F32s);
     };
-    const F32s r = straight(16);
-    const F32s g = straight(8);
-    const F32s b = straight(0);
-    const F32s y = kYR * r + kYG * g + kYB * b;
+    const F32s r = clamped(16);
+    const F32s g = clamped(8);
+    const F32s b = clamped(0);
+    // Encoded Y': the range's scale folded into the matrix row and applied
+    // with the division.
+    const F32s y = (E::kLuma * kYR * r + E::kLuma * kYG * g + E::kLuma * kYB * b) * scale + Splat(E::kLumaOffset);
     // Even columns carry Cb, odd ones Cr: each pixel works out its own kind
     // and the other kind for its neighbour, then the pair swaps the latter.
-    const F32s ownR = EvenOdd(kCbR, kCrR);
-    const F32s ownG = EvenOdd(kCbG, kCrG);
-    const F32s ownB = EvenOdd(kCbB, kCrB);
-    const F32s otherR = EvenOdd(kCrR, kCbR);
-    const F32s otherG = EvenOdd(kCrG, kCbG);
-    const F32s otherB = EvenOdd(kCrB, kCbB);
-    const F32s own = ownR * r + ownG * g + ownB * b;
-    const F32s other = otherR * r + otherG * g + otherB * b;
+    const F32s ownR = EvenOdd(E::kChroma * kCbR, E::kChroma * kCrR);
+    const F32s ownG = EvenOdd(E::kChroma * kCbG, E::kChroma * kCrG);
+    const F32s ownB = EvenOdd(E::kChroma * kCbB, E::kChroma * kCrB);
+    const F32s otherR = EvenOdd(E::kChroma * kCrR, E::kChroma * kCbR);
+    const F32s otherG = EvenOdd(E::kChroma * kCrG, E::kChroma * kCbG);
+    const F32s otherB = EvenOdd(E::kChroma * kCrB, E::kChroma * kCbB);
+    const F32s own = (ownR * r + ownG * g + ownB * b) * scale + Splat(E::kChromaOffset);
+    const F32s other = (otherR * r + otherG * g + otherB * b) * scale + Splat(E::kChromaOffset);
 #if defined(__clang__)
     const F32s swapped = __builtin_shufflevector(other, other, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
 #else
     const F32s swapped = __builtin_shuffle(other, I32s{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
 #endif
-    const F32s chroma = own + swapped;
-    // (v + 0.5 / 256) x 255 + 0.5, truncated: the shader's rounding. With
-    // straight colour in 0..255 no value reaches the shader's clamps (Y' is
-    // 0..219, chroma sums +-224 around 128), except the key at full alpha.
-    constexpr float kRound = 0.5f * 255.0f / 256.0f + 0.5f;
-    I32s red, green, blue;
-    if (range == YCbCrRange::kLimited) {
-        red = __builtin_convertvector(y + Splat(kRound), I32s);
-        green = __builtin_convertvector(chroma * Splat(0.5f) + Splat(127.5f + kRound), I32s);
-        blue = alphaBytes;
-    } else {
-        // Into 16..235 of 256, which end at bytes 16 and 234.
-        constexpr float kOffset = 16.0f * 255.0f / 256.0f + kRound;
-        const F32s key = __builtin_convertvector(alphaBytes, F32s) * Splat(0.85546875f) + Splat(kOffset);
-        red = __builtin_convertvector(y * Splat(0.85546875f) + Splat(kOffset), I32s);
-        green = __builtin_convertvector(chroma * Splat(0.427734375f) + Splat(127.5f + kRound), I32s);
-        blue = __builtin_convertvector(Min(key, Splat(234.0f)), I32s);
-    }
+    // With colour clamped to its alpha no value reaches the shader's clamps
+    // (Y' is 0..219, chroma sums +-224 around 128), except the squeezed key
+    // at full alpha (235.08 of 234).
+    const I32s red = __builtin_convertvector(y, I32s);
+    const I32s green = __builtin_convertvector(own + swapped, I32s);
+    I32s blue = alphaBytes;
+    if (E::kSqueezed)
+        blue = __builtin_convertvector(Min(alpha * Splat(E::kLuma) + Splat(E::kLumaOffset), Splat(234.0f)), I32s);
     const U32s packed = reinterpret_cast<U32s>(blue | (green << 8) | (red << 16)) | (t & 0xFF000000u);
     std::memcpy(out, &packed, sizeof packed);
 }
