@@ -312,8 +312,14 @@ template <YCbCrRange range>
 __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int pairs, uint32_t* out)
 {
     int k = 0;
-    for (; k + kLanes / 2 <= pairs; k += kLanes / 2)
+    for (; k + kLanes / 2 <= pairs; k += kLanes / 2) {
+        // One cache line per step, 4 KiB ahead: the processor's own
+        // prefetching leaves this loop waiting for memory a third of the
+        // time. (Past the row or the texture it is harmless: a prefetch
+        // never faults.)
+        __builtin_prefetch(texels + 2 * k + 1024);
         PackVector<range>(texels + 2 * k, out + 2 * k);
+    }
     if (k == pairs)
         return;
     uint32_t in[kLanes] = {};
