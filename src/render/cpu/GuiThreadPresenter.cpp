@@ -33,9 +33,12 @@ public:
         }
         if (!window_ || !store_)
             return;
-        const QRect area(QPoint(0, 0), shown_.size());
-        if (store_->size() != shown_.size())
-            store_->resize(shown_.size());
+        // The frame is in device pixels, the backing store in the window's
+        // own units.
+        shown_.setDevicePixelRatio(window_->devicePixelRatio());
+        const QRect area(QPoint(0, 0), window_->size());
+        if (store_->size() != window_->size())
+            store_->resize(window_->size());
         store_->beginPaint(area);
         {
             QPainter painter(store_->paintDevice());
