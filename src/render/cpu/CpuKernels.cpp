@@ -316,8 +316,8 @@ __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int
         // One cache line per step, 4 KiB ahead: the processor's own
         // prefetching leaves this loop waiting for memory a third of the
         // time. (Past the row or the texture it is harmless: a prefetch
-        // never faults.)
-        __builtin_prefetch(texels + 2 * k + 1024);
+        // never faults; the address is made as a number for that reason.)
+        __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(texels + 2 * k) + 4096));
         PackVector<range>(texels + 2 * k, out + 2 * k);
     }
     if (k == pairs)
