@@ -39,6 +39,10 @@ public:
     int InsertObjectAfter(std::unique_ptr<CFrame>& object, int afterId);
     // Stops the object and marks it deleted; the last ReleaseSnapshot destroys it.
     void RemoveObject(CFrame* object);
+    // RemoveObject for several objects at once: all leave the air before
+    // the first wait, so a full page waits for about one output frame.
+    // Objects not on the page are left alone.
+    void RemoveObjects(const FrameList& objects);
     void RemoveAllObjects();
     // Exchanges the object with its live neighbour above (up = 1) or below;
     // returns 0 when it is already at that end or not on the page.
