@@ -542,7 +542,18 @@ void CMainDoc::HotkeyPressed(int n)
 {
     if (n < 1 || n > CFrameScriptSchedule::kMaxHotkey)
         return;
-    if (page.PlayOrEndByHotkey(n)) {
+    // Ending objects counts as their reaction too, although End reports
+    // only a resumed pause: a hotkey that ended its objects must neither
+    // start an automation entry nor leave a script running.
+    bool endedSome = false;
+    if (page.outputActive.load()) {
+        FrameList list;
+        page.TakeSnapshot(list);
+        endedSome = std::any_of(list.begin(), list.end(),
+                                [n](const CFrame* o) { return o->hotkey == n && o->playing.load(); });
+        page.ReleaseSnapshot();
+    }
+    if (page.PlayOrEndByHotkey(n) || endedSome) {
         ScriptStop();
         return;
     }
