@@ -186,25 +186,10 @@ bool CMainDoc::PageMerge(const QString& path, int replaceAll, FrameList* keptOut
     CPageFileContext context = PageContext();
     if (!ReadPage(path, objects, 0, context))
         return false;
-    FrameList live;
-    page.TakeSnapshot(live);
-    FrameList doomed;
-    for (CFrame* object : live) {
-        if (!replaceAll && (object->playing.load() || object->locked)) {
-            if (keptOut != nullptr)
-                keptOut->push_back(object);
-        } else {
-            doomed.push_back(object);
-        }
-    }
-    page.RemoveObjects(doomed);
+    // The selection may be among the objects that go.
     selection = nullptr;
     selectionNumber = 0;
-    for (auto& object : objects) {
-        if (!page.AddObject(object))
-            break;  // 256 live objects: the rest of the file is discarded
-    }
-    page.ReleaseSnapshot();
+    page.MergeObjects(objects, replaceAll, keptOut);
     PageResetUntitled();
     return true;
 }

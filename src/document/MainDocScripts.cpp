@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include <algorithm>
 
 namespace {
 
@@ -82,19 +81,9 @@ void CMainDoc::ScriptMergePage(const QString& path, int replaceAll)
 
 void CMainDoc::ScriptDeleteObjects(const QString& group)
 {
-    FrameList live;
-    page.TakeSnapshot(live);
-    FrameList doomed;
-    for (CFrame* object : live) {
-        if (group.isEmpty() || object->group == group)
-            doomed.push_back(object);
-    }
-    page.RemoveObjects(doomed);
-    if (selection != nullptr && std::find(doomed.begin(), doomed.end(), selection) != doomed.end()) {
-        selection = nullptr;
-        selectionNumber = 0;
-    }
-    page.ReleaseSnapshot();
+    selection = nullptr;  // it may be among them; the reset below clears it anyway
+    selectionNumber = 0;
+    page.RemoveGroupObjects(group);
     PageResetUntitled();
 }
 

@@ -119,6 +119,38 @@ void CFrameSet::RemoveAllObjects()
     ReleaseSnapshot();
 }
 
+void CFrameSet::RemoveGroupObjects(const QString& group)
+{
+    FrameList list;
+    TakeSnapshot(list);
+    if (!group.isEmpty())
+        list.erase(std::remove_if(list.begin(), list.end(), [&group](const CFrame* o) { return o->group != group; }),
+                   list.end());
+    RemoveObjects(list);
+    ReleaseSnapshot();
+}
+
+void CFrameSet::MergeObjects(std::vector<std::unique_ptr<CFrame>>& objects, int replaceAll, FrameList* keptOut)
+{
+    FrameList live;
+    TakeSnapshot(live);
+    FrameList doomed;
+    for (CFrame* object : live) {
+        if (!replaceAll && (object->playing.load() || object->locked)) {
+            if (keptOut != nullptr)
+                keptOut->push_back(object);
+        } else {
+            doomed.push_back(object);
+        }
+    }
+    RemoveObjects(doomed);
+    for (auto& object : objects) {
+        if (!AddObject(object))
+            break;  // 256 live objects: the rest is left out
+    }
+    ReleaseSnapshot();
+}
+
 int CFrameSet::MoveObject(CFrame* object, int up)
 {
     FrameList list;

@@ -1,5 +1,9 @@
 #include "model/FrameSet.h"
+#include "model/PageFile.h"
+#include "scripts/PageScriptTarget.h"
 #include "scripts/ScriptRunner.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +233,62 @@ TEST_F(Runner, StopsWhenTheRunConditionFails)
     shrinking.items.clear();
     Tick(shrinking);
     EXPECT_EQ(runner_.scriptRunning, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A script run the way the off-line renderer runs one: a bare page, the
+// output flag on, and the runner ticked every 200 ms of a virtual clock.
+TEST(PageScriptTarget, RunsAScriptOnABarePage)
+{
+    QTemporaryDir folder;
+    const QString pagePath = folder.filePath(QStringLiteral("Show.tavrel"));
+    std::vector<std::unique_ptr<CFrame>> owned;
+    FrameList objects;
+    for (const char* group : {"A", "B"}) {
+        owned.push_back(std::make_unique<CFrame>());
+        owned.back()->group = QString::fromLatin1(group);
+        objects.push_back(owned.back().get());
+    }
+    CPageFileContext context;
+    context.rasterWidth = 1920;
+    context.rasterHeight = 1080;
+    ASSERT_TRUE(WritePage(pagePath, objects, context));
+
+    CFrameSet page;
+    page.outputActive.store(1);
+    std::vector<int> messages;
+    CPageScriptTarget target(page, 0, [&](const CUserMessage& m) { messages.push_back(m.stringId); });
+    const CFrameScript script = Script({Load(pagePath.toUtf8().constData()),
+                                        {Item::kPlay, {}, 0},
+                                        Wait(1),
+                                        {Item::kDelete, QStringLiteral("A"), 0},
+                                        Load("/no/such/page.tavrel"),
+                                        Wait(1)});
+    CVirtualScriptClock clock;
+    CScriptRunner runner;
+    ASSERT_EQ(runner.Start(script, true, clock), 1);
+    std::vector<int> liveAtTick;
+    for (int tick = 0; tick < 8; ++tick) {
+        clock.Advance(200);
+        runner.Process(script, target, clock);
+        liveAtTick.push_back(page.LiveCount());
+    }
+    // The wait became current at 200 ms and ends at the tick of 1200 ms.
+    EXPECT_EQ(liveAtTick, (std::vector<int>{2, 2, 2, 2, 2, 1, 1, 1}));
+    FrameList list;
+    page.TakeSnapshot(list);
+    page.ReleaseSnapshot();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]->group, QStringLiteral("B"));
+    EXPECT_EQ(list[0]->playing.load(), 1);
+    EXPECT_EQ(list[0]->framePeriod, 20000);
+    EXPECT_EQ(messages, std::vector<int>{10311});
+    EXPECT_EQ(runner.scriptRunning, 1);
+    page.StopAllObjects();
+    page.outputActive.store(0);
 }
 
 }  // namespace
