@@ -212,6 +212,9 @@ public:
     // --- Preferences -----------------------------------------------------
     void ReadPreferences();
     void PreferencesSave();
+    // The video mode may change only with the output off and an empty page
+    // that is not modified.
+    bool CanChangeMode();
 
     // --- Members ---------------------------------------------------------
     std::unique_ptr<IOutputEngine> renderer;

@@ -178,6 +178,11 @@ void CMainDoc::ReadPreferences()
     }
 }
 
+bool CMainDoc::CanChangeMode()
+{
+    return renderer == nullptr && !modified_ && page.LiveCount() == 0;
+}
+
 void CMainDoc::PreferencesSave()
 {
     using namespace settings;

@@ -5,6 +5,8 @@
 #include "document/CommandIds.h"
 #include "render/VideoMode.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -69,6 +71,20 @@ TEST(DocumentPreferences, StoredValuesReadBackAndSwitcherLinkStaysOff)
     EXPECT_EQ(Read(kRootFolder), f.Path(QStringLiteral("other/")));
     ASSERT_FALSE(f.host.refreshedRoots.empty());
     EXPECT_EQ(f.host.refreshedRoots.back(), f.Path(QStringLiteral("other/")));
+
+    // The mode may change only with the output off and an empty page that
+    // is not modified.
+    EXPECT_TRUE(f.doc->CanChangeMode());
+    CFrame* object = f.AddObject();
+    EXPECT_FALSE(f.doc->CanChangeMode());
+    f.doc->page.RemoveObject(object);
+    f.doc->SetModifiedFlag();
+    EXPECT_FALSE(f.doc->CanChangeMode());
+    f.doc->SetModifiedFlag(false);
+    f.doc->OnCommand(cmd::kPreview);
+    EXPECT_FALSE(f.doc->CanChangeMode());
+    f.doc->OnCommand(cmd::kPreview);
+    EXPECT_TRUE(f.doc->CanChangeMode());
 
     // A damaged mode reads as the first one; an editor instance never
     // writes the output preferences.
@@ -692,4 +708,23 @@ TEST(DocumentUndo, UndoStopsARunningScript)
     ASSERT_EQ(f.doc->runner.scriptRunning, 1);
     f.doc->UndoObjectEdit(1);
     EXPECT_EQ(f.doc->runner.scriptRunning, 0);
+}
+
+TEST(DocumentTimer, QtTimerTicksUntilStopped)
+{
+    CQtInterfaceTimer timer;
+    int ticks = 0;
+    timer.Start([&] { ++ticks; });
+    EXPECT_TRUE(timer.Active());
+    // Liveness only: two ticks arrive within a generous deadline.
+    QElapsedTimer waited;
+    waited.start();
+    while (ticks < 2 && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_GE(ticks, 2);
+    timer.Stop();
+    EXPECT_FALSE(timer.Active());
+    const int stopped = ticks;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 300);
+    EXPECT_EQ(ticks, stopped);
 }
