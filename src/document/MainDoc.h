@@ -68,6 +68,19 @@ struct COverlayList
     std::vector<RTypeRect> entries;
 };
 
+// The document's preferences as the preferences dialog edits them.
+struct DocumentPreferences
+{
+    int mode = 0;
+    int autoStartOutput = 0;
+    int noRestoreDisplays = 0;
+    QString rootFolder;
+    QString displayAdapter;
+    int alternativeSync = 0;
+    int fullHdmiRange = 1;
+    int defaultTreeAction = 0;
+};
+
 // The services a document runs on. Any left empty takes the program's own:
 // no host (nothing shown, no dialog ever open), the system clock, no output
 // engine (switching the output on fails) and no global hotkeys.
@@ -212,6 +225,12 @@ public:
     // --- Preferences -----------------------------------------------------
     void ReadPreferences();
     void PreferencesSave();
+    DocumentPreferences Preferences() const;
+    // The dialog's OK in the playout instance: takes the values, a new mode
+    // only when CanChangeMode (the page is then laid out again: view update
+    // 0), then PreferencesSave. Returns whether the mode changed. An editor
+    // instance keeps the document's values.
+    bool ApplyPreferences(const DocumentPreferences& values);
     // The video mode may change only with the output off and an empty page
     // that is not modified.
     bool CanChangeMode();

@@ -178,6 +178,33 @@ void CMainDoc::ReadPreferences()
     }
 }
 
+DocumentPreferences CMainDoc::Preferences() const
+{
+    return {mode, autoStartOutput, noRestoreDisplays, rootFolder, displayAdapter, alternativeSync, fullHdmiRange,
+            defaultTreeAction};
+}
+
+bool CMainDoc::ApplyPreferences(const DocumentPreferences& values)
+{
+    if (editMode_)
+        return false;
+    autoStartOutput = values.autoStartOutput;
+    noRestoreDisplays = values.noRestoreDisplays;
+    rootFolder = values.rootFolder;
+    displayAdapter = values.displayAdapter;
+    alternativeSync = values.alternativeSync;
+    fullHdmiRange = values.fullHdmiRange;
+    defaultTreeAction = values.defaultTreeAction;
+    bool modeChanged = false;
+    if (values.mode != mode && VideoModeById(values.mode) != nullptr && CanChangeMode()) {
+        mode = values.mode;
+        modeChanged = true;
+        emit UpdateAllViews(kUpdatePage, {});
+    }
+    PreferencesSave();
+    return modeChanged;
+}
+
 bool CMainDoc::CanChangeMode()
 {
     return renderer == nullptr && !modified_ && page.LiveCount() == 0;

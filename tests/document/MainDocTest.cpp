@@ -86,6 +86,20 @@ TEST(DocumentPreferences, StoredValuesReadBackAndSwitcherLinkStaysOff)
     f.doc->OnCommand(cmd::kPreview);
     EXPECT_TRUE(f.doc->CanChangeMode());
 
+    // The dialog's OK: the values are taken and stored; a new mode only
+    // while it may change.
+    DocumentPreferences values = f.doc->Preferences();
+    values.mode = 9;
+    values.defaultTreeAction = 4;
+    EXPECT_TRUE(f.doc->ApplyPreferences(values));
+    EXPECT_EQ(Read(kMode), 9);
+    EXPECT_EQ(Read(kDefaultTreeAction), 4);
+    f.AddObject();
+    values.mode = 2;
+    EXPECT_FALSE(f.doc->ApplyPreferences(values));
+    EXPECT_EQ(f.doc->mode, 9);
+    EXPECT_EQ(Read(kMode), 9);
+
     // A damaged mode reads as the first one; an editor instance never
     // writes the output preferences.
     Write(kMode, 99);
