@@ -171,6 +171,7 @@ int DecodeBmp(const uint8_t* d, size_t size, CPictureDecoder::Frame& frame)
         masks[0] = 0x00FF0000;
         masks[1] = 0x0000FF00;
         masks[2] = 0x000000FF;
+        masks[3] = 0xFF000000;  // used only when some pixel sets it
     }
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return 0;
@@ -219,7 +220,7 @@ int DecodeBmp(const uint8_t* d, size_t size, CPictureDecoder::Frame& frame)
         }
     }
     // Indexes beyond a short palette read its black entries above.
-    if (bits == 32 && (compression == 0 || masks[3]))
+    if (bits == 32 && masks[3])
         frame.hasAlpha = AnyAlpha(picture);
     if (!frame.hasAlpha)
         MakeOpaque(picture);
