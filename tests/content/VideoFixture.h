@@ -19,9 +19,9 @@ namespace fixtures {
 // Writes `count` frames of width x height at `fps` frames per second with
 // the encoder `codecName` in its pixel format `format`; the container
 // follows the file's extension. frameAt(i) gives frame i (B, G, R, A).
-// Returns false when any step fails.
+// Returns false when any step fails. bitRate 0 leaves the encoder's default.
 inline bool WriteVideo(const QString& path, const char* codecName, AVPixelFormat format, int width, int height,
-                       int fps, int count, const std::function<CPicture(int)>& frameAt)
+                       int fps, int count, const std::function<CPicture(int)>& frameAt, int64_t bitRate = 0)
 {
     const QByteArray name = QFile::encodeName(path);
     AVFormatContext* out = nullptr;
@@ -41,6 +41,8 @@ inline bool WriteVideo(const QString& path, const char* codecName, AVPixelFormat
         context->time_base = AVRational{1, fps};
         context->framerate = AVRational{fps, 1};
         context->gop_size = 10;
+        if (bitRate > 0)
+            context->bit_rate = bitRate;
         if (out->oformat->flags & AVFMT_GLOBALHEADER)
             context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         ok = avcodec_open2(context, codec, nullptr) >= 0 && avcodec_parameters_from_context(stream->codecpar, context) >= 0;
