@@ -329,8 +329,9 @@ int CFrame::InitBackground()
     if (!linkImageFile)
         return 1;
     const CFileStamp stamp = FileStampOf(imageFileName);
+    // An unchanged file that gave no frames before gives none now either.
     if (stamp.IsValid() && stamp == imageFileStamp)
-        return 1;
+        return backgroundFrames.empty() ? 0 : 1;
 
     backgroundFrames.clear();
     CBackgroundLoader loader(*this, kLinkedMaxWidth, kLinkedMaxHeight, framePeriod > 0 ? framePeriod / 1000 : 20,

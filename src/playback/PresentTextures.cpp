@@ -28,8 +28,9 @@ int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
 {
     const bool solid = backgroundType == kBackgroundSolid;
     if (!solid && backgroundFrames.empty()) {
-        // A linked image that is not loaded yet.
-        if (!InitBackground()) {
+        // A linked image that is not loaded yet (or a picture object
+        // without frames, which has nothing to show).
+        if (!InitBackground() || backgroundFrames.empty()) {
             backgroundError.exchange(1);
             return 0;
         }

@@ -80,6 +80,22 @@ TEST_F(LinkedImage, MissingFileStopsTheObjectAndShowsBlack)
     EXPECT_EQ(preview.pixels, std::vector<uint32_t>(32, 0xFF000000u));
     EXPECT_EQ(p.object.backgroundError.load(), 1);
 
+    // A file that is there but broken, played twice: still no frames.
+    QFile broken(path);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    for (int i = 0; i < 2; ++i) {
+        p.object.Play();
+        EXPECT_EQ(p.Frame(), 0);
+        EXPECT_EQ(p.object.backgroundError.load(), 1);
+    }
+    // An unlinked picture object without frames stops too.
+    p.object.linkImageFile = 0;
+    p.object.Play();
+    EXPECT_EQ(p.Frame(), 0);
+    p.object.linkImageFile = 1;
+
     // The file comes back: the next preview after an invalidation finds it.
     SavePng(path, 16, 16, 0xFF0000FFu);
     p.object.InvalidatePreview();
