@@ -95,7 +95,7 @@ int DecodePng(const uint8_t* data, size_t size, CPictureDecoder::Frame& frame)
     PngInput input{data, size, 0};
     CPicture& picture = frame.picture;
     std::vector<png_bytep> rows;
-    int ok = 0;
+    volatile int ok = 0;  // read after a longjmp
     if (setjmp(png_jmpbuf(png)) == 0) {
         png_set_read_fn(png, &input, PngRead);
         png_set_user_limits(png, CPicture::kMaxSide, CPicture::kMaxSide);
@@ -156,7 +156,7 @@ int DecodeJpeg(const uint8_t* data, size_t size, CPictureDecoder::Frame& frame)
     progress.progress_monitor = JpegProgress;
     CPicture& picture = frame.picture;
     std::vector<uint8_t> cmykRow;
-    int ok = 0;
+    volatile int ok = 0;  // read after a longjmp
     if (setjmp(error.jump) == 0) {
         jpeg_create_decompress(&info);
         info.progress = &progress;

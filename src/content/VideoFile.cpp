@@ -1,7 +1,5 @@
 #include "content/VideoFile.h"
 
-#include "app/Log.h"
-
 #include <QFile>
 
 extern "C" {
@@ -57,8 +55,14 @@ int CVideoFile::Open(const QString& path, int64_t maxPixels)
             return kOpenFailed;
     }
     auto s = std::make_unique<State>();
-    const QByteArray name = QFile::encodeName(path);
-    if (avformat_open_input(&s->format, name.constData(), nullptr, nullptr) < 0)
+    // Local files only: neither the name nor a playlist inside the file may
+    // reach out to the network or to other protocols.
+    const QByteArray name = "file:" + QFile::encodeName(path);
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int opened = avformat_open_input(&s->format, name.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0)
         return kNotDecodable;
     if (avformat_find_stream_info(s->format, nullptr) < 0)
         return kNotDecodable;
