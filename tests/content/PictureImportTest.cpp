@@ -218,6 +218,17 @@ TEST_F(PictureImport, AnimatedGifKeepsItsFrameTimes)
     EXPECT_EQ(r.object->backgroundWidth, 16) << "the first frame sets at least 16 x 16";
     EXPECT_EQ(r.object->showFor, 150);
     EXPECT_EQ(feedback.range, 3);
+
+    // A GIF of 10 000 frames keeps the first 1000 and warns.
+    std::vector<GifFrame> many(10000);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = {0, 0, 2, 2, std::vector<uint8_t>(4, uint8_t(i % 2)), 2};
+    ASSERT_TRUE(WriteFile(Path("many.gif"), Gif(2, 2, {0xFF0000, 0x00FF00}, many)));
+    CPictureImportResult capped = Import("many.gif");
+    ASSERT_TRUE(capped.object);
+    EXPECT_EQ(capped.object->backgroundFrames.size(), 1000u);
+    EXPECT_EQ(Ids(capped.warnings), std::vector<int>{10208});
+    EXPECT_EQ(feedback.range, 10000);
 }
 
 // Videos: the size checks, frame times from the rate, alpha where the codec
