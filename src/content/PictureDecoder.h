@@ -22,8 +22,9 @@ class CPictureDecoder
 public:
     // The largest picture a file may declare (a 7680 x 4320 still fits).
     static constexpr int64_t kMaxPixels = 40'000'000;
-    // Files larger than this are not read at all.
-    static constexpr int64_t kMaxFileBytes = int64_t(1) << 30;
+    // Files larger than this are not read at all (the largest picture
+    // stored uncompressed is 160 MB).
+    static constexpr int64_t kMaxFileBytes = int64_t(256) << 20;
 
     explicit CPictureDecoder(QByteArray bytes);
     ~CPictureDecoder();
