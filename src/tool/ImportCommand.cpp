@@ -60,10 +60,7 @@ int RunImport(const QStringList& arguments)
         return kUsageError;
     }
 
-    CImportTarget target;
-    target.canvasWidth = mode->canvasWidth;
-    target.canvasHeight = mode->canvasHeight;
-    target.framePeriod = mode->framePeriodUs;
+    const CImportTarget target{mode->canvasWidth, mode->canvasHeight, mode->framePeriodUs};
     CToolImportFeedback feedback;
     // As the file dialog gives it: absolute, so the page can store it relative to itself.
     CPictureImportResult result = ImportPictureObject(QFileInfo(input).absoluteFilePath(), target, feedback);
@@ -73,9 +70,9 @@ int RunImport(const QStringList& arguments)
         return kImportFailed;
     }
     CPageFileContext context;
-    context.rasterWidth = mode->canvasWidth;
-    context.rasterHeight = mode->canvasHeight;
-    context.framePeriod = mode->framePeriodUs;
+    context.rasterWidth = target.canvasWidth;
+    context.rasterHeight = target.canvasHeight;
+    context.framePeriod = target.framePeriod;
     const QScreen* screen = QGuiApplication::primaryScreen();
     context.desktopDpi = screen ? int(std::lround(screen->logicalDotsPerInchX())) : 96;
     QString saveError;
