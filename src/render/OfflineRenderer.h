@@ -30,6 +30,7 @@ public:
 
     int RenderError() const { return render_->renderError.load(); }
     const DeviceDescription* Device() const { return render_->Device(); }
+    CRender& Render() { return *render_; }
     void SetBeforeFrame(BeforeFrame hook) { beforeFrame_ = std::move(hook); }
 
     // Runs the hook, prepares the text and draws the next frame. Returns a

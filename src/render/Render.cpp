@@ -107,7 +107,7 @@ struct CRender::Shared
     uint32_t backColor = 0;
     bool raisePriorities = true;
     std::atomic<int> stopRequested{0};
-    int frameCount = 0;
+    std::atomic<int> frameCount{0};
     CHiResTimer timer;
     uint64_t lastTime = 0;
 
@@ -439,12 +439,11 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
         if (result != kFrameOk)
             break;
     }
-    if (s.frameCount) {
+    if (const int frames = s.frameCount.load()) {
         const double elapsedMs = static_cast<double>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count());
-        WriteLog(kLogLifecycle, "rendered %d frames in %d msec, %.2f msec/frame, %.2f Hz", s.frameCount,
-                 static_cast<int>(elapsedMs), elapsedMs / s.frameCount,
-                 elapsedMs > 0 ? s.frameCount * 1000.0 / elapsedMs : 0.0);
+        WriteLog(kLogLifecycle, "rendered %d frames in %d msec, %.2f msec/frame, %.2f Hz", frames,
+                 static_cast<int>(elapsedMs), elapsedMs / frames, elapsedMs > 0 ? frames * 1000.0 / elapsedMs : 0.0);
     }
     if (result != kFrameOk)
         s.renderError.store(result == kFrameDeviceLost ? 5 : 6);
@@ -558,7 +557,7 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
     }
 
     IGraphicsDevice& device = *s.device;
-    if (!s.quads.empty() || s.frameCount == 0) {
+    if (!s.quads.empty() || s.frameCount.load() == 0) {
         for (size_t i = 0; i < s.quads.size(); ++i) {
             const Quad& q = s.quads[i];
             SetQuad(&s.vertices[4 + 4 * i], q.dest.left - 0.5f, q.dest.top - 0.5f, q.dest.right - 0.5f,
@@ -678,11 +677,16 @@ CRenderStatistics CRender::StopAndCollect()
         if (shared_->threadsRunning != 0)
             return statistics;
     }
-    statistics.frames = shared_->frameCount;
+    statistics.frames = shared_->frameCount.load();
     statistics.frameTimesUs = shared_->frameTimesUs;
     statistics.busiestTextChunkUs = shared_->busiestChunkUs.load();
     statistics.textPasses = shared_->textPasses.load();
     return statistics;
+}
+
+int CRender::FramesPresented() const
+{
+    return shared_->frameCount.load();
 }
 
 const DeviceDescription* CRender::Device() const

@@ -117,6 +117,8 @@ public:
     // Threads stopped: what they measured. Stops them first.
     CRenderStatistics StopAndCollect();
 
+    // Frames presented since start (any thread).
+    int FramesPresented() const;
     const DeviceDescription* Device() const;
 
     // How long the destructor waits for the threads.
