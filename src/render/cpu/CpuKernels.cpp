@@ -156,6 +156,25 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
 }
 
 TAVREL_SIMD_CLONES
+void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* destination)
+{
+    // Two channels per 32-bit half at a time. Premultiplied colour never
+    // exceeds its alpha, so no channel of source + destination x (1 - a)
+    // passes 255 and the fields never carry into each other; the rounding
+    // is Div255's.
+    const uint32_t source = AlphaMixPixel(texel, vertexAlpha);
+    const uint32_t inverse = 255 - (source >> 24);
+    for (int i = 0; i < count; ++i) {
+        const uint32_t d = destination[i];
+        uint32_t rb = (d & 0x00FF00FFu) * inverse + 0x00800080u;
+        uint32_t ag = ((d >> 8) & 0x00FF00FFu) * inverse + 0x00800080u;
+        rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+        ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+        destination[i] = source + (rb | ag);
+    }
+}
+
+TAVREL_SIMD_CLONES
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
     for (int i = 0; i < count; ++i) {
