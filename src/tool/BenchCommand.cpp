@@ -20,6 +20,7 @@ constexpr int kMaxRecordedFrames = 2000000;
 struct BenchResult
 {
     bool started = false;
+    int renderError = 0;
     QString description;
     bool softwareRasteriser = false;
     int frames = 0;
@@ -55,7 +56,8 @@ BenchResult Measure(const PlayOptions& options, const QString& device, double se
     environment.recordFrames = kMaxRecordedFrames;
     CRender render(&page, mode.canvasWidth, mode.canvasHeight, mode.displayWidth, mode.displayHeight,
                    mode.refreshRate, QString(), 0, 0, 0, nullptr, environment);
-    if (render.renderError.load() != 0 || !render.Device())
+    result.renderError = render.renderError.load();
+    if (result.renderError != 0 || !render.Device())
         return result;
     result.started = true;
     result.description = render.Device()->api + QStringLiteral(" (") + render.Device()->renderer + QLatin1Char(')');
@@ -111,7 +113,7 @@ int RunBench(const QStringList& arguments)
         if (loadStatus)
             return loadStatus;
         if (!r.started) {
-            ToolOut(QStringLiteral("%1: not available here\n").arg(device));
+            ToolOut(QStringLiteral("%1: not available here (%2)\n").arg(device, RenderErrorText(r.renderError).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
             continue;
         }
         ++measured;

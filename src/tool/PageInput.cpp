@@ -1,5 +1,6 @@
 #include "tool/PageInput.h"
 
+#include "app/StringTable.h"
 #include "model/PageFile.h"
 #include "render/VideoMode.h"
 #include "tool/ToolCommand.h"
@@ -79,4 +80,10 @@ int LoadPageInto(const QString& path, const VideoMode& mode, CFrameSet& page)
 bool IsScriptInput(const QString& path)
 {
     return path.endsWith(QLatin1String(".script"), Qt::CaseInsensitive);
+}
+
+QString RenderErrorText(int renderError)
+{
+    const QString text = LoadText(10320 + renderError);
+    return text.isEmpty() ? QStringLiteral("the output did not start (error %1)").arg(renderError) : text;
 }

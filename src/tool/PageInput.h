@@ -30,3 +30,7 @@ int LoadPageInto(const QString& path, const VideoMode& mode, CFrameSet& page);
 
 // Whether the input is a script (run by the script runner once it exists).
 bool IsScriptInput(const QString& path);
+
+// The program's message for a renderer error code (string 10320 + code),
+// or a plain reason where the string table has none.
+QString RenderErrorText(int renderError);

@@ -80,7 +80,7 @@ int RunRender(const QStringList& arguments)
 
     COfflineRenderer renderer(page, mode, output == QLatin1String("full") ? 1 : 0, options.device);
     if (const int error = renderer.RenderError()) {
-        ToolError(QStringLiteral("tavrel-tool render: the output did not start (error %1)\n").arg(error));
+        ToolError(RenderErrorText(error) + QLatin1Char('\n'));
         return 1;
     }
     if (play == QLatin1String("all"))
