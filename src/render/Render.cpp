@@ -53,18 +53,7 @@ struct Quad
 
 void SetQuad(Vertex* v, float left, float top, float right, float bottom, const FloatRect& uv, uint32_t diffuse)
 {
-    const float xs[4] = {left, right, left, right};
-    const float ys[4] = {top, top, bottom, bottom};
-    const float us[4] = {uv.left, uv.right, uv.left, uv.right};
-    const float vs[4] = {uv.top, uv.top, uv.bottom, uv.bottom};
-    for (int i = 0; i < 4; ++i) {
-        v[i] = Vertex();
-        v[i].x = xs[i];
-        v[i].y = ys[i];
-        v[i].u = us[i];
-        v[i].v = vs[i];
-        v[i].diffuse = diffuse;
-    }
+    SetQuadVertices(v, left, top, right, bottom, uv.left, uv.top, uv.right, uv.bottom, diffuse);
 }
 
 // Drop shadow level to the size of the shadow blur.
@@ -90,6 +79,12 @@ int FramePeriodOfRate(int refreshRate)
 pid_t CurrentTid()
 {
     return static_cast<pid_t>(::syscall(SYS_gettid));
+}
+
+void RaiseOwnPriority(ThreadPriorityLevel level, const char* thread)
+{
+    const GrantedPriority granted = SetCurrentThreadPriority(level);
+    WriteLog(kLogLifecycle, "%s: priority: %s", thread, GrantedPriorityName(granted));
 }
 
 }  // namespace
@@ -417,10 +412,8 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
 {
     Shared& s = *shared;
     WriteLog(kLogLifecycle, "CRender::RenderThread() started");
-    if (s.raisePriorities) {
-        const GrantedPriority granted = SetCurrentThreadPriority(ThreadPriorityLevel::TimeCritical);
-        WriteLog(kLogLifecycle, "CRender::RenderThread(): priority: %s", GrantedPriorityName(granted));
-    }
+    if (s.raisePriorities)
+        RaiseOwnPriority(ThreadPriorityLevel::TimeCritical, "CRender::RenderThread()");
     if (s.page->outputActive.load() != 1) {
         if (s.page->outputActive.load() != 0)
             s.page->StopAllObjects();
@@ -490,10 +483,8 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
 {
     Shared& s = *shared;
     WriteLog(kLogLifecycle, "CRender::TextThread() started");
-    if (s.raisePriorities) {
-        const GrantedPriority granted = SetCurrentThreadPriority(ThreadPriorityLevel::AboveNormal);
-        WriteLog(kLogLifecycle, "CRender::TextThread(): priority: %s", GrantedPriorityName(granted));
-    }
+    if (s.raisePriorities)
+        RaiseOwnPriority(ThreadPriorityLevel::AboveNormal, "CRender::TextThread()");
     while (!s.stopRequested.load()) {
         const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.busiestChunkUs);
         s.textPasses.fetch_add(1, std::memory_order_relaxed);

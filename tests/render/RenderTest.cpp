@@ -22,6 +22,17 @@ protected:
     void SetUp() override { previous_ = InstallSettingsStore(std::make_unique<CMemorySettingsStore>()); }
     void TearDown() override { InstallSettingsStore(std::move(previous_)); }
 
+    // The CPU device on a window, displays and screen saver of the test.
+    static CRenderEnvironment WindowEnvironment(CMemoryDisplayBackend& displays, CFakeInhibitor& inhibitor)
+    {
+        CRenderEnvironment environment;
+        environment.device = QStringLiteral("cpu");
+        environment.displayBackend = &displays;
+        environment.inhibitor = &inhibitor;
+        environment.raisePriorities = false;
+        return environment;
+    }
+
     CFrameSet page_;
     std::unique_ptr<ISettingsStore> previous_;
 };
@@ -118,11 +129,7 @@ TEST_F(Renderer, OutputModeCoversTheOutputDisplayAndRestoresEverything)
         SCOPED_TRACE(c.noRestore);
         CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
         CFakeInhibitor inhibitor;
-        CRenderEnvironment environment;
-        environment.device = QStringLiteral("cpu");
-        environment.displayBackend = &displays;
-        environment.inhibitor = &inhibitor;
-        environment.raisePriorities = false;
+        const CRenderEnvironment environment = WindowEnvironment(displays, inhibitor);
         const VideoMode& mode = *VideoModeByName(QStringLiteral("720p50"));
         auto render = std::make_unique<CRender>(&page_, mode.canvasWidth, mode.canvasHeight, mode.displayWidth,
                                                 mode.displayHeight, mode.refreshRate, QString(), c.noRestore, 0, 1,
@@ -159,12 +166,8 @@ TEST_F(Renderer, PreviewDrawsIntoTheCallersWindowWithoutTouchingDisplays)
     preview.resize(320, 180);
     CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
     CFakeInhibitor inhibitor;
-    CRenderEnvironment environment;
-    environment.device = QStringLiteral("cpu");
-    environment.displayBackend = &displays;
-    environment.inhibitor = &inhibitor;
-    environment.raisePriorities = false;
-    auto render = std::make_unique<CRender>(&page_, 1280, 720, 1280, 720, 50, QString(), 0, 0, 0, &preview, environment);
+    auto render = std::make_unique<CRender>(&page_, 1280, 720, 1280, 720, 50, QString(), 0, 0, 0, &preview,
+                                            WindowEnvironment(displays, inhibitor));
     ASSERT_EQ(render->renderError.load(), 0);
     EXPECT_TRUE(WaitFor([&] { return render->FramesPresented() >= 2; }));
     EXPECT_TRUE(displays.requests.isEmpty()) << "preview configures no display";

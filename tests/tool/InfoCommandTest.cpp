@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "ToolRun.h"
 
 #include "model/PageFile.h"
 
@@ -13,21 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString error;
-};
-
-ToolRun RunTool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(testenv::ToolProgram(), arguments);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-}
 
 class InfoCommand : public ::testing::Test
 {

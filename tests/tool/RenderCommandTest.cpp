@@ -1,4 +1,4 @@
-#include "TestEnvironment.h"
+#include "ToolRun.h"
 
 #include "model/PageFile.h"
 
@@ -6,28 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ToolResult
-{
-    int exitCode = -1;
-    QString out;
-    QString error;
-};
-
-ToolResult Tool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(testenv::ToolProgram(), arguments);
-    process.waitForFinished(120000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 QByteArray FolderHash(const QString& folder)
 {
@@ -69,7 +52,7 @@ TEST_F(RenderCommand, WritesTheSameFramesOnEveryRun)
     const QString first = dir.filePath(QStringLiteral("first"));
     const QString second = dir.filePath(QStringLiteral("second"));
     for (const QString& out : {first, second}) {
-        const ToolResult run = Tool({"render", page, "--mode", "720p50", "--out", out, "--frames", "4", "--output",
+        const ToolRun run = RunTool({"render", page, "--mode", "720p50", "--out", out, "--frames", "4", "--output",
                               "limited", "--device", "cpu"});
         ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
     }
@@ -104,7 +87,7 @@ TEST_F(RenderCommand, RefusesWhatItCannotDo)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
-        const ToolResult run = Tool(c.arguments);
+        const ToolRun run = RunTool(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.error.contains(QString::fromLatin1(c.message))) << run.error.toStdString();
     }
@@ -112,12 +95,13 @@ TEST_F(RenderCommand, RefusesWhatItCannotDo)
 
 TEST_F(RenderCommand, BenchReportsEachDeviceAndAVerdict)
 {
-    const ToolResult run = Tool({"bench", page, "--mode", "720p50", "--seconds", "0.5", "--device", "cpu"});
+    const ToolRun run = RunTool({"bench", page, "--mode", "720p50", "--seconds", "0.5", "--device", "cpu"});
     ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("frames rendered: "))) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("99th percentile: ")));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("text thread's busiest chunk time: ")));
-    const QStringList lines = run.out.trimmed().split(QLatin1Char('\n'));
+    const QString out = QString::fromUtf8(run.out);
+    EXPECT_TRUE(out.contains(QStringLiteral("frames rendered: "))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("99th percentile: ")));
+    EXPECT_TRUE(out.contains(QStringLiteral("text thread's busiest chunk time: ")));
+    const QStringList lines = out.trimmed().split(QLatin1Char('\n'));
     EXPECT_TRUE(lines.last() == QStringLiteral("realtime: yes") || lines.last() == QStringLiteral("realtime: no"))
         << lines.last().toStdString();
 }
