@@ -238,8 +238,8 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
         if (s.windowed) {
             window = previewWindow;
         } else {
+            // Shown once the device has given it the surface it draws on.
             changes_->outputWindow = std::make_unique<CRenderWindow>(changes_->monitor->displayRect);
-            changes_->outputWindow->show();
             window = changes_->outputWindow.get();
         }
     }
@@ -264,6 +264,8 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
         renderError = 3;
         return;
     }
+    if (changes_->outputWindow)
+        changes_->outputWindow->show();
     const DeviceDescription& d = s.device->Description();
     WriteLog(kLogLifecycle, "CRender::CRender(): device: %s, %s", qUtf8Printable(d.api), qUtf8Printable(d.renderer));
 
