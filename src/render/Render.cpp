@@ -244,7 +244,10 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
         }
     }
 
-    s.textRenderer = std::make_unique<CRichEditTextRenderer>();
+    // The rich text controls belong to the thread that lays text out with
+    // them: the text thread makes its own; off-line it is this one.
+    if (changes_->offline)
+        s.textRenderer = std::make_unique<CRichEditTextRenderer>();
 
     // One adapter: the display server's.
     WriteLog(kLogLifecycle, "CRender::CRender(): number of adapters: %d", 1);
@@ -395,7 +398,7 @@ CRender::~CRender()
     }
     if (threadsGone) {
         shared_->ReleaseDevice();
-        shared_->textRenderer.reset();
+        shared_->textRenderer.reset();  // off-line: made on this thread
     }
     if (changes_->outputWindow) {
         if (threadsGone) {
@@ -487,12 +490,14 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     WriteLog(kLogLifecycle, "CRender::TextThread() started");
     if (s.raisePriorities)
         RaiseOwnPriority(ThreadPriorityLevel::AboveNormal, "CRender::TextThread()");
+    s.textRenderer = std::make_unique<CRichEditTextRenderer>();
     while (!s.stopRequested.load()) {
         const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.busiestChunkUs);
         s.textPasses.fetch_add(1, std::memory_order_relaxed);
         if (!worked)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    s.textRenderer.reset();
     if (s.raisePriorities)
         SetCurrentThreadPriority(ThreadPriorityLevel::Normal);
     WriteLog(kLogLifecycle, "CRender::TextThread() stopped");
