@@ -383,19 +383,17 @@ void CRender::StopThreads()
 CRender::~CRender()
 {
     WriteLog(kLogLifecycle, "CRender::~CRender(): called");
-    const bool hadThreads = changes_->threadsStarted;
     StopThreads();
     bool threadsGone;
     {
         std::lock_guard guard(shared_->doneMutex);
         threadsGone = shared_->threadsRunning == 0;
     }
-    if (hadThreads) {
-        if (changes_->priorityRaised)
-            ::setpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid), changes_->savedNice);
-        if (changes_->inhibitor && changes_->savedScreenSaverActive)
-            changes_->inhibitor->Release();
-    }
+    // Both are changed only once the threads run.
+    if (changes_->priorityRaised)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid), changes_->savedNice);
+    if (changes_->inhibitor && changes_->savedScreenSaverActive)
+        changes_->inhibitor->Release();
     if (threadsGone) {
         shared_->ReleaseDevice();
         shared_->textRenderer.reset();  // off-line: made on this thread
