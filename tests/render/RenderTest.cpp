@@ -276,6 +276,46 @@ TEST_F(OfflineFrames, ObjectsAdvanceByOneFramePeriodPerFrame)
     EXPECT_NEAR(static_cast<int>(green >> 24), 0x40 + 0x80 * (255 - 0x40) / 255, 2);
 }
 
+TEST_F(OfflineFrames, DeveloperValuesChangeTheOutput)
+{
+    const struct
+    {
+        const char* name;
+        IntSetting setting;
+        int value;
+        int x, y;           // output pixel looked at
+        uint32_t expected;  // its colour, R G B
+    } cases[] = {
+        // Opaque red over 0..400, limited range, one texel per pixel: Y' 0.183,
+        // Cb of the pair -0.101 in the even column, key 1.
+        {"Y'CbCr", settings::kScale, 1, 300, 300, 0x2F66FFu},
+        {"Scale 2 shows the target at half size", settings::kScale, 2, 300, 300, 0x008000u},
+        {"NoYCbCrA shows plain colour", settings::kNoYCbCrA, 1, 300, 300, 0xFF0000u},
+        // Opaque blue: Y' 0.062, Cb 0.439.
+        {"BackColor fills where nothing lies", settings::kBackColor, int(0xFF0000FFu), 600, 600, 0x10F0FFu},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(c.setting, c.value);
+        {
+            CFrameSet page;
+            Add(page, Solid(0, 0, 400, 400, 0xFF0000FFu, mode_.framePeriodUs));
+            COfflineRenderer offline(page, mode_, 0, QStringLiteral("cpu"));
+            ASSERT_EQ(offline.RenderError(), 0);
+            page.PlayAllObjects();
+            TextLookedAt(page);
+            ASSERT_EQ(offline.RenderNext(), kFrameOk);
+            CPicture output;
+            ASSERT_TRUE(offline.ReadOutput(&output));
+            const uint32_t pixel = Pixel(output, c.x & ~1, c.y) & 0xFFFFFF;
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(int((pixel >> shift) & 0xFF), int((c.expected >> shift) & 0xFF), 2)
+                    << std::hex << pixel << " shift " << std::dec << shift;
+        }
+        InstallSettingsStore(std::make_unique<CMemorySettingsStore>());
+    }
+}
+
 TEST_F(OfflineFrames, BothDevicesGiveTheSameFrames)
 {
     BuildPage();
