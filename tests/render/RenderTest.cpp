@@ -8,6 +8,7 @@
 #include "render/RenderWindow.h"
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -313,6 +314,53 @@ TEST_F(OfflineFrames, DeveloperValuesChangeTheOutput)
                     << std::hex << pixel << " shift " << std::dec << shift;
         }
         InstallSettingsStore(std::make_unique<CMemorySettingsStore>());
+    }
+}
+
+// Frames 8 and 15 of the page as they were once checked by eye: the canvas
+// and the full-range output signal. Set TAVREL_UPDATE_GOLDEN=1 to write them
+// anew after an intended change.
+TEST_F(OfflineFrames, GoldenFrames)
+{
+    BuildPage();
+    auto offline = Offline("cpu", 1);
+    ASSERT_EQ(offline->RenderError(), 0);
+    page_.PlayAllObjects();
+    TextLookedAt(page_);
+    const QString folder = QStringLiteral(TAVREL_FIXTURES_DIR "/render/");
+    const bool update = qEnvironmentVariableIntValue("TAVREL_UPDATE_GOLDEN") == 1;
+    for (int i = 0; i <= 15; ++i) {
+        ASSERT_EQ(offline->RenderNext(), kFrameOk);
+        if (i != 8 && i != 15)
+            continue;
+        CPicture canvas, output;
+        ASSERT_TRUE(offline->ReadCanvas(&canvas));
+        ASSERT_TRUE(offline->ReadOutput(&output));
+        const struct
+        {
+            const CPicture& picture;
+            QString name;
+            QImage::Format format;
+        } kinds[] = {{canvas, QStringLiteral("page_canvas_%1.png").arg(i), QImage::Format_ARGB32},
+                     {output, QStringLiteral("page_full_%1.png").arg(i), QImage::Format_RGB32}};
+        for (const auto& k : kinds) {
+            SCOPED_TRACE(k.name.toStdString());
+            const QImage image(reinterpret_cast<const uchar*>(k.picture.pixels.data()), k.picture.width,
+                               k.picture.height, k.picture.width * 4, k.format);
+            if (update) {
+                ASSERT_TRUE(image.save(folder + k.name));
+                continue;
+            }
+            const QImage golden = QImage(folder + k.name).convertToFormat(k.format);
+            ASSERT_EQ(golden.size(), image.size());
+            int worst = 0;
+            for (int y = 0; y < golden.height(); ++y)
+                for (int x = 0; x < golden.width(); ++x)
+                    for (int shift = 0; shift < 32; shift += 8)
+                        worst = std::max(worst, std::abs(int((golden.pixel(x, y) >> shift) & 0xFF) -
+                                                         int((image.pixel(x, y) >> shift) & 0xFF)));
+            EXPECT_LE(worst, 1);
+        }
     }
 }
 
