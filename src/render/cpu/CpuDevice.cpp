@@ -184,8 +184,18 @@ void CCpuDevice::Clear(uint32_t argb)
         // that clear's colour: only the drawn part needs filling again. The
         // fill waits for the quads that follow.
         DeviceRect area{0, 0, target.width, target.height};
-        if (compositionClear_.valid && compositionClear_.colour == argb)
+        if (compositionClear_.valid && compositionClear_.colour == argb) {
             area = compositionClear_.drawn;
+            // A clear not filled in yet still has to be.
+            const DeviceRect& earlier = pendingClear_;
+            if (earlier.right > earlier.left && earlier.bottom > earlier.top) {
+                if (area.right <= area.left || area.bottom <= area.top)
+                    area = earlier;
+                else
+                    area = {std::min(area.left, earlier.left), std::min(area.top, earlier.top),
+                            std::max(area.right, earlier.right), std::max(area.bottom, earlier.bottom)};
+            }
+        }
         compositionClear_ = {true, argb, DeviceRect{}};
         pendingQuads_.clear();
         pendingClear_ = area;
