@@ -1,4 +1,3 @@
-#include "TestEnvironment.h"
 #include "ToolRun.h"
 
 #include "model/PageFile.h"

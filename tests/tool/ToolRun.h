@@ -2,10 +2,12 @@
 
 #include "TestEnvironment.h"
 
+#include <QByteArray>
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
-// Runs the built tavrel-tool and keeps what it said.
+// Runs tavrel-tool with arguments and collects what it said.
 struct ToolRun
 {
     int exitCode = -1;
@@ -13,10 +15,10 @@ struct ToolRun
     QString error;
 };
 
-inline ToolRun RunTool(const QStringList& arguments)
+inline ToolRun RunTool(const QStringList& arguments, int timeoutMs = 60000)
 {
     QProcess process;
     process.start(testenv::ToolProgram(), arguments);
-    process.waitForFinished(120000);
+    process.waitForFinished(timeoutMs);
     return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }

@@ -70,7 +70,7 @@ CCpuDevice::CCpuDevice(int backBufferWidth, int backBufferHeight, int framePerio
 }
 
 CCpuDevice::CCpuDevice(QWindow* window, int framePeriodUs, int threads)
-    : presenter_(std::make_unique<CCpuWindowPresenter>(window))
+    : presenter_(CCpuWindowPresenter::Create(window))
 {
     Init(presenter_->Size().width(), presenter_->Size().height(), framePeriodUs, threads);
 }
@@ -529,10 +529,34 @@ DeviceStatus CCpuDevice::Present()
     FlushComposition();
     const auto started = CFramePacer::Clock::now();
     DeviceStatus status = DeviceStatus::kOk;
-    if (presenter_)
+    if (presenter_) {
         status = presenter_->Show(backBuffer_->texels.data(), backBuffer_->width, backBuffer_->height);
+        if (status == DeviceStatus::kOk)
+            FollowWindowSize();
+    }
     pacer_.FramePresented(started);
     return status;
+}
+
+void CCpuDevice::FollowWindowSize()
+{
+    const QSize size = presenter_->Size();
+    const int width = std::clamp(size.width(), 1, kMaxTextureSize);
+    const int height = std::clamp(size.height(), 1, kMaxTextureSize);
+    if (width == backBuffer_->width && height == backBuffer_->height)
+        return;
+    try {
+        auto resized = std::make_unique<CCpuTexture>(this, width, height);
+        if (renderTarget_ == backBuffer_.get())
+            renderTarget_ = resized.get();
+        backBuffer_ = std::move(resized);
+    } catch (const std::bad_alloc&) {
+        // Keeps drawing at the old size; shown at the window's top-left.
+        WriteLog(kLogFailure, "CCpuDevice: no memory for a %d x %d back buffer", width, height);
+        return;
+    }
+    description_.backBufferWidth = width;
+    description_.backBufferHeight = height;
 }
 
 bool CCpuDevice::ReadBackBuffer(CPicture* picture)
