@@ -72,6 +72,26 @@ private:
 
     DeviceDescription description_;
     std::unique_ptr<CCpuTexture> compositionTarget_;
+    // The last clear of the composition target and the pixels drawn since.
+    struct
+    {
+        bool valid = false;
+        uint32_t colour = 0;
+        DeviceRect drawn;
+    } compositionClear_;
+    // Solid colour quads and the clear before them, drawn together band by
+    // band when something else needs the composition target: each band of
+    // rows stays in the cache while every quad over it is blended.
+    struct ColourQuad
+    {
+        int x0, x1, y0, y1;
+        uint32_t texel;
+        uint32_t alpha;
+    };
+    std::vector<ColourQuad> pendingQuads_;
+    DeviceRect pendingClear_;
+    uint32_t pendingClearColour_ = 0;
+    void FlushComposition();
     std::unique_ptr<CCpuTexture> backBuffer_;
     CCpuTexture* renderTarget_ = nullptr;
     std::vector<Vertex> vertices_;

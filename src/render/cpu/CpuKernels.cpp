@@ -156,6 +156,32 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
 }
 
 TAVREL_SIMD_CLONES
+void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* destination)
+{
+    // Byte by byte in blocks of 16 pixels, so that it vectorises on 16-bit
+    // lanes. Premultiplied colour never exceeds its alpha, so no channel of
+    // source + destination x (1 - a) passes 255; the rounding is Div255's.
+    const uint32_t source = AlphaMixPixel(texel, vertexAlpha);
+    const uint16_t inverse = static_cast<uint16_t>(255 - (source >> 24));
+    constexpr int kBlock = 64;  // bytes: 16 pixels
+    uint8_t pattern[kBlock];
+    for (int k = 0; k < kBlock; ++k)
+        pattern[k] = static_cast<uint8_t>(source >> (8 * (k & 3)));
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(destination);
+    const int total = count * 4;
+    const auto blend = [inverse](uint8_t d, uint8_t s) {
+        const uint16_t x = static_cast<uint16_t>(d * inverse + 128);
+        return static_cast<uint8_t>(s + ((x + (x >> 8)) >> 8));
+    };
+    int j = 0;
+    for (; j + kBlock <= total; j += kBlock)
+        for (int k = 0; k < kBlock; ++k)
+            bytes[j + k] = blend(bytes[j + k], pattern[k]);
+    for (; j < total; ++j)
+        bytes[j] = blend(bytes[j], pattern[j & 3]);
+}
+
+TAVREL_SIMD_CLONES
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
     for (int i = 0; i < count; ++i) {
