@@ -1,5 +1,6 @@
 #include "tool/DemoPages.h"
 
+#include "content/PictureImport.h"
 #include "content/VideoWriter.h"
 #include "model/Frame.h"
 #include "model/PageFile.h"
@@ -197,6 +198,17 @@ bool WriteClip(const QString& path, QString& error)
     return true;
 }
 
+// The demo's own files import without questions.
+struct QuietImportFeedback final : IImportFeedback
+{
+    QString lastMessage;
+    bool Ask(const CUserMessage&) override { return true; }
+    void Show(const CUserMessage& message) override { lastMessage = message.text; }
+    void BeginProgress(int) override {}
+    bool Progress(int) override { return true; }
+    void EndProgress() override {}
+};
+
 bool WriteObjects(const QString& path, const OwnedFrameList& objects, QString& error)
 {
     FrameList list;
@@ -316,9 +328,19 @@ bool WriteDemoPage(const QString& folderPath, int framePeriod, QString& error)
     roll->startFromEdge = 1;
     objects.push_back(std::move(roll));
 
-    // The video as a background, with its caption.
-    auto video = NewObject(1380, 320, 480, 270, framePeriod);
-    video->imageFileName = clipPath;
+    // The video as a background, imported as the editor imports it, with
+    // its caption.
+    QuietImportFeedback feedback;
+    CPictureImportResult imported = ImportPictureObject(clipPath, CImportTarget{kCanvasWidth, kCanvasHeight, framePeriod}, feedback);
+    if (!imported.object) {
+        error = feedback.lastMessage.isEmpty() ? QStringLiteral("cannot import %1").arg(clipPath) : feedback.lastMessage;
+        return false;
+    }
+    auto video = std::move(imported.object);
+    video->rect = CRect{1380, 320, 1380 + video->backgroundWidth, 320 + video->backgroundHeight};
+    video->loopAnimation = 1;
+    video->showIndefinitely = 1;
+    video->showFor = 0;
     video->richText = Rtf({{QStringLiteral("LIVE"), 20, true, 0xFFFFFF, 'r'}});
     video->inEffect = 19;  // stretch from the centre to the corners
     video->inDuration = 500;
