@@ -54,12 +54,30 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind)
 {
 }
 
+namespace {
+
+// Pages name the fonts of the other system; the metric-compatible Liberation
+// faces stand in for them whatever the desktop's font configuration says.
+void SubstituteCommonFonts()
+{
+    static const bool done = [] {
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+        return true;
+    }();
+    (void)done;
+}
+
+}  // namespace
+
 CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch)
     : kind_(kind),
       ansiCodePage_(ansiCodePage),
       converter_(kTwipsPerInch / dotsPerInch, kTwipsPerInch / dotsPerInch, DefaultCharFormat()),
       document_(std::make_unique<QTextDocument>())
 {
+    SubstituteCommonFonts();
     document_->setDocumentMargin(0);
     document_->setUseDesignMetrics(true);
     const CCharFormat defaults = DefaultCharFormat();
@@ -313,7 +331,10 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
     ApplyLayoutWidth(width);
 
     // Lines from the one holding firstChar, while they fit into the height;
-    // the first line always.
+    // the first line always. A range starts and ends on whole pixels of the
+    // whole text's layout (the top of its first line rounded down, the top
+    // of the line after it rounded down), so that ranges laid out one after
+    // the other stitch into exactly the picture of the whole text.
     QTextBlock block = document_->findBlock(firstChar);
     EnsureLaidOut(block);
     int lineIndex = block.layout()->lineForTextPosition(firstChar - block.position()).lineNumber();
@@ -321,8 +342,11 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
         lineIndex = 0;
     const QTextBlock firstBlock = block;
     QTextBlock lastBlock = block;
-    double top = 0.0;
-    double usedBottom = 0.0;
+    constexpr double kSnap = 1e-3;  // layout positions a rounding error off a whole pixel count as whole
+    auto floorPixel = [](double y) { return std::floor(y + kSnap); };
+    auto ceilPixel = [](double y) { return std::ceil(y - kSnap); };
+    double origin = 0.0;
+    double usedBottom = 0.0;  // whole pixels, from origin
     bool first = true;
     int next = length;
     while (block.isValid()) {
@@ -334,18 +358,18 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
             const double lineTop = layout->position().y() + line.y();
             const double lineBottom = lineTop + line.height();
             if (first) {
-                top = lineTop;
+                origin = floorPixel(lineTop);
             } else {
                 // The gap up to this line belongs to the lines above.
-                usedBottom = std::max(usedBottom, std::min(lineTop, top + height));
-                if (lineBottom - top > height) {
+                usedBottom = std::max(usedBottom, std::min(floorPixel(lineTop) - origin, height));
+                if (ceilPixel(lineBottom) - origin > height) {
                     next = block.position() + line.textStart();
                     stopped = true;
                     break;
                 }
             }
             first = false;
-            usedBottom = std::max(usedBottom, lineBottom);
+            usedBottom = std::max(usedBottom, ceilPixel(lineBottom) - origin);
             lastBlock = block;
         }
         if (stopped)
@@ -358,9 +382,11 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
     if (!block.isValid()) {
         // The whole rest of the text fitted; its last paragraph's spacing
         // after still belongs to it.
-        usedBottom = std::min(usedBottom + lastBlock.blockFormat().bottomMargin(), std::max(usedBottom, top + height));
+        const double withSpacing = ceilPixel(origin + usedBottom + lastBlock.blockFormat().bottomMargin()) - origin;
+        usedBottom = std::min(withSpacing, std::max(usedBottom, std::floor(height)));
     }
-    const double used = usedBottom - top;
+    const double used = usedBottom;
+    const double top = origin;
     result.nextChar = std::max(next, firstChar + 1);
     result.bottom = static_cast<int>(std::lround(used * converter_.TwipsPerPixelY()));
 

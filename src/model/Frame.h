@@ -4,6 +4,7 @@
 #include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
+#include "model/Picture.h"
 #include "model/Rect.h"
 
 #include <QByteArray>
@@ -254,6 +255,22 @@ public:
     std::atomic<int> chunksRendered{0};
     CRect textWriteRect;
 
+    // Text rendering (content/FrameTextRender.cpp). The text thread lays
+    // out the next chunk of the text into chunkPicture and hands it over
+    // with chunkReady; the render thread uploads chunkRect of it and moves
+    // its leading edge (left for scroll, top for roll) as it goes.
+    CPicture chunkPicture;
+    CRect chunkRect;
+    // Lays the text out from `position` into `target` (straight BGRA, with
+    // textAlpha); whole-text mode is the editor's picture of the object.
+    // Returns 1 and advances `position` when something was rendered.
+    int RenderTextChunk(CPicture& target, int& position, CRichEditTextRenderer& textRenderer, bool wholeText,
+                        int& totalChars, int& renderedWidth, int& renderedHeight);
+    // The editor's picture of the text at the object's size, cached until
+    // previewTextValid is cleared; sets caption (user-interface thread).
+    const CPicture& GetTextPreview(CRichEditTextRenderer& textRenderer);
+    CPicture previewText;
+
 private:
     void ReleaseTextures();
     std::mutex textureReleaseLock_;
@@ -264,6 +281,7 @@ private:
     bool EnoughTextToStartDisplay() const;
     void ComposeResult(PresentResult& result, int t, int end) const;
     void MoveText(PresentResult& result, int deltaMicros);
+    int WriteTextPiece(CTextureDevice& device, int destStart, int count, int sourceStart);
     int ReadSource(ISourceTextControl& control);  // InitSource by source
 };
 
