@@ -398,13 +398,19 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
         painter.translate(0, -top);
         painter.setPen(QColorFromColorRef(DefaultCharFormat().textColor));
         const QRectF clip(0, top, width, used);
-        for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
+        // The paragraphs on either side are drawn too, clipped: a descender
+        // of the line above or an accent of the line below that reaches
+        // into the range's rows is part of them in the whole text's picture.
+        const QTextBlock before = firstBlock.previous();
+        const QTextBlock after = lastBlock.next();
+        for (QTextBlock b = before.isValid() ? before : firstBlock; b.isValid(); b = b.next()) {
             const QTextBlockFormat blockFormat = b.blockFormat();
             QTextLayout* layout = b.layout();
+            EnsureLaidOut(b);
             if (blockFormat.hasProperty(QTextFormat::BackgroundBrush))
                 painter.fillRect(layout->boundingRect().translated(layout->position()), blockFormat.background());
             layout->draw(&painter, QPointF(0, 0), {}, clip);
-            if (b == lastBlock)
+            if (b == after || (!after.isValid() && b == lastBlock))
                 break;
         }
     }
