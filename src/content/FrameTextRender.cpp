@@ -224,8 +224,9 @@ int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
                 next = 0;
             }
         }
-        if (firstChunk)
-            hasText = 1;
+        // Also after the first chunk: a repeat that restarted the timeline
+        // while this chunk was being laid out has cleared it.
+        hasText.store(1);
         chunkPosition.store(next);
         noMoreChunks.store(noMore);
         // Last: from here on the render thread owns the chunk.
@@ -233,7 +234,7 @@ int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
     } else {
         noMoreChunks.store(1);
         if (firstChunk)
-            hasText = 0;
+            hasText.store(0);
     }
     const int rendered = chunksRendered.fetch_add(1) + 1;
     WriteLog(kLogDetail, "CFrame::InvokeRender(%08X): rendered chunk %d (no more: %d), %d x %d", LogAddress(self),

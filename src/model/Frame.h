@@ -199,7 +199,7 @@ public:
     QString currentText;
     int scrollPosition = 0;
     int textCopied = 0;
-    int hasText = 0;
+    std::atomic<int> hasText{0};  // the text thread sets it, a restart on the render thread clears it
     int displayStarted = 0;
     int textTextureWidth = 0;
     int textTextureHeight = 0;

@@ -409,3 +409,117 @@ TEST(FrameTextRender, MonitoredTextFileChangeShowsWithinASecond)
     EXPECT_LE(frames, 55) << "one second of frames and a little";
     EXPECT_EQ(playout.renderer.multiLineControl.Text(), QStringLiteral("Second and longer"));
 }
+
+// The text sources substitute into the real rich text engine: the
+// placeholder's format becomes the text's, the rest of the template stays.
+TEST(FrameTextRender, SourcesSubstituteIntoTheRichTextEngine)
+{
+    TextPlayout playout;
+    CFrame& object = playout.object;
+    object.textSource = kSourceTimer;
+    object.timerFormat = QStringLiteral("%s.%d");
+    object.timerStop = 0;
+    object.richText = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl ;\\red255\\green0\\blue0;}"
+                      "\\pard\\f0\\fs40 Time: {\\b\\cf1 %1%}\\par}";
+    playout.Play(CRect{0, 0, 300, 60}, kMovementFixed);
+    playout.TextThread();
+    CRichEditExCtrl& control = playout.renderer.multiLineControl;
+    EXPECT_EQ(control.Text(), QStringLiteral("Time: 0.0"));
+    control.SetSelection(6, 9);
+    const CCharFormat format = control.GetSelectionCharFormat();
+    EXPECT_TRUE(format.effects & kCfeBold);
+    EXPECT_EQ(format.textColor, 0x0000FFu);
+    control.SetSelection(0, 4);
+    EXPECT_FALSE(control.GetSelectionCharFormat().effects & kCfeBold);
+}
+
+// Sources that are damaged, huge or not text: the object shows what it can
+// or nothing, the failure is reported, and the text thread always comes back.
+TEST(FrameTextRender, BadSourcesShowWhatTheyCanOrNothing)
+{
+    QTemporaryDir dir;
+    auto write = [&](const char* name, const QByteArray& bytes) {
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    };
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 7919) >> 3);
+    QByteArray rows = "Name;Value\n";
+    for (int i = 0; i < 50000; ++i)
+        rows += "Row " + QByteArray::number(i) + ";" + QByteArray::number(i * 3) + "\n";
+    const QByteArray longLine = "Head;" + QByteArray(10 * 1024 * 1024, 'x') + "\nTom;5\n";
+    const QString hugeRtf = dir.filePath(QStringLiteral("huge.rtf"));
+    {
+        QFile file(hugeRtf);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(100LL * 1024 * 1024));  // sparse: 100 MB of zero bytes
+    }
+
+    struct Case
+    {
+        const char* what;
+        int source;
+        QString path;
+        int movement;
+        int failing;  // sourceError expected
+    };
+    const Case cases[] = {
+        {"binary text file", kSourceTextFile, write("binary.txt", binary), kMovementFixed, 0},
+        {"binary scroll text", kSourceTextFile, dir.filePath(QStringLiteral("binary.txt")), kMovementScroll, 0},
+        {"binary RTF file", kSourceRtfFile, write("binary.rtf", binary), kMovementFixed, 0},
+        {"one-byte RTF file", kSourceRtfFile, write("one.rtf", "{"), kMovementFixed, 1},
+        {"100 MB RTF file", kSourceRtfFile, hugeRtf, kMovementFixed, 1},
+        {"50 000 CSV rows", kSourceCsvFile, write("rows.csv", rows), kMovementFixed, 0},
+        {"10 MB CSV line", kSourceCsvFile, write("long.csv", longLine), kMovementRoll, 0},
+        {"vanished file", kSourceTextFile, dir.filePath(QStringLiteral("gone.txt")), kMovementFixed, 1},
+        {"a folder", kSourceCsvFile, dir.path(), kMovementFixed, 1},
+    };
+    for (const Case& c : cases) {
+        TextPlayout playout;
+        CFrame& object = playout.object;
+        object.textSource = c.source;
+        object.fileName = c.path;
+        object.firstLineIsHeader = 1;
+        object.richText = RtfOfParagraphs({c.source == kSourceCsvFile ? QStringLiteral("%Name%: %Value%")
+                                                                      : QStringLiteral("%1%")});
+        playout.Play(CRect{0, 0, 400, 80}, c.movement);
+        for (int frame = 0; frame < 3; ++frame)
+            ASSERT_EQ(playout.Frame(), 1) << c.what;
+        EXPECT_EQ(object.sourceError.load(), c.failing) << c.what;
+        if (c.failing) {
+            EXPECT_EQ(playout.result.textTexture, nullptr) << c.what;
+        }
+    }
+}
+
+// A file that is rewritten between the reads of the text thread: every read
+// sees one version or the other, and the object keeps playing.
+TEST(FrameTextRender, FileRewrittenWhilePlayingKeepsPlaying)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ticker.csv"));
+    TextPlayout playout;
+    CFrame& object = playout.object;
+    object.textSource = kSourceCsvFile;
+    object.fileName = path;
+    object.richText = RtfOfParagraphs({QStringLiteral("%1% %2%")});
+    object.loop = 1;
+    object.speed = kSpeedFast;
+    playout.Play(CRect{0, 0, 200, 40}, kMovementScroll);
+    for (int frame = 0; frame < 400; ++frame) {
+        if (frame % 7 == 0) {
+            QFile file(path);
+            if (frame % 21 == 0) {
+                file.remove();
+            } else if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                file.write(QByteArray("Item ") + QByteArray::number(frame) + ";" + QByteArray(frame % 50, 'z') + "\n");
+            }
+        }
+        ASSERT_EQ(playout.Frame(), 1) << frame;
+    }
+    EXPECT_GT(object.chunksRendered.load(), 1);
+}
