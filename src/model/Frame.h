@@ -182,7 +182,7 @@ public:
     // The clock and the end time are read by End() on the user-interface thread.
     std::atomic<int> endTime{0};
     std::atomic<int> elapsed{0};
-    int elapsedMicros = 0;
+    std::atomic<int> elapsedMicros{0};  // the text thread reads it for timers
     std::atomic<int> ending{0};
     int animationFrame = -1;
     int animationFrameStart = 0;
