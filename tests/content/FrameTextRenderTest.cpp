@@ -523,3 +523,14 @@ TEST(FrameTextRender, FileRewrittenWhilePlayingKeepsPlaying)
     }
     EXPECT_GT(object.chunksRendered.load(), 1);
 }
+
+// A device that cannot make the text texture stops the object.
+TEST(FrameTextRender, TextTextureTheDeviceCannotMakeStopsTheObject)
+{
+    TextPlayout playout;
+    playout.device = CMemoryTextureDevice(256);
+    playout.object.richText = RtfOfParagraphs({QStringLiteral("Too wide")});
+    playout.Play(CRect{0, 0, 400, 60}, kMovementScroll);  // a 600-pixel ring
+    EXPECT_EQ(playout.Frame(), 0);
+    EXPECT_EQ(playout.object.textTexture, nullptr);
+}
