@@ -276,22 +276,14 @@ INSTANTIATE_TEST_SUITE_P(Directions, FrameTextRoll, ::testing::Values(0, 1));
 
 TEST(FrameTextRender, CsvRowsFollowOneAnotherAsChunks)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("rows.csv"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("Name;Value\nTom;5\nAnn;7\n");
-    file.close();
-
     TextPlayout playout;
     CFrame& object = playout.object;
     object.textSource = kSourceCsvFile;
-    object.fileName = path;
+    object.fileName = playout.WriteFile("rows.csv", "Name;Value\nTom;5\nAnn;7\n");
     object.firstLineIsHeader = 1;
     object.richText = RtfOfParagraphs({QStringLiteral("%Name%: %Value%")});
     playout.Play(CRect{0, 0, 300, 400}, kMovementRoll);
 
-    std::vector<int> chunkWidths;
     for (int i = 0; i < 3; ++i) {
         playout.TextThread();
         ASSERT_EQ(object.chunkReady.load(), 1) << "row " << i;
@@ -379,19 +371,10 @@ TEST(FrameTextRender, FailingSourceIsReportedAndShowsNothing)
 // The operator edits a monitored text file while a fixed object is on air.
 TEST(FrameTextRender, MonitoredTextFileChangeShowsWithinASecond)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("news.txt"));
-    auto write = [&](const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    };
-    write("First");
-
     TextPlayout playout;
     CFrame& object = playout.object;
     object.textSource = kSourceTextFile;
-    object.fileName = path;
+    object.fileName = playout.WriteFile("news.txt", "First");
     object.monitorFile = 1;
     object.richText = RtfOfParagraphs({QStringLiteral("%1%")});
     playout.Play(CRect{0, 0, 300, 60}, kMovementFixed);
@@ -400,7 +383,7 @@ TEST(FrameTextRender, MonitoredTextFileChangeShowsWithinASecond)
     ASSERT_NE(playout.TextTexture(), nullptr);
     const std::vector<uint32_t> before = playout.TextTexture()->Texels();
 
-    write("Second and longer");
+    playout.WriteFile("news.txt", "Second and longer");
     int frames = 0;
     while (frames < 100 && playout.TextTexture()->Texels() == before) {
         ASSERT_EQ(playout.Frame(), 1);
@@ -500,9 +483,8 @@ TEST(FrameTextRender, BadSourcesShowWhatTheyCanOrNothing)
 // sees one version or the other, and the object keeps playing.
 TEST(FrameTextRender, FileRewrittenWhilePlayingKeepsPlaying)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ticker.csv"));
     TextPlayout playout;
+    const QString path = playout.files.filePath(QStringLiteral("ticker.csv"));
     CFrame& object = playout.object;
     object.textSource = kSourceCsvFile;
     object.fileName = path;
@@ -512,12 +494,10 @@ TEST(FrameTextRender, FileRewrittenWhilePlayingKeepsPlaying)
     playout.Play(CRect{0, 0, 200, 40}, kMovementScroll);
     for (int frame = 0; frame < 400; ++frame) {
         if (frame % 7 == 0) {
-            QFile file(path);
-            if (frame % 21 == 0) {
-                file.remove();
-            } else if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                file.write(QByteArray("Item ") + QByteArray::number(frame) + ";" + QByteArray(frame % 50, 'z') + "\n");
-            }
+            if (frame % 21 == 0)
+                QFile::remove(path);
+            else
+                playout.WriteFile("ticker.csv", "Item " + QByteArray::number(frame) + ";" + QByteArray(frame % 50, 'z'));
         }
         ASSERT_EQ(playout.Frame(), 1) << frame;
     }

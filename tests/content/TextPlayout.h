@@ -6,8 +6,10 @@
 #include "playback/PresentResult.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -66,6 +68,16 @@ struct TextPlayout
         return presented;
     }
 
+    // Writes (or rewrites) a source file in the playout's own folder.
+    QString WriteFile(const char* name, const QByteArray& bytes)
+    {
+        const QString path = files.filePath(QLatin1String(name));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(bytes);
+        return path;
+    }
+
     const CMemoryTexture* TextTexture() const { return dynamic_cast<const CMemoryTexture*>(result.textTexture); }
 
     // The texel shown at (x, y) of the object: the ring is read through the
@@ -80,6 +92,7 @@ struct TextPlayout
         return texture->Texel(((left + x) % w + w) % w, ((top + y) % h + h) % h);
     }
 
+    QTemporaryDir files;
     CFrame object;
     CMemoryTextureDevice device;
     CRichEditTextRenderer renderer;
