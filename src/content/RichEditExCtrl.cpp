@@ -14,7 +14,10 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -56,11 +59,29 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind)
 
 namespace {
 
-// Pages name the fonts of the other system; the metric-compatible Liberation
-// faces stand in for them whatever the desktop's font configuration says.
-void SubstituteCommonFonts()
+// Text pictures look the same on every workstation, whatever its desktop's
+// font settings: glyph edges are always antialiased in grey (a desktop that
+// turns antialiasing off, or asks for colour subpixels, does so for its own
+// screen, not for key and fill), and the metric-compatible Liberation faces
+// stand in for the fonts pages name from the other system. The rules are
+// added to this process's font configuration only, after the user's, so
+// they decide.
+constexpr char kTextFontRules[] = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <match target="font">
+    <edit name="antialias" mode="assign"><bool>true</bool></edit>
+    <edit name="rgba" mode="assign"><const>none</const></edit>
+  </match>
+</fontconfig>
+)";
+
+void PrepareTextFonts()
 {
     static const bool done = [] {
+        FcConfig* config = FcConfigGetCurrent();
+        if (!config || !FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kTextFontRules), FcTrue))
+            WriteLog(kLogFailure, "CRichEditExCtrl: the font rules for text pictures could not be added");
         QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
         QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
         QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
@@ -69,7 +90,50 @@ void SubstituteCommonFonts()
     (void)done;
 }
 
+// Whether the font engine draws text into pictures with antialiased edges:
+// a large "O" in white on black has grey pixels on its curves.
+bool EngineAntialiasesGlyphs()
+{
+    static const bool antialiased = [] {
+        QImage probe(64, 64, QImage::Format_RGB32);
+        probe.fill(Qt::black);
+        {
+            QPainter painter(&probe);
+            QFont font(QStringLiteral("Liberation Sans"));
+            font.setPixelSize(40);
+            font.setStyleStrategy(QFont::NoSubpixelAntialias);
+            painter.setFont(font);
+            painter.setPen(Qt::white);
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            painter.drawText(8, 52, QStringLiteral("O"));
+        }
+        for (int y = 0; y < probe.height(); ++y) {
+            const QRgb* row = reinterpret_cast<const QRgb*>(probe.constScanLine(y));
+            for (int x = 0; x < probe.width(); ++x) {
+                const int grey = qGreen(row[x]);
+                if (grey > 0 && grey < 255)
+                    return true;
+            }
+        }
+        WriteLog(kLogLifecycle, "CRichEditExCtrl: glyphs come out aliased; text pictures fill glyph outlines");
+        return false;
+    }();
+    return antialiased;
+}
+
+std::atomic<bool> forceGlyphOutlines{false};
+
 }  // namespace
+
+bool CRichEditExCtrl::DrawsGlyphOutlines()
+{
+    return forceGlyphOutlines.load() || !EngineAntialiasesGlyphs();
+}
+
+void CRichEditExCtrl::ForceGlyphOutlines(bool force)
+{
+    forceGlyphOutlines.store(force);
+}
 
 CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch)
     : kind_(kind),
@@ -77,7 +141,7 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch
       converter_(kTwipsPerInch / dotsPerInch, kTwipsPerInch / dotsPerInch, DefaultCharFormat()),
       document_(std::make_unique<QTextDocument>())
 {
-    SubstituteCommonFonts();
+    PrepareTextFonts();
     document_->setDocumentMargin(0);
     document_->setUseDesignMetrics(true);
     const CCharFormat defaults = DefaultCharFormat();
@@ -395,7 +459,15 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
         painter.fillRect(QRectF(0, 0, width, std::max(height, used)), QColorFromColorRef(background_));
         painter.setClipRect(QRectF(0, 0, width, used));
-        painter.translate(0, -top);
+        if (DrawsGlyphOutlines()) {
+            // A projective transform that maps like the plain translation:
+            // the paint engine fills glyph outlines under it, antialiased by
+            // the painter, instead of taking the font engine's glyph images.
+            constexpr double k = 1.0 + 1.0 / 1024.0;
+            painter.setTransform(QTransform(k, 0, 0, 0, k, 0, 0, -top * k, k));
+        } else {
+            painter.translate(0, -top);
+        }
         painter.setPen(QColorFromColorRef(DefaultCharFormat().textColor));
         const QRectF clip(0, top, width, used);
         // The paragraphs on either side are drawn too, clipped: a descender

@@ -39,6 +39,12 @@ public:
     static CCharFormat DefaultCharFormat();
     // Logical dots per inch of the text layout: the primary screen's.
     static double LayoutDotsPerInch();
+    // Glyph edges are always antialiased in the pictures FormatRange draws.
+    // Where the font engine of this process draws them aliased (a desktop
+    // setting that Qt applies before any font rule), the glyphs are filled
+    // as outlines instead; force makes it do so anyway (tests).
+    static bool DrawsGlyphOutlines();
+    static void ForceGlyphOutlines(bool force);
 
     Kind ControlKind() const { return kind_; }
     int AnsiCodePage() const { return ansiCodePage_; }

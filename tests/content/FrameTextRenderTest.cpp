@@ -3,7 +3,9 @@
 #include "content/RichEditTextRenderer.h"
 #include "model/Frame.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -83,8 +85,11 @@ TEST(FrameTextRender, FixedTextTallerThanTheObjectIsCutWithAPartlyVisibleLastLin
             ASSERT_EQ(texture->Texel(x, y), object.chunkPicture.Row(y)[x]) << x << ", " << y;
 }
 
-TEST(FrameTextRender, EdgesOverTransparencyKeepTheTextColourAndTextAlphaScalesCoverage)
+// Edges over transparency keep the text's colour, and textAlpha scales the
+// coverage; the glyphs come from the font engine or are filled as outlines.
+void ExpectGreyEdges(bool outlines)
 {
+    CRichEditExCtrl::ForceGlyphOutlines(outlines);
     CPicture full;
     CPicture half;
     for (int alpha : {255, 128}) {
@@ -95,13 +100,16 @@ TEST(FrameTextRender, EdgesOverTransparencyKeepTheTextColourAndTextAlphaScalesCo
         playout.TextThread();
         (alpha == 255 ? full : half) = playout.object.chunkPicture;
     }
+    CRichEditExCtrl::ForceGlyphOutlines(false);
     ASSERT_EQ(full.PixelCount(), half.PixelCount());
     int partial = 0;
+    int covered = 0;
     for (size_t i = 0; i < full.PixelCount(); ++i) {
         const uint32_t pixel = full.pixels[i];
         const uint32_t alpha = Alpha(pixel);
         if (alpha == 0)
             continue;
+        ++covered;
         if (alpha < 255)
             ++partial;
         // White text: every covered pixel is grey (greyscale coverage, no
@@ -114,7 +122,46 @@ TEST(FrameTextRender, EdgesOverTransparencyKeepTheTextColourAndTextAlphaScalesCo
         }
         EXPECT_EQ(Alpha(half.pixels[i]), alpha * 128 / 255) << "pixel " << i;
     }
+    EXPECT_GT(covered, 500) << "the text is there";
     EXPECT_GT(partial, 20) << "antialiased edges";
+}
+
+TEST(FrameTextRender, EdgesOverTransparencyKeepTheTextColourAndTextAlphaScalesCoverage)
+{
+    ExpectGreyEdges(false);
+}
+
+TEST(FrameTextRender, GlyphsFilledAsOutlinesHaveGreyEdgesToo)
+{
+    ExpectGreyEdges(true);
+}
+
+// A desktop whose font configuration turns antialiasing off and asks for
+// colour subpixels does not change the text pictures: the same checks in a
+// process that starts with such a configuration.
+TEST(FrameTextRender, DesktopFontSettingsDoNotChangeTextPictures)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("fonts.conf"));
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
+               "<include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>\n"
+               "<match target=\"font\"><edit name=\"antialias\" mode=\"assign\"><bool>false</bool></edit>"
+               "<edit name=\"rgba\" mode=\"assign\"><const>rgb</const></edit>"
+               "<edit name=\"hintstyle\" mode=\"assign\"><const>hintfull</const></edit></match>\n"
+               "</fontconfig>\n");
+    file.close();
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FONTCONFIG_FILE"), config);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=FrameTextRender.EdgesOverTransparency*")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray output = child.readAllStandardOutput();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 TEST(FrameTextRender, EmptyTextRendersNothingAndShowsNoText)
