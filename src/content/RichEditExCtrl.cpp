@@ -148,6 +148,7 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch
     QFont font(defaults.face);
     font.setPointSizeF(defaults.height / 20.0);
     font.setStyleStrategy(QFont::NoSubpixelAntialias);
+    font.setHintingPreference(QFont::PreferNoHinting);
     document_->setDefaultFont(font);
     QTextOption option = document_->defaultTextOption();
     option.setWrapMode(kind_ == kSingleLine ? QTextOption::NoWrap : QTextOption::WrapAtWordBoundaryOrAnywhere);
