@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-// One run of tavrel-tool: exit status, stdout, stderr.
+// Runs tavrel-tool with arguments and collects what it said.
 struct ToolRun
 {
     int exitCode = -1;
@@ -15,10 +15,10 @@ struct ToolRun
     QString error;
 };
 
-inline ToolRun RunTool(const QStringList& arguments)
+inline ToolRun RunTool(const QStringList& arguments, int timeoutMs = 60000)
 {
     QProcess process;
     process.start(testenv::ToolProgram(), arguments);
-    process.waitForFinished(60000);
+    process.waitForFinished(timeoutMs);
     return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }
