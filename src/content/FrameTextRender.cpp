@@ -212,7 +212,13 @@ int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
     int width = 0;
     int height = 0;
     int noMore = 1;
-    if (RenderTextChunk(chunkPicture, position, textRenderer, false, total, width, height)) {
+    const int rendered = RenderTextChunk(chunkPicture, position, textRenderer, false, total, width, height);
+    if (!firstChunk && chunksRendered.load() == 0) {
+        // A repeat restarted the timeline while this chunk was laid out: it
+        // belongs to the last presentation, and the next pass starts afresh.
+        return 1;
+    }
+    if (rendered) {
         chunkRect = CRect{0, 0, width, height};
         noMore = movement == kMovementRoll && position < total ? 0 : 1;
         int next = position;
@@ -236,9 +242,9 @@ int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
         if (firstChunk)
             hasText.store(0);
     }
-    const int rendered = chunksRendered.fetch_add(1) + 1;
+    const int count = chunksRendered.fetch_add(1) + 1;
     WriteLog(kLogDetail, "CFrame::InvokeRender(%08X): rendered chunk %d (no more: %d), %d x %d", LogAddress(self),
-             rendered, noMore, width, height);
+             count, noMore, width, height);
     return 1;
 }
 
@@ -248,6 +254,15 @@ const CPicture& CFrame::GetTextPreview(CRichEditTextRenderer& textRenderer)
         return previewText;
     const int objectWidth = std::max(rect.Width(), 0);
     const int objectHeight = std::max(rect.Height(), 0);
+    if (playing.load()) {
+        // The text thread owns the source state of a playing object; the
+        // picture is made once the object has stopped.
+        if (previewText.width != objectWidth || previewText.height != objectHeight) {
+            previewText.Resize(objectWidth, objectHeight);
+            previewText.Fill(0, 0);
+        }
+        return previewText;
+    }
     previewText.Resize(objectWidth, objectHeight);
     previewText.Fill(0, 0);
     CRichEditExCtrl& control = textRenderer.ControlFor(movement);

@@ -268,6 +268,8 @@ public:
                         int& totalChars, int& renderedWidth, int& renderedHeight);
     // The editor's picture of the text at the object's size, cached until
     // previewTextValid is cleared; sets caption (user-interface thread).
+    // While the object plays it is not made (the text thread owns the
+    // source): the last picture, or a transparent one, stands.
     const CPicture& GetTextPreview(CRichEditTextRenderer& textRenderer);
     CPicture previewText;
 

@@ -561,3 +561,29 @@ TEST(FrameTextRender, TextTextureTheDeviceCannotMakeStopsTheObject)
     EXPECT_EQ(playout.Frame(), 0);
     EXPECT_EQ(playout.object.textTexture, nullptr);
 }
+
+// The editor asks for the picture of an object that is on air: the text
+// thread owns its source, so the picture waits until the object stops.
+TEST(FrameTextRender, EditorPictureOfAPlayingObjectWaitsUntilItStops)
+{
+    TextPlayout playout;
+    CFrame& object = playout.object;
+    object.textSource = kSourceClock;
+    object.richText = RtfOfParagraphs({QStringLiteral("%1%")});
+    playout.Play(CRect{0, 0, 200, 50}, kMovementFixed);
+    playout.Frame();
+    const QByteArray prepared = object.preparedRtf;
+    ASSERT_FALSE(prepared.isEmpty());
+
+    CRichEditTextRenderer editor;
+    const CPicture& playing = object.GetTextPreview(editor);
+    EXPECT_EQ(playing.width, 200);
+    EXPECT_EQ(playing.height, 50);
+    EXPECT_EQ(RowsWithInk(playing, 0, 50), 0);
+    EXPECT_EQ(object.previewTextValid, 0);
+    EXPECT_EQ(object.preparedRtf, prepared) << "the text thread's text is left alone";
+
+    object.StopOutput();
+    EXPECT_GT(RowsWithInk(object.GetTextPreview(editor), 0, 50), 5);
+    EXPECT_EQ(object.previewTextValid, 1);
+}
