@@ -125,6 +125,11 @@ std::atomic<bool> forceGlyphOutlines{false};
 
 }  // namespace
 
+void CRichEditExCtrl::PrepareFonts()
+{
+    PrepareTextFonts();
+}
+
 bool CRichEditExCtrl::DrawsGlyphOutlines()
 {
     return forceGlyphOutlines.load() || !EngineAntialiasesGlyphs();
