@@ -230,8 +230,8 @@ int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
                 next = 0;
             }
         }
-        // Also after the first chunk: a repeat that restarted the timeline
-        // while this chunk was being laid out has cleared it.
+        // On every chunk: a restart on the render thread clears it, also
+        // while the first chunk is being laid out.
         hasText.store(1);
         chunkPosition.store(next);
         noMoreChunks.store(noMore);
