@@ -169,14 +169,14 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
     WriteLog(kLogDetail, "dest size: %d x %d", ToPixels(laidOut.right, twipsX), ToPixels(laidOut.bottom, twipsY));
     CutToHeight(target, renderedHeight);
 
-    if (!wholeText && !leadDone && (scroll || roll)) {
+    if ((scroll || roll) && !wholeText && !leadDone.load()) {
         // The text enters from the object's edge instead of starting in place.
         AddBlankLead(target, roll ? objectHeight : objectWidth, roll, reverse != 0);
         if (roll)
             renderedHeight = target.height;
         else
             renderedWidth += objectWidth;
-        leadDone = 1;
+        leadDone.store(1);
     }
     position = laidOut.nextChar;
     totalChars = total;

@@ -204,7 +204,7 @@ public:
     int textTextureWidth = 0;
     int textTextureHeight = 0;
     int moveLead = 0;
-    int leadDone = 0;
+    std::atomic<int> leadDone{0};  // a restart on the render thread clears it, the text thread sets it
     std::atomic<int> backgroundError{0};
 
     // Editor caches, cleared whenever the object's text, geometry or settings change.

@@ -40,6 +40,20 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
     timer.textSource = kSourceTimer;
     timer.timerFormat = QStringLiteral("%M:%S.%h");
     timer.BuildDefaultText();
+    // Repeating objects start over every 0.2 s while the text thread may be
+    // laying out their text.
+    CFrame& repeatingTimer = add(kMovementFixed, CRect{0, 0, 200, 60});
+    repeatingTimer.textSource = kSourceTimer;
+    repeatingTimer.timerFormat = QStringLiteral("%S.%h");
+    repeatingTimer.BuildDefaultText();
+    CFrame& repeatingRoll = add(kMovementRoll, CRect{0, 0, 240, 100});
+    repeatingRoll.richText = roll.richText;
+    repeatingRoll.startFromEdge = 1;
+    for (CFrame* o : {&repeatingTimer, &repeatingRoll}) {
+        o->showIndefinitely = 0;
+        o->showFor = 200;
+        o->repeat = 1;
+    }
     for (auto& o : objects)
         o->Play();
 
@@ -58,7 +72,10 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
     CMemoryTextureDevice device;
     PresentResult result;
     int timerWrites = 0;
-    for (int frame = 0; frame < 600; ++frame) {
+    // At least 600 frames, and on until the text thread (slow under the
+    // thread sanitizer) has had the time to do its part.
+    auto enough = [&] { return ticker.scrollPosition > 0 && roll.scrollPosition > 0 && timerWrites > 3; };
+    for (int frame = 0; frame < 20000 && (frame < 600 || !enough()); ++frame) {
         for (auto& o : objects) {
             const int countdown = o->sourceCheckCountdown.load();
             if (countdown > 0 && o->sourceCheckCountdown.fetch_sub(1) == 1)
@@ -78,6 +95,8 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
     EXPECT_GT(ticker.scrollPosition, 0);
     EXPECT_GT(roll.scrollPosition, 0);
     EXPECT_GT(timerWrites, 3) << "the timer's text was uploaded again and again";
+    EXPECT_EQ(repeatingTimer.playing.load(), 1);
+    EXPECT_EQ(repeatingRoll.playing.load(), 1);
     for (auto& o : objects)
         o->StopOutput();
 }
