@@ -257,18 +257,33 @@ void CCompressedPicture::Decompress(CPicture& target) const
     target.Resize(width, height);
     target.frameCount = frameCount;
     target.frameDelay = frameDelay;
-    const size_t count = target.PixelCount();
-    if (compressedSize == kRaw) {
-        const size_t copy = std::min(count, pixels.size());
-        std::memcpy(target.pixels.data(), pixels.data(), copy * 4);
-        std::fill(target.pixels.begin() + ptrdiff_t(copy), target.pixels.end(), 0u);
+    DecompressTo(target.pixels.data(), width);
+}
+
+void CCompressedPicture::DecompressTo(uint32_t* target, int pitch) const
+{
+    const size_t count = PixelCount();
+    if (count == 0)
+        return;
+    if (pitch != width) {
+        // Row by row through a picture of our own size.
+        CPicture rows;
+        Decompress(rows);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(target + size_t(y) * size_t(pitch), rows.Row(y), size_t(width) * 4);
         return;
     }
-    ExpandSink sink{target.pixels.data()};
+    if (compressedSize == kRaw) {
+        const size_t copy = std::min(count, pixels.size());
+        std::memcpy(target, pixels.data(), copy * 4);
+        std::fill(target + copy, target + count, 0u);
+        return;
+    }
+    ExpandSink sink{target};
     const int64_t covered = WalkPackets(data.data(), data.size(), count, sink);
     // Accepted data always covers the picture; anything short stays transparent.
     if (covered < int64_t(count))
-        std::fill(target.pixels.begin() + std::max<int64_t>(covered, 0), target.pixels.end(), 0u);
+        std::fill(target + std::max<int64_t>(covered, 0), target + count, 0u);
 }
 
 void CCompressedPicture::DecompressSpans(const std::function<void(const uint8_t*, size_t)>& sink) const

@@ -37,6 +37,9 @@ public:
 
     // Sizes target like this picture and fills it with the pixels.
     void Decompress(CPicture& target) const;
+    // Writes the pixels to memory the caller holds: `pitch` pixels from one
+    // row to the next (at least width), height rows.
+    void DecompressTo(uint32_t* target, int pitch) const;
     // Hands the pixels, in order, to `sink` in spans of bytes (B, G, R, A per
     // pixel) without holding the whole picture decompressed at once.
     void DecompressSpans(const std::function<void(const uint8_t* bytes, size_t count)>& sink) const;

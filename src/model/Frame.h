@@ -247,6 +247,19 @@ public:
 
     std::unique_ptr<CDeviceTexture> backgroundTexture;
     std::unique_ptr<CDeviceTexture> textTexture;
+
+    // Backgrounds and pictures (content/FrameBackgroundFile.cpp).
+    // A texture of exactly width x height, or null (logged) when the device
+    // cannot make one or makes one of another size.
+    static std::unique_ptr<CDeviceTexture> CreateTexture(CTextureDevice* device, int width, int height);
+    // The editor's picture of the background at the object's size; kept
+    // until previewBackgroundValid is cleared. A linked image is re-imported
+    // here only while the object is not playing (the render thread owns the
+    // frames then).
+    const CPicture& GetBackgroundPreview();
+    CPicture previewBackground;
+    // The version of the linked image last imported (imageFileTime is its time).
+    CFileStamp imageFileStamp;
     // Hand-over of rendered text chunks from the text thread and the ring's
     // marks (left/top: write position, right/bottom: consumed by the movement).
     std::atomic<int> chunkReady{0};

@@ -85,22 +85,68 @@ void CFrameSet::RemoveObject(CFrame* object)
     ReleaseSnapshot();
 }
 
+void CFrameSet::RemoveObjects(const FrameList& objects)
+{
+    FrameList list;
+    TakeSnapshot(list);
+    FrameList doomed;
+    for (CFrame* object : objects) {
+        if (std::find(list.begin(), list.end(), object) != list.end()
+            && std::find(doomed.begin(), doomed.end(), object) == doomed.end())
+            doomed.push_back(object);
+    }
+    // All off the air first, then wait: the render thread lets go of all of
+    // them within one frame instead of one frame each.
+    for (CFrame* object : doomed)
+        object->BeginStopOutput();
+    for (CFrame* object : doomed)
+        object->FinishStopOutput();
+    {
+        std::lock_guard guard(lock_);
+        for (CFrame* object : doomed)
+            object->deleted.store(1);
+        if (!doomed.empty())
+            pendingDeletion_ = 1;
+    }
+    ReleaseSnapshot();
+}
+
 void CFrameSet::RemoveAllObjects()
 {
     FrameList list;
     TakeSnapshot(list);
-    // All off the air first, then wait: the render thread lets go of all of
-    // them within one frame instead of one frame each.
-    for (CFrame* object : list)
-        object->BeginStopOutput();
-    for (CFrame* object : list)
-        object->FinishStopOutput();
-    {
-        std::lock_guard guard(lock_);
-        for (CFrame* object : list)
-            object->deleted.store(1);
-        if (!list.empty())
-            pendingDeletion_ = 1;
+    RemoveObjects(list);
+    ReleaseSnapshot();
+}
+
+void CFrameSet::RemoveGroupObjects(const QString& group)
+{
+    FrameList list;
+    TakeSnapshot(list);
+    if (!group.isEmpty())
+        list.erase(std::remove_if(list.begin(), list.end(), [&group](const CFrame* o) { return o->group != group; }),
+                   list.end());
+    RemoveObjects(list);
+    ReleaseSnapshot();
+}
+
+void CFrameSet::MergeObjects(std::vector<std::unique_ptr<CFrame>>& objects, int replaceAll, FrameList* keptOut)
+{
+    FrameList live;
+    TakeSnapshot(live);
+    FrameList doomed;
+    for (CFrame* object : live) {
+        if (!replaceAll && (object->playing.load() || object->locked)) {
+            if (keptOut != nullptr)
+                keptOut->push_back(object);
+        } else {
+            doomed.push_back(object);
+        }
+    }
+    RemoveObjects(doomed);
+    for (auto& object : objects) {
+        if (!AddObject(object))
+            break;  // 256 live objects: the rest is left out
     }
     ReleaseSnapshot();
 }

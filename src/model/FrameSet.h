@@ -39,7 +39,19 @@ public:
     int InsertObjectAfter(std::unique_ptr<CFrame>& object, int afterId);
     // Stops the object and marks it deleted; the last ReleaseSnapshot destroys it.
     void RemoveObject(CFrame* object);
+    // RemoveObject for several objects at once: all leave the air before
+    // the first wait, so a full page waits for about one output frame.
+    // Objects not on the page are left alone.
+    void RemoveObjects(const FrameList& objects);
     void RemoveAllObjects();
+    // Removes the live objects of a group (exact name; empty = all of them).
+    void RemoveGroupObjects(const QString& group);
+    // Puts new objects onto the page: replaceAll 1 removes every live
+    // object first, 0 keeps the playing and locked ones (appended to keptOut
+    // when given) and removes the rest. The new objects are appended in
+    // order while fewer than 256 live objects are on the page; the page
+    // takes the ones it accepts, the others stay in `objects`.
+    void MergeObjects(std::vector<std::unique_ptr<CFrame>>& objects, int replaceAll, FrameList* keptOut);
     // Exchanges the object with its live neighbour above (up = 1) or below;
     // returns 0 when it is already at that end or not on the page.
     int MoveObject(CFrame* object, int up);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+class QString;
+
 // A 32-bit picture: rows top to bottom, each pixel blue in bits 0-7, green
 // 8-15, red 16-23 and alpha 24-31 (bytes B, G, R, A in memory); straight,
 // not premultiplied colour. Copies are deep. Rectangles handed to the
@@ -53,6 +55,12 @@ public:
     void AddToChannels(int delta, const CRect& area);
     // Half the width and height (rounded down), each channel the mean of a 2 x 2 block.
     void HalveSize();
+    // Decodes a picture file, recognised by its content (content/PictureFile.cpp).
+    // frameIndex -1 reads the whole file (its first frame, with frameCount
+    // and frameDelay); otherwise that frame alone. Alpha is kept only with
+    // useAlpha. Returns 0, 1 when the file cannot be read or 2 when it cannot
+    // be decoded; the picture is empty then.
+    int LoadFromFile(const QString& path, int useAlpha, int frameIndex);
 
     bool IsEmpty() const { return width <= 0 || height <= 0; }
     uint32_t* Row(int y) { return pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width); }

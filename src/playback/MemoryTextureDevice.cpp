@@ -31,3 +31,24 @@ int CMemoryTextureDevice::WriteTexture(CDeviceTexture& texture, const CRect& rec
     ++memory->writes;
     return 1;
 }
+
+bool CMemoryTextureDevice::LockTexture(CDeviceTexture& texture, CLockedTexels* locked)
+{
+    auto* memory = dynamic_cast<CMemoryTexture*>(&texture);
+    if (!lockable || !memory || memory->locked)
+        return false;
+    memory->locked = true;
+    locked->bits = reinterpret_cast<uint8_t*>(memory->texels_.data());
+    locked->pitch = memory->width_ * 4;
+    return true;
+}
+
+bool CMemoryTextureDevice::UnlockTexture(CDeviceTexture& texture)
+{
+    auto* memory = dynamic_cast<CMemoryTexture*>(&texture);
+    if (!memory || !memory->locked)
+        return false;
+    memory->locked = false;
+    ++memory->writes;
+    return true;
+}

@@ -14,7 +14,8 @@ public:
     int Height() const override { return height_; }
     uint32_t Texel(int x, int y) const { return texels_[size_t(y) * size_t(width_) + size_t(x)]; }
     const std::vector<uint32_t>& Texels() const { return texels_; }
-    int writes = 0;  // WriteTexture calls that reached this texture
+    int writes = 0;  // WriteTexture calls (or unlocks) that reached this texture
+    bool locked = false;
 
 private:
     friend class CMemoryTextureDevice;
@@ -36,8 +37,12 @@ public:
 
     std::unique_ptr<CDeviceTexture> CreateTexture(int width, int height) override;
     int WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) override;
+    bool CanLock() const override { return lockable; }
+    bool LockTexture(CDeviceTexture& texture, CLockedTexels* locked) override;
+    bool UnlockTexture(CDeviceTexture& texture) override;
 
     int created = 0;  // textures made so far
+    bool lockable = false;  // offers LockTexture like a device with textures in memory
 
 private:
     int maxExtent_;

@@ -1,6 +1,7 @@
-// The texture steps of presenting an object: the background (solid colour or
-// the animation frame due) and the text, which fixed objects overwrite and
-// moving objects write into a ring ahead of the part on display.
+// The texture steps of presenting an object: picture backgrounds follow the
+// animation frame rule and upload a frame only when it changes; text is
+// overwritten for fixed objects and written into a ring ahead of the part on
+// display for moving ones.
 #include "model/Frame.h"
 
 #include "app/Log.h"
@@ -26,22 +27,13 @@ uint32_t SolidTexel(uint32_t colour)
 
 }  // namespace
 
-int CFrame::InitBackground()
-{
-    WriteLog(kLogLifecycle, "CFrame::InitBackground() called");
-    if (!linkImageFile)
-        return 1;
-    const int result = backgroundFrames.empty() ? 0 : 1;
-    WriteLog(kLogLifecycle, "CFrame::InitBackground() = %d", result);
-    return result;
-}
-
 int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
 {
     const bool solid = backgroundType == kBackgroundSolid;
     if (!solid && backgroundFrames.empty()) {
-        // A linked image that is not loaded yet.
-        if (!InitBackground()) {
+        // A linked image that is not loaded yet (or a picture object
+        // without frames, which has nothing to show).
+        if (!InitBackground() || backgroundFrames.empty()) {
             backgroundError.exchange(1);
             return 0;
         }
@@ -51,8 +43,8 @@ int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
     if (!backgroundTexture) {
         if (!device)
             return 0;
-        backgroundTexture = solid ? device->CreateTexture(kSolidTextureSize, kSolidTextureSize)
-                                  : device->CreateTexture(backgroundWidth, backgroundHeight);
+        backgroundTexture = solid ? CreateTexture(device, kSolidTextureSize, kSolidTextureSize)
+                                  : CreateTexture(device, backgroundWidth, backgroundHeight);
         if (!backgroundTexture)
             return 0;
         created = true;
@@ -69,18 +61,42 @@ int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
     const int t = elapsed.load(std::memory_order_relaxed);
     const int target = ChooseAnimationFrame(backgroundFrames, animationFrame, animationFrameStart, t, startDelay,
                                             loopAnimation != 0);
-    if (target == animationFrame)
+    // A texture made just now is filled even when the frame stays the same.
+    if (target == animationFrame && !created)
         return 1;
-    animationFrame = target;
-    // A frame chosen during the start delay is timed from the delay's end.
-    animationFrameStart = std::max(0, t - startDelay);
+    if (target != animationFrame) {
+        animationFrame = target;
+        // A frame chosen during the start delay is timed from the delay's end.
+        animationFrameStart = std::max(0, t - startDelay);
+    }
     if (!device)
         return 1;
-    // A frame kept raw goes up as it is; a compressed one is expanded into
-    // the render thread's frame buffer, which keeps its size between frames.
     const CCompressedPicture& picture = backgroundFrames[size_t(target)].picture;
     if (picture.width != backgroundWidth || picture.height != backgroundHeight)
         return 1;
+    const CRect whole{0, 0, backgroundWidth, backgroundHeight};
+    if (device->CanLock()) {
+        CLockedTexels locked;
+        if (!device->LockTexture(*backgroundTexture, &locked)) {
+            WriteLog(kLogFailure, "CFrame::PrepareBackgroundTexture(): LockTexture() failed");
+            return 0;
+        }
+        // Expanded straight into the texture where its rows are packed,
+        // else through the render thread's frame buffer.
+        if (locked.pitch == backgroundWidth * 4) {
+            picture.DecompressTo(reinterpret_cast<uint32_t*>(locked.bits), backgroundWidth);
+        } else {
+            picture.Decompress(framePicture);
+            CopyToLockedTexture(framePicture, whole, whole, locked);
+        }
+        if (!device->UnlockTexture(*backgroundTexture)) {
+            WriteLog(kLogFailure, "CFrame::PrepareBackgroundTexture(): UnlockTexture() failed");
+            return 0;
+        }
+        return 1;
+    }
+    // A frame kept raw goes up as it is; a compressed one is expanded into
+    // the render thread's frame buffer, which keeps its size between frames.
     const uint32_t* texels = picture.pixels.data();
     if (picture.compressedSize != CCompressedPicture::kRaw) {
         picture.Decompress(framePicture);
@@ -88,8 +104,7 @@ int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
     } else if (picture.pixels.size() < picture.PixelCount()) {
         return 1;
     }
-    return device->WriteTexture(*backgroundTexture, CRect{0, 0, backgroundWidth, backgroundHeight}, texels,
-                                backgroundWidth);
+    return device->WriteTexture(*backgroundTexture, whole, texels, backgroundWidth);
 }
 
 namespace {

@@ -6,6 +6,16 @@
 #include <cstdint>
 #include <memory>
 
+class CPicture;
+
+// The texels of a locked texture: texel (0, 0) and the bytes from one row
+// to the next; rows top-down, B, G, R, A bytes.
+struct CLockedTexels
+{
+    uint8_t* bits = nullptr;
+    int pitch = 0;
+};
+
 // The graphics-device operations that presenting an object needs: making its
 // textures and writing texels into them. The output engine implements it on
 // its graphics device; CMemoryTextureDevice keeps textures in memory.
@@ -25,4 +35,21 @@ public:
     // texture. Returns 1, or 0 when the device failed (the object then
     // stops). Called when a texture's contents change, not every frame.
     virtual int WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) = 0;
+
+    // Direct writing into a texture, for devices whose textures can be
+    // written in place (no copy through a buffer of the caller's): LockTexture
+    // gives the texels, UnlockTexture makes them visible to the next draw.
+    // Devices that offer it answer CanLock() with true; the others keep the
+    // defaults and are written through WriteTexture.
+    virtual bool CanLock() const { return false; }
+    virtual bool LockTexture(CDeviceTexture& /*texture*/, CLockedTexels* /*locked*/) { return false; }
+    virtual bool UnlockTexture(CDeviceTexture& /*texture*/) { return false; }
 };
+
+// Copies the `source` rectangle of a picture row by row into `destination`
+// of a locked texture; where the destination is wider or has more rows than
+// the source, the rest of it is filled with transparent black. A source
+// without rows clears the whole destination. The caller keeps both
+// rectangles inside the picture and the texture.
+void CopyToLockedTexture(const CPicture& picture, const CRect& source, const CRect& destination,
+                         const CLockedTexels& locked);

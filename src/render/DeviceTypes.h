@@ -37,6 +37,25 @@ struct Vertex
 };
 static_assert(sizeof(Vertex) == 28, "the vertex buffer layout has 28-byte vertices");
 
+// Writes one quad as four vertices in triangle-strip order (top-left,
+// top-right, bottom-left, bottom-right) with its texture window.
+inline void SetQuadVertices(Vertex* v, float left, float top, float right, float bottom, float uLeft, float vTop,
+                            float uRight, float vBottom, uint32_t diffuse)
+{
+    const float xs[4] = {left, right, left, right};
+    const float ys[4] = {top, top, bottom, bottom};
+    const float us[4] = {uLeft, uRight, uLeft, uRight};
+    const float vs[4] = {vTop, vTop, vBottom, vBottom};
+    for (int i = 0; i < 4; ++i) {
+        v[i] = Vertex();
+        v[i].x = xs[i];
+        v[i].y = ys[i];
+        v[i].u = us[i];
+        v[i].v = vs[i];
+        v[i].diffuse = diffuse;
+    }
+}
+
 // Room of the vertex buffer: the output quad and 513 object quads.
 inline constexpr int kVertexBufferSize = 2056;
 // Both sides of the composition target.

@@ -33,7 +33,8 @@ class IGraphicsDevice
 public:
     virtual ~IGraphicsDevice() = default;
 
-    // What kind of device this is; fixed for its life.
+    // What kind of device this is; fixed for its life, except the back
+    // buffer size of a window device (see Present).
     virtual const DeviceDescription& Description() const = 0;
 
     // The thread that used the device calls this before it ends (the render
@@ -96,6 +97,11 @@ public:
     // deadline. Off-screen devices without a frame period return at once.
     // Returns kDeviceLost when the device or its window has gone (the
     // renderer's error 5) and kFailed for any other failure (error 6).
+    // A window device presents from the drawing thread without waiting for
+    // the GUI thread, and follows its window's size: once the window system
+    // reports a new size, Present gives the back buffer that size (cleared
+    // to transparent black) and Description() reports it, so the next frame
+    // is drawn for it.
     virtual DeviceStatus Present() = 0;
 
     // Copies the back buffer as straight BGRA with alpha 255 into picture

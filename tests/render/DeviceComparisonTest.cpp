@@ -31,6 +31,7 @@ scene::Frame AlphaQuads()
         {1, 100, 50, 190, 140, 0, 0, 1, 1, 200},
         {2, 150, 10, 214, 50, 0, 0, 1, 1, 77},
         {0, 280, 150, 400, 210, 0, 0, 1, 1, 255},  // beyond the right and bottom edges
+        {3, 60, 40, 170, 100, 0, 0, 1, 1, 128},    // solid again, over the patterns: drawing order holds
     };
     return f;
 }

@@ -37,18 +37,7 @@ namespace {
 void SetQuad(Vertex* v, float left, float top, float right, float bottom, float uL, float vT, float uR, float vB,
              uint32_t diffuse)
 {
-    const float xs[4] = {left, right, left, right};
-    const float ys[4] = {top, top, bottom, bottom};
-    const float us[4] = {uL, uR, uL, uR};
-    const float vs[4] = {vT, vT, vB, vB};
-    for (int i = 0; i < 4; ++i) {
-        v[i] = Vertex();
-        v[i].x = xs[i];
-        v[i].y = ys[i];
-        v[i].u = us[i];
-        v[i].v = vs[i];
-        v[i].diffuse = diffuse;
-    }
+    SetQuadVertices(v, left, top, right, bottom, uL, vT, uR, vB, diffuse);
 }
 
 void SetShadowOffsets(IDeviceEffect& effect, int size, int width, int height)

@@ -1,12 +1,14 @@
 // Devices on a window: what the output and preview windows get.
 #include "DeviceScene.h"
 
+#include <QCoreApplication>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -54,6 +56,60 @@ TEST(DeviceWindowTest, WindowDevicesPresentAndReportALostWindow)
 
         window.reset();
         EXPECT_EQ(device->Present(), DeviceStatus::kDeviceLost) << device->Description().api.toStdString();
+    }
+}
+
+// The back buffer follows the window, larger and smaller, and the next
+// frame is drawn over all of it.
+TEST(DeviceWindowTest, WindowDevicesFollowTheWindowsSize)
+{
+    for (DeviceChoice choice : {DeviceChoice::kCpu, DeviceChoice::kOpenGL}) {
+#if defined(__SANITIZE_ADDRESS__)
+        if (choice == DeviceChoice::kOpenGL)
+            continue;  // see above
+#endif
+        auto window = std::make_unique<QWindow>();
+        window->resize(96, 48);
+        DeviceRequest request;
+        request.choice = choice;
+        request.window = window.get();
+        QString error;
+        auto device = CreateGraphicsDevice(request, &error);
+        if (!device) {
+            ASSERT_EQ(choice, DeviceChoice::kOpenGL) << error.toStdString();
+            continue;
+        }
+        window->show();
+        const std::string api = device->Description().api.toStdString();
+        for (QSize size : {QSize(120, 90), QSize(40, 30)}) {
+            window->resize(size);
+            // The window system confirms the size in its own time (one
+            // more round trip on X11): the device follows within frames.
+            for (int i = 0; i < 200; ++i) {
+                QCoreApplication::processEvents();
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                ASSERT_EQ(device->Present(), DeviceStatus::kOk) << api;
+                if (device->Description().backBufferWidth == size.width()
+                    && device->Description().backBufferHeight == size.height())
+                    break;
+            }
+            EXPECT_EQ(device->Description().backBufferWidth, size.width()) << api;
+            EXPECT_EQ(device->Description().backBufferHeight, size.height()) << api;
+
+            scene::Frame frame;
+            frame.output = scene::Output::kLimited;
+            frame.textures.push_back(scene::Solid(16, 16, 0xFFFFFFFFu));
+            frame.quads.push_back({0, 0, 0, 16, 16});
+            ASSERT_TRUE(scene::Draw(*device, frame)) << api;
+            CPicture picture;
+            ASSERT_TRUE(device->ReadBackBuffer(&picture));
+            ASSERT_EQ(picture.width, size.width()) << api;
+            ASSERT_EQ(picture.height, size.height()) << api;
+            EXPECT_EQ(picture.pixels[0] & 0xFFFFFF, 0xDC80FFu) << api;
+            // The far corner is encoded transparent black, not left over.
+            EXPECT_EQ(picture.pixels.back() & 0xFFFFFF, 0x008000u) << api;
+            EXPECT_EQ(device->Present(), DeviceStatus::kOk) << api;
+        }
     }
 }
 

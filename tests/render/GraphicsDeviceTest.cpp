@@ -234,6 +234,32 @@ TEST_P(GraphicsDeviceTest, PreviewShowsStraightColourOverTheBackColour)
     EXPECT_EQ(At(out, 2, 2) & 0xFFFFFF, 0x000080u);
 }
 
+TEST_P(GraphicsDeviceTest, EveryClearCoversTheWholeComposition)
+{
+    // Frame 1 draws a solid quad and a pattern; frame 2 draws elsewhere: what
+    // frame 1 drew is gone. Two clears in a row leave the second colour.
+    scene::Frame first;
+    first.backColor = 0x20101010u;
+    first.textures = {scene::Solid(8, 8, 0xFF00FF00u), scene::Pattern(16, 16, 3)};
+    first.quads = {{0, 0, 0, 20, 20}, {1, 30, 4, 46, 20}};
+    Output(first);
+    EXPECT_EQ(At(Composition(), 10, 10), 0xFF00FF00u);
+    scene::Frame second = first;
+    second.quads = {{0, 40, 24, 48, 32}};
+    Output(second);
+    const CPicture composition = Composition();
+    for (const auto& [x, y] : {std::pair{10, 10}, std::pair{35, 10}, std::pair{100, 100}})
+        EXPECT_EQ(At(composition, x, y), 0x20101010u) << x << ", " << y;
+    EXPECT_EQ(At(composition, 44, 28), 0xFF00FF00u);
+
+    ASSERT_TRUE(device->SetRenderTarget(device->CompositionTarget()));
+    device->Clear(0xFF112233u);
+    device->Clear(0xFF112233u);
+    const CPicture cleared = Composition();
+    for (const auto& [x, y] : {std::pair{10, 10}, std::pair{44, 28}, std::pair{2047, 2047}})
+        EXPECT_EQ(At(cleared, x, y), 0xFF112233u) << x << ", " << y;
+}
+
 TEST_P(GraphicsDeviceTest, TexturesDestroyedOnAnotherThreadAreReleased)
 {
     auto texture = device->CreateTexture(32, 32);

@@ -65,8 +65,11 @@ void CBandWorkers::Run(int rows, const std::function<void(int, int)>& job, int m
 {
     if (rows <= 0)
         return;
-    const int bands = std::clamp(rows / std::max(minimumRows, 1), 1, Count());
-    if (bands == 1) {
+    // More bands than threads, handed out as they are asked for: when the
+    // system keeps one thread off the processor, the others take its share
+    // instead of waiting for it.
+    const int bands = std::clamp(rows / std::max(minimumRows, 1), 1, Count() * kBandsPerThread);
+    if (bands == 1 || Count() == 1) {
         job(0, rows);
         return;
     }
@@ -75,20 +78,27 @@ void CBandWorkers::Run(int rows, const std::function<void(int, int)>& job, int m
         job_ = &job;
         rows_ = rows;
         bands_ = bands;
-        pending_ = bands - 1;
+        nextBand_ = 0;
+        bandsDone_ = 0;
         ++generation_;
     }
     wake_.notify_all();
-    int first = 0;
-    int end = 0;
-    BandRange(rows, bands, 0, &first, &end);
-    job(first, end);
     std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return pending_ == 0; });
+    while (nextBand_ < bands_) {
+        const int band = nextBand_++;
+        lock.unlock();
+        int first = 0;
+        int end = 0;
+        BandRange(rows, bands, band, &first, &end);
+        job(first, end);
+        lock.lock();
+        ++bandsDone_;
+    }
+    done_.wait(lock, [this] { return bandsDone_ == bands_; });
     job_ = nullptr;
 }
 
-void CBandWorkers::WorkerLoop(int band)
+void CBandWorkers::WorkerLoop(int /*worker*/)
 {
     unsigned seen = 0;
     unsigned schedulingApplied = 0;
@@ -98,21 +108,24 @@ void CBandWorkers::WorkerLoop(int band)
         if (stop_)
             return;
         seen = generation_;
-        if (band >= bands_)
-            continue;
-        const auto* job = job_;
-        int first = 0;
-        int end = 0;
-        BandRange(rows_, bands_, band, &first, &end);
-        const Scheduling scheduling = wanted_;
-        lock.unlock();
-        if (scheduling.generation != schedulingApplied) {
-            Apply(scheduling);
-            schedulingApplied = scheduling.generation;
+        // Bands of this job while there are any; a worker that wakes late
+        // finds none, or a newer job.
+        while (seen == generation_ && job_ && nextBand_ < bands_) {
+            const int band = nextBand_++;
+            const auto* job = job_;
+            int first = 0;
+            int end = 0;
+            BandRange(rows_, bands_, band, &first, &end);
+            const Scheduling scheduling = wanted_;
+            lock.unlock();
+            if (scheduling.generation != schedulingApplied) {
+                Apply(scheduling);
+                schedulingApplied = scheduling.generation;
+            }
+            (*job)(first, end);
+            lock.lock();
+            if (++bandsDone_ == bands_)
+                done_.notify_one();
         }
-        (*job)(first, end);
-        lock.lock();
-        if (--pending_ == 0)
-            done_.notify_one();
     }
 }

@@ -6,9 +6,10 @@
 #include <thread>
 #include <vector>
 
-// Splits row-wise work across the processor's cores: the calling thread takes
-// the first band and worker threads the others; Run returns when all bands
-// are done. The workers sleep between jobs.
+// Splits row-wise work across the processor's cores: the rows are cut into a
+// few bands per thread, which the calling thread and the workers take one at
+// a time until none is left; Run returns when all bands are done. The
+// workers sleep between jobs.
 class CBandWorkers
 {
 public:
@@ -17,6 +18,8 @@ public:
     ~CBandWorkers();
     CBandWorkers(const CBandWorkers&) = delete;
     CBandWorkers& operator=(const CBandWorkers&) = delete;
+
+    static constexpr int kBandsPerThread = 4;
 
     int Count() const { return static_cast<int>(workers_.size()) + 1; }
 
@@ -52,7 +55,8 @@ private:
     const std::function<void(int, int)>* job_ = nullptr;
     int rows_ = 0;
     int bands_ = 0;
-    int pending_ = 0;
+    int nextBand_ = 0;   // the next band to hand out
+    int bandsDone_ = 0;
     unsigned generation_ = 0;
     bool stop_ = false;
     Scheduling wanted_;

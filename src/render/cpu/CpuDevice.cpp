@@ -70,7 +70,7 @@ CCpuDevice::CCpuDevice(int backBufferWidth, int backBufferHeight, int framePerio
 }
 
 CCpuDevice::CCpuDevice(QWindow* window, int framePeriodUs, int threads)
-    : presenter_(std::make_unique<CCpuWindowPresenter>(window))
+    : presenter_(CCpuWindowPresenter::Create(window))
 {
     Init(presenter_->Size().width(), presenter_->Size().height(), framePeriodUs, threads);
 }
@@ -128,6 +128,10 @@ bool CCpuDevice::UnlockTexture(IDeviceTexture* texture)
     if (!own || !own->locked)
         return false;
     own->locked = false;
+    constexpr size_t kUniformCheckLimit = 64 * 64;
+    own->uniform = !own->texels.empty() && own->texels.size() <= kUniformCheckLimit &&
+                   std::all_of(own->texels.begin(), own->texels.end(),
+                               [first = own->texels.front()](uint32_t texel) { return texel == first; });
     return true;
 }
 
@@ -175,6 +179,29 @@ void CCpuDevice::Clear(uint32_t argb)
     // Once a frame: the workers keep the priority of the thread that draws.
     workers_->FollowCallerPriority();
     CCpuTexture& target = *renderTarget_;
+    if (renderTarget_ == compositionTarget_.get()) {
+        // What lies outside the quads drawn since the last clear still holds
+        // that clear's colour: only the drawn part needs filling again. The
+        // fill waits for the quads that follow.
+        DeviceRect area{0, 0, target.width, target.height};
+        if (compositionClear_.valid && compositionClear_.colour == argb) {
+            area = compositionClear_.drawn;
+            // A clear not filled in yet still has to be.
+            const DeviceRect& earlier = pendingClear_;
+            if (earlier.right > earlier.left && earlier.bottom > earlier.top) {
+                if (area.right <= area.left || area.bottom <= area.top)
+                    area = earlier;
+                else
+                    area = {std::min(area.left, earlier.left), std::min(area.top, earlier.top),
+                            std::max(area.right, earlier.right), std::max(area.bottom, earlier.bottom)};
+            }
+        }
+        compositionClear_ = {true, argb, DeviceRect{}};
+        pendingQuads_.clear();
+        pendingClear_ = area;
+        pendingClearColour_ = argb;
+        return;
+    }
     workers_->Run(target.height, [&](int first, int end) {
         std::fill(target.Row(first), target.Row(end), argb);
     });
@@ -238,6 +265,22 @@ void CCpuDevice::DrawQuad(int firstVertex)
     if (!MapQuad(firstVertex, &span))
         return;
     const EffectPass& pass = *activeEffect_->ActivePass();
+    const bool intoComposition = renderTarget_ == compositionTarget_.get();
+    if (intoComposition && span.x1 > span.x0 && span.y1 > span.y0) {
+        DeviceRect& drawn = compositionClear_.drawn;
+        if (drawn.right <= drawn.left || drawn.bottom <= drawn.top) {
+            drawn = {span.x0, span.y0, span.x1, span.y1};
+        } else {
+            drawn = {std::min(drawn.left, span.x0), std::min(drawn.top, span.y0), std::max(drawn.right, span.x1),
+                     std::max(drawn.bottom, span.y1)};
+        }
+    }
+    if (intoComposition && activeEffect_->ActiveKernel() == CpuKernel::kAlphaMix && texture->uniform && IsOver(pass)) {
+        if (span.x1 > span.x0 && span.y1 > span.y0)
+            pendingQuads_.push_back({span.x0, span.x1, span.y0, span.y1, texture->texels.front(), span.alpha});
+        return;
+    }
+    FlushComposition();
     switch (activeEffect_->ActiveKernel()) {
     case CpuKernel::kAlphaMix:
         DrawAlphaMix(span, *texture, pass);
@@ -255,6 +298,36 @@ void CCpuDevice::DrawQuad(int firstVertex)
         DrawUnfoldAlpha(span, *texture, pass);
         break;
     }
+}
+
+void CCpuDevice::FlushComposition()
+{
+    const DeviceRect clear = pendingClear_;
+    const bool clearing = clear.right > clear.left && clear.bottom > clear.top;
+    if (!clearing && pendingQuads_.empty())
+        return;
+    int top = clearing ? clear.top : compositionTarget_->height;
+    int bottom = clearing ? clear.bottom : 0;
+    for (const ColourQuad& q : pendingQuads_) {
+        top = std::min(top, q.y0);
+        bottom = std::max(bottom, q.y1);
+    }
+    CCpuTexture& target = *compositionTarget_;
+    constexpr int kBandRows = 32;
+    workers_->Run(bottom - top, [&](int first, int end) {
+        for (int band = top + first; band < top + end; band += kBandRows) {
+            const int bandEnd = std::min(band + kBandRows, top + end);
+            if (clearing) {
+                for (int y = std::max(band, clear.top); y < std::min(bandEnd, clear.bottom); ++y)
+                    std::fill(target.Row(y) + clear.left, target.Row(y) + clear.right, pendingClearColour_);
+            }
+            for (const ColourQuad& q : pendingQuads_)
+                for (int y = std::max(band, q.y0); y < std::min(bandEnd, q.y1); ++y)
+                    ColourOverSpan(q.texel, q.x1 - q.x0, q.alpha, target.Row(y) + q.x0);
+        }
+    });
+    pendingQuads_.clear();
+    pendingClear_ = {};
 }
 
 void CCpuDevice::DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
@@ -453,12 +526,37 @@ void CCpuDevice::DrawUnfoldAlpha(const QuadSpan& span, CCpuTexture& texture, con
 
 DeviceStatus CCpuDevice::Present()
 {
+    FlushComposition();
     const auto started = CFramePacer::Clock::now();
     DeviceStatus status = DeviceStatus::kOk;
-    if (presenter_)
+    if (presenter_) {
         status = presenter_->Show(backBuffer_->texels.data(), backBuffer_->width, backBuffer_->height);
+        if (status == DeviceStatus::kOk)
+            FollowWindowSize();
+    }
     pacer_.FramePresented(started);
     return status;
+}
+
+void CCpuDevice::FollowWindowSize()
+{
+    const QSize size = presenter_->Size();
+    const int width = std::clamp(size.width(), 1, kMaxTextureSize);
+    const int height = std::clamp(size.height(), 1, kMaxTextureSize);
+    if (width == backBuffer_->width && height == backBuffer_->height)
+        return;
+    try {
+        auto resized = std::make_unique<CCpuTexture>(this, width, height);
+        if (renderTarget_ == backBuffer_.get())
+            renderTarget_ = resized.get();
+        backBuffer_ = std::move(resized);
+    } catch (const std::bad_alloc&) {
+        // Keeps drawing at the old size; shown at the window's top-left.
+        WriteLog(kLogFailure, "CCpuDevice: no memory for a %d x %d back buffer", width, height);
+        return;
+    }
+    description_.backBufferWidth = width;
+    description_.backBufferHeight = height;
 }
 
 bool CCpuDevice::ReadBackBuffer(CPicture* picture)
@@ -476,6 +574,8 @@ bool CCpuDevice::ReadTexture(IDeviceTexture* texture, CPicture* picture)
     CCpuTexture* own = OwnTexture(texture);
     if (!own)
         return false;
+    if (own == compositionTarget_.get())
+        FlushComposition();
     picture->width = own->width;
     picture->height = own->height;
     picture->pixels = own->texels;

@@ -24,8 +24,9 @@ public:
     // Off-screen, with a back buffer of width x height. framePeriodUs paces
     // Present (0: no pacing); threads 0 means one per core (at most 8).
     CCpuDevice(int backBufferWidth, int backBufferHeight, int framePeriodUs, int threads = 0);
-    // On a window: the back buffer follows the window's size and Present
-    // shows it there, paced by the frame period.
+    // On a window (made on the window's thread): Present shows the back
+    // buffer there from whichever thread draws, paced by the frame period,
+    // and then gives the back buffer the window's size when it has changed.
     CCpuDevice(QWindow* window, int framePeriodUs, int threads = 0);
     ~CCpuDevice() override;
 
@@ -60,6 +61,7 @@ private:
     };
 
     void Init(int width, int height, int framePeriodUs, int threads);
+    void FollowWindowSize();
     CCpuTexture* OwnTexture(IDeviceTexture* texture) const;
     bool MapQuad(int firstVertex, QuadSpan* span) const;
     void DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
@@ -70,6 +72,26 @@ private:
 
     DeviceDescription description_;
     std::unique_ptr<CCpuTexture> compositionTarget_;
+    // The last clear of the composition target and the pixels drawn since.
+    struct
+    {
+        bool valid = false;
+        uint32_t colour = 0;
+        DeviceRect drawn;
+    } compositionClear_;
+    // Solid colour quads and the clear before them, drawn together band by
+    // band when something else needs the composition target: each band of
+    // rows stays in the cache while every quad over it is blended.
+    struct ColourQuad
+    {
+        int x0, x1, y0, y1;
+        uint32_t texel;
+        uint32_t alpha;
+    };
+    std::vector<ColourQuad> pendingQuads_;
+    DeviceRect pendingClear_;
+    uint32_t pendingClearColour_ = 0;
+    void FlushComposition();
     std::unique_ptr<CCpuTexture> backBuffer_;
     CCpuTexture* renderTarget_ = nullptr;
     std::vector<Vertex> vertices_;

@@ -59,6 +59,9 @@ void BlendSpan(const uint32_t* source, uint32_t* destination, int count, BlendFa
 // pixels one to one (the common case): texels[i] goes to destination[i].
 void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, uint32_t* destination);
 
+// The same for a texture of one colour: texel stands for every texel.
+void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* destination);
+
 // Darkens the destination by a shadow alpha per pixel: coverage sums of 13
 // texel alphas (0..13 x 255), scaled by the vertex alpha.
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination);

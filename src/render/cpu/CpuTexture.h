@@ -25,4 +25,7 @@ public:
     const int height;
     std::vector<uint32_t> texels;
     bool locked = false;
+    // Every texel holds the same value (known for small textures only, such
+    // as the ones solid backgrounds draw with): any sampling gives it.
+    bool uniform = false;
 };

@@ -1,41 +1,39 @@
 #include "render/cpu/CpuWindowPresenter.h"
 
-#include <QBackingStore>
-#include <QImage>
-#include <QPainter>
+#include "app/Log.h"
+#include "render/WindowSizeTracker.h"
+#include "render/cpu/GuiThreadPresenter.h"
+#include "render/cpu/XcbWindowPresenter.h"
+
+#include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 #include <QWindow>
 
-#include <cstring>
+#include <xcb/xcb.h>
 
-CCpuWindowPresenter::CCpuWindowPresenter(QWindow* window)
-    : window_(window), size_(window ? window->size() * window->devicePixelRatio() : QSize())
+#include <cstdlib>
+
+std::unique_ptr<CCpuWindowPresenter> CCpuWindowPresenter::Create(QWindow* window)
 {
-    if (window) {
-        store_ = std::make_unique<QBackingStore>(window);
-        store_->resize(window->size());
+    if (window && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        const auto id = static_cast<uint32_t>(window->winId());
+        // Qt's connection may still hold the request that made the window:
+        // one round trip on it, so the server knows the window before our
+        // own connection names it.
+#if QT_CONFIG(xcb)
+        if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            xcb_connection_t* qtConnection = x11->connection();
+            std::free(xcb_get_input_focus_reply(qtConnection, xcb_get_input_focus(qtConnection), nullptr));
+        }
+#endif
+        QString error;
+        auto presenter = CXcbWindowPresenter::Create(id, nullptr, std::make_unique<CWindowSizeTracker>(window), &error);
+        if (presenter) {
+            WriteLog(kLogLifecycle, "CPU device presents on X window 0x%x%s", id,
+                     presenter->UsesSharedMemory() ? " through shared memory" : "");
+            return presenter;
+        }
+        WriteLog(kLogFailure, "CPU device: %s; frames go through the GUI thread", error.toUtf8().constData());
     }
-}
-
-CCpuWindowPresenter::~CCpuWindowPresenter() = default;
-
-DeviceStatus CCpuWindowPresenter::Show(const uint32_t* pixels, int width, int height)
-{
-    if (!window_ || !store_)
-        return DeviceStatus::kDeviceLost;
-    const QRect area(0, 0, width, height);
-    store_->beginPaint(area);
-    QPaintDevice* device = store_->paintDevice();
-    const QImage frame(reinterpret_cast<const uchar*>(pixels), width, height, width * 4, QImage::Format_RGB32);
-    auto* image = dynamic_cast<QImage*>(device);
-    if (image && image->format() == QImage::Format_RGB32 && image->width() >= width && image->height() >= height) {
-        for (int y = 0; y < height; ++y)
-            std::memcpy(image->scanLine(y), frame.constScanLine(y), static_cast<size_t>(width) * 4);
-    } else {
-        QPainter painter(device);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, frame);
-    }
-    store_->endPaint();
-    store_->flush(area);
-    return DeviceStatus::kOk;
+    return std::make_unique<CGuiThreadPresenter>(window);
 }

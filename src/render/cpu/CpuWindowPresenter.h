@@ -2,30 +2,38 @@
 
 #include "render/DeviceTypes.h"
 
-#include <QPointer>
 #include <QSize>
 
 #include <cstdint>
 #include <memory>
 
-class QBackingStore;
 class QWindow;
 
-// Shows the CPU device's back buffer on a window through the window system's
-// backing store. The window keeps the size it had when the presenter was
-// made (output and preview windows are sized before the device exists).
+// Shows the CPU device's back buffer on a window, from the render thread,
+// which must neither touch the window's GUI-thread objects nor wait for the
+// GUI thread. Two ways:
+// - on X11, put-image requests on a connection of the presenter's own to
+//   the window's native id (through shared memory where the server offers
+//   it), so the output keeps moving even while the GUI thread is busy;
+// - elsewhere (Wayland, the offscreen platform), a hand-over: the newest
+//   frame waits in a mailbox and the GUI thread paints it through the
+//   window's backing store; frames the GUI thread has no time for are
+//   replaced, never queued, and the render thread never waits for it.
 class CCpuWindowPresenter
 {
 public:
-    explicit CCpuWindowPresenter(QWindow* window);
-    ~CCpuWindowPresenter();
+    // Made on the window's (GUI) thread, like the window's device; used on
+    // one thread at a time after that (the render thread).
+    static std::unique_ptr<CCpuWindowPresenter> Create(QWindow* window);
+    virtual ~CCpuWindowPresenter() = default;
 
-    QSize Size() const { return size_; }
-    // kDeviceLost when the window has gone.
-    DeviceStatus Show(const uint32_t* pixels, int width, int height);
-
-private:
-    QPointer<QWindow> window_;
-    QSize size_;
-    std::unique_ptr<QBackingStore> store_;
+    // The window's current size in device pixels; the device's back buffer
+    // follows it.
+    virtual QSize Size() const = 0;
+    // Shows width x height pixels (B, G, R, A bytes; alpha ignored) at the
+    // window's top-left corner. kDeviceLost when the window has gone,
+    // kFailed when it cannot be drawn to for another reason. Returns without
+    // waiting for the window system or the GUI thread; a frame that cannot
+    // be handed over at once gives way to the next.
+    virtual DeviceStatus Show(const uint32_t* pixels, int width, int height) = 0;
 };

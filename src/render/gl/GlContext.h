@@ -18,8 +18,9 @@ public:
     // Off-screen contexts return true at once.
     virtual bool SwapBuffers() = 0;
     virtual void (*GetProcAddress(const char* name))() = 0;
-    // The framebuffer that shows on the window, and its size in pixels;
-    // off-screen contexts have none (false).
+    // The framebuffer that shows on the window, and its size in pixels now
+    // (it follows the window; callable on the drawing thread); off-screen
+    // contexts have none (false).
     virtual bool HasWindow() const = 0;
     virtual unsigned WindowFramebuffer() const = 0;
     virtual QSize WindowSize() const = 0;

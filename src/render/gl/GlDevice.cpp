@@ -349,6 +349,8 @@ DeviceStatus CGlDevice::Present()
     }
     if (!context_->SwapBuffers())
         return DeviceStatus::kDeviceLost;
+    if (context_->HasWindow())
+        FollowWindowSize();
     const GLenum error = gl_.GetError();
     pacer_.FramePresented(started);
     if (error != GL_NO_ERROR) {
@@ -356,6 +358,33 @@ DeviceStatus CGlDevice::Present()
         return DeviceStatus::kFailed;
     }
     return DeviceStatus::kOk;
+}
+
+void CGlDevice::FollowWindowSize()
+{
+    const int width = std::clamp(context_->WindowSize().width(), 1, description_.maxTextureSize);
+    const int height = std::clamp(context_->WindowSize().height(), 1, description_.maxTextureSize);
+    if (width == description_.backBufferWidth && height == description_.backBufferHeight)
+        return;
+    // The framebuffer keeps its name; only its texture is replaced.
+    const unsigned texture = NewTexture(width, height);
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, backBufferFramebuffer_);
+    gl_.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    if (gl_.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        WriteLog(kLogFailure, "CGlDevice: no %d x %d back buffer; staying at %d x %d", width, height,
+                 description_.backBufferWidth, description_.backBufferHeight);
+        gl_.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBufferTexture_, 0);
+        gl_.DeleteTextures(1, &texture);
+    } else {
+        gl_.DeleteTextures(1, &backBufferTexture_);
+        backBufferTexture_ = texture;
+        description_.backBufferWidth = width;
+        description_.backBufferHeight = height;
+    }
+    if (targetFramebuffer_ == backBufferFramebuffer_)
+        BindTarget(backBufferFramebuffer_, description_.backBufferWidth, description_.backBufferHeight);
+    else
+        gl_.BindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer_);
 }
 
 bool CGlDevice::ReadFramebuffer(unsigned framebuffer, int width, int height, CPicture* picture)

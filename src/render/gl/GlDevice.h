@@ -55,6 +55,8 @@ private:
     CGlTexture* OwnTexture(IDeviceTexture* texture) const;
     unsigned NewTexture(int width, int height);
     unsigned NewFramebuffer(unsigned texture);
+    // After a swap: a back buffer of the window's new size, when it changed.
+    void FollowWindowSize();
     void BindTarget(unsigned framebuffer, int width, int height);
     void BuryTextures();
     bool ReadFramebuffer(unsigned framebuffer, int width, int height, CPicture* picture);

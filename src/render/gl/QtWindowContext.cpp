@@ -1,5 +1,7 @@
 #include "render/gl/QtWindowContext.h"
 
+#include "render/WindowSizeTracker.h"
+
 #include <QOpenGLContext>
 #include <QThread>
 #include <QWindow>
@@ -31,7 +33,7 @@ std::unique_ptr<CQtWindowContext> CQtWindowContext::Create(QWindow* window, QStr
         return nullptr;
     }
     result->window_ = window;
-    result->size_ = window->size() * window->devicePixelRatio();
+    result->size_ = std::make_unique<CWindowSizeTracker>(window);
     return result;
 }
 
@@ -74,6 +76,8 @@ void (*CQtWindowContext::GetProcAddress(const char* name))()
 {
     return context_->getProcAddress(name);
 }
+
+QSize CQtWindowContext::WindowSize() const { return size_->Size(); }
 
 unsigned CQtWindowContext::WindowFramebuffer() const
 {

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class CWindowSizeTracker;
 class QOpenGLContext;
 class QWindow;
 
@@ -25,12 +26,12 @@ public:
     void (*GetProcAddress(const char* name))() override;
     bool HasWindow() const override { return true; }
     unsigned WindowFramebuffer() const override;
-    QSize WindowSize() const override { return size_; }
+    QSize WindowSize() const override;
 
 private:
     CQtWindowContext() = default;
 
     QPointer<QWindow> window_;
     std::unique_ptr<QOpenGLContext> context_;
-    QSize size_;
+    std::unique_ptr<CWindowSizeTracker> size_;
 };

@@ -1,0 +1,44 @@
+#pragma once
+
+// Command ids of menus, accelerators and toolbar buttons. The numbers match
+// the resources (menus, accelerators, translations key on them).
+namespace cmd {
+
+inline constexpr int kHdmiOutput = 32818;
+inline constexpr int kPreview = 32850;
+inline constexpr int kPlayObject = 32821;
+inline constexpr int kPauseObject = 32809;
+inline constexpr int kEndObject = 32822;
+inline constexpr int kStopObject = 32819;
+inline constexpr int kPlayAll = 32810;
+inline constexpr int kPauseAll = 32812;
+inline constexpr int kEndAll = 32840;
+inline constexpr int kStopAll = 32811;
+inline constexpr int kHotkeyFirst = 32950;  // Ctrl+0 .. Ctrl+9, Alt+0 .. Alt+9
+inline constexpr int kHotkeyLast = 32969;
+inline constexpr int kPagesLoad = 32842;
+inline constexpr int kPagesAdd = 32843;
+inline constexpr int kPagesLoadAndPlay = 32855;
+inline constexpr int kPagesAddAndPlay = 32856;
+inline constexpr int kPagesOpenInEditor = 32844;
+inline constexpr int kPagesRename = 32853;
+inline constexpr int kScriptPlay = 32869;
+inline constexpr int kScriptStop = 32870;
+inline constexpr int kScriptEditor = 32868;
+inline constexpr int kAutomation = 32882;
+inline constexpr int kPreferences = 32841;
+inline constexpr int kSetupWizard = 32849;
+inline constexpr int kUndo = 57643;
+inline constexpr int kRedo = 57644;
+inline constexpr int kFileNew = 57600;
+inline constexpr int kFileOpen = 57601;
+inline constexpr int kFileSave = 57603;
+inline constexpr int kFileSaveAs = 57604;
+
+// Editing commands the document hands to the canvas.
+inline constexpr int kCanvasCommands[] = {32802, 32803, 32804, 32805, 32806, 32807, 32813, 32814, 32815,
+                                          32816, 32817, 32834, 32835, 57634, 57635, 57637, 57643, 57644,
+                                          32823, 32824, 32825, 32826, 32827, 32828, 32829, 32830, 32831,
+                                          32832, 32833, 32836, 32837, 32838, 32839};
+
+}  // namespace cmd

@@ -1,0 +1,702 @@
+#include "document/MainDoc.h"
+
+#include "document/CommandIds.h"
+
+#include "app/Log.h"
+#include "app/SettingsRegister.h"
+#include "render/VideoMode.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kUntitledId = 61443;
+constexpr int kSaveChangesId = 10202;
+constexpr int kProgramStateBase = 10300;
+constexpr int kFileErrorBase = 10310;
+constexpr int kRenderErrorBase = 10320;
+
+QString AbsolutePath(const QString& path)
+{
+    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+
+}  // namespace
+
+QString UntitledTitle()
+{
+    return LoadText(kUntitledId);
+}
+
+CMainDoc::CMainDoc(bool editMode, const MainDocServices& services)
+    : editMode_(editMode),
+      host_(services.host != nullptr ? services.host : &defaultHost_),
+      clock_(services.clock != nullptr ? services.clock : &systemClock_),
+      outputFactory_(services.outputFactory),
+      globalHotkeys_(services.globalHotkeys),
+      title_(UntitledTitle())
+{
+    ReadPreferences();
+    automation.LoadFromSettings();
+    if (globalHotkeys_ != nullptr)
+        globalHotkeys_->SetPressedHandler([this](int id) { GlobalHotkeyPressed(id); });
+}
+
+CMainDoc::~CMainDoc()
+{
+    if (globalHotkeys_ != nullptr) {
+        AutomationUnregisterGlobalHotkeys();
+        globalHotkeys_->SetPressedHandler(nullptr);
+    }
+    objectClipboard.reset();
+    // Switches the output off; the page outlives the engine's threads.
+    renderer.reset();
+    selection = nullptr;
+}
+
+// --- Document identity ---------------------------------------------------
+
+CPageFileContext CMainDoc::PageContext()
+{
+    CPageFileContext context;
+    context.rasterWidth = CanvasWidthOfMode(mode);
+    context.rasterHeight = CanvasHeightOfMode(mode);
+    context.framePeriod = FramePeriodOfMode(mode);
+    context.desktopDpi = host_->DesktopDpi();
+    context.message = [this](const CUserMessage& message) { ShowMessage(message); };
+    return context;
+}
+
+void CMainDoc::ShowMessage(const CUserMessage& message)
+{
+    WriteLog(kLogLifecycle, "CMainDoc: message %d: %s", message.stringId, message.text.toUtf8().constData());
+    host_->ShowMessage(message);
+}
+
+void CMainDoc::ClearPageState(bool clearClipboard)
+{
+    selection = nullptr;
+    selectionNumber = 0;
+    undo.RemoveAllSteps();
+    if (clearClipboard)
+        objectClipboard.reset();
+}
+
+bool CMainDoc::OnNewDocument()
+{
+    ScriptStop();
+    pathName_.clear();
+    title_ = UntitledTitle();
+    modified_ = false;
+    ClearPageState(false);
+    page.RemoveAllObjects();
+    objectClipboard.reset();
+    emit UpdateAllViews(kUpdatePage, {});
+    return true;
+}
+
+bool CMainDoc::NewDocument()
+{
+    if (!SaveModified())
+        return false;
+    return OnNewDocument();
+}
+
+bool CMainDoc::OnOpenDocument(const QString& path)
+{
+    OwnedFrameList objects;
+    CPageFileContext context = PageContext();
+    if (!ReadPage(path, objects, 0, context))
+        return false;
+    ClearPageState(false);
+    page.RemoveAllObjects();
+    for (auto& object : objects) {
+        if (!page.AddObject(object))
+            break;  // the page is full; the rest of the file is left out
+    }
+    return true;
+}
+
+bool CMainDoc::OpenDocumentFile(const QString& path)
+{
+    const QString absolute = AbsolutePath(path);
+    if (!pathName_.isEmpty() && absolute == pathName_)
+        return true;  // already open: not read again
+    if (!SaveModified())
+        return false;
+    if (!OnOpenDocument(absolute))
+        return false;
+    pathName_ = absolute;
+    title_ = QFileInfo(absolute).fileName();
+    modified_ = false;
+    emit UpdateAllViews(kUpdatePage, {});
+    return true;
+}
+
+bool CMainDoc::OnSaveDocument(const QString& path)
+{
+    CPageFileContext context = PageContext();
+    context.composedPage = host_->ComposedPage();
+    if (!WritePage(path, page, context))
+        return false;
+    modified_ = false;
+    host_->RefreshPagesPane(rootFolder);
+    return true;
+}
+
+bool CMainDoc::DoFileSave()
+{
+    if (pathName_.isEmpty())
+        return DoSaveAs();
+    return OnSaveDocument(pathName_);
+}
+
+bool CMainDoc::DoSaveAs()
+{
+    const QString path = AbsolutePath(host_->ChooseSavePath(title_));
+    if (path.isEmpty() || !OnSaveDocument(path))
+        return false;
+    pathName_ = path;
+    title_ = QFileInfo(path).fileName();
+    return true;
+}
+
+bool CMainDoc::SaveModified()
+{
+    if (!modified_)
+        return true;
+    QString name = pathName_.isEmpty() ? title_ : FileTitleOf(pathName_);
+    if (name.isEmpty())
+        name = UntitledTitle();
+    switch (host_->AskSaveChanges(FormatText(kSaveChangesId, name.toUtf8().constData()))) {
+    case kSaveAnswerYes:
+        return DoFileSave();
+    case kSaveAnswerNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDoc::PageMerge(const QString& path, int replaceAll, FrameList* keptOut)
+{
+    OwnedFrameList objects;
+    CPageFileContext context = PageContext();
+    if (!ReadPage(path, objects, 0, context))
+        return false;
+    // The selection may be among the objects that go.
+    selection = nullptr;
+    selectionNumber = 0;
+    page.MergeObjects(objects, replaceAll, keptOut);
+    PageResetUntitled();
+    return true;
+}
+
+void CMainDoc::PageResetUntitled()
+{
+    ClearPageState(true);
+    pathName_.clear();
+    title_ = UntitledTitle();
+    modified_ = false;
+    emit UpdateAllViews(kUpdatePage, {});
+}
+
+void CMainDoc::ReportFileError(int code, const QString& path)
+{
+    const int id = kFileErrorBase + code;
+    ShowMessage(CUserMessage{id, kMessageError, FormatText(id, path.toUtf8().constData())});
+}
+
+// --- Output --------------------------------------------------------------
+
+void CMainDoc::ShowRenderError(int code)
+{
+    const int id = kRenderErrorBase + code;
+    ShowMessage(CUserMessage{id, kMessageError, LoadText(id)});
+}
+
+void CMainDoc::OutputStart(int preview)
+{
+    previewMode = preview ? 1 : 0;
+    const VideoMode* videoMode = VideoModeById(mode);
+    if (videoMode == nullptr)
+        videoMode = VideoModeById(0);
+    WriteLog(kLogLifecycle, "CMainDoc::OutputStart(%d): mode %d", previewMode, videoMode->id);
+    if (previewMode) {
+        host_->ShowPreviewPane();
+        host_->SizePreviewWindow(videoMode->canvasWidth, videoMode->canvasHeight);
+    }
+    OutputEngineParams params;
+    params.page = &page;
+    params.canvasWidth = videoMode->canvasWidth;
+    params.canvasHeight = videoMode->canvasHeight;
+    params.displayWidth = videoMode->displayWidth;
+    params.displayHeight = videoMode->displayHeight;
+    params.refreshRate = videoMode->refreshRate;
+    params.displayAdapterName = displayAdapter;
+    params.noRestoreDisplays = noRestoreDisplays;
+    params.alternativeSync = alternativeSync;
+    params.fullRange = fullHdmiRange;
+    params.previewWindow = previewMode ? previewWindow : nullptr;
+    params.framePeriodUs = videoMode->framePeriodUs;
+    if (outputFactory_)
+        renderer = outputFactory_(params);
+    const int error = renderer != nullptr ? renderer->RenderError() : kRenderApiUnavailable;
+    if (previewMode)
+        host_->RestorePreviewWindow();
+    if (error != kRenderRunning) {
+        WriteLog(kLogFailure, "CMainDoc::OutputStart(%d): renderError = %d", previewMode, error);
+        OutputStop();
+        ShowRenderError(error);
+    } else {
+        PlaybackStatusUpdate();
+    }
+}
+
+void CMainDoc::DestroyRenderer()
+{
+    if (previewMode)
+        host_->HidePreviewPane();
+    renderer.reset();
+    PlaybackStatusUpdate();
+    previewMode = 0;
+}
+
+void CMainDoc::OutputStop()
+{
+    DestroyRenderer();
+}
+
+void CMainDoc::OnHdmiOutputCommand()
+{
+    if (editMode_)
+        return;
+    if (renderer != nullptr) {
+        const int wasPreview = previewMode;
+        OutputStop();
+        if (!wasPreview)
+            return;
+    }
+    OutputStart(0);
+}
+
+void CMainDoc::OnPreviewCommand()
+{
+    if (renderer != nullptr)
+        OutputStop();
+    else
+        OutputStart(1);
+}
+
+int CMainDoc::ProgramStateNow() const
+{
+    if (editMode_)
+        return kStateEditMode;
+    if (renderer == nullptr)
+        return kStateIdle;
+    return previewMode ? kStatePreview : kStateHdmiOutput;
+}
+
+void CMainDoc::PlaybackStatusUpdate()
+{
+    host_->ActivateMainWindow();
+    host_->SetProgramState(ProgramStateNow());
+}
+
+std::vector<RTypeRect> CMainDoc::BuildOverlay()
+{
+    std::vector<RTypeRect> entries;
+    FrameList list;
+    page.TakeSnapshot(list);
+    for (const CFrame* object : list) {
+        const bool playing = object->playing.load() != 0;
+        const bool failed = object->sourceError.load() != 0 || object->backgroundError.load() != 0;
+        if (!playing && !failed)
+            continue;
+        RTypeRect entry{object->rect.left, object->rect.top, object->rect.right, object->rect.bottom, 0};
+        if (failed)
+            entry.type = playing ? RTypeRect::kFailedPlaying : RTypeRect::kFailedIdle;
+        else
+            entry.type = object->paused.load() ? RTypeRect::kPaused : RTypeRect::kRunning;
+        entries.push_back(entry);
+    }
+    page.ReleaseSnapshot();
+    return entries;
+}
+
+void CMainDoc::RefreshOverlay(int broadcast)
+{
+    const bool noDialog = host_->IsLastActivePopup();
+    if (noDialog && !host_->MouseButtonDown())
+        host_->CheckPagesPane();
+
+    std::vector<RTypeRect> entries = BuildOverlay();
+    bool changed = false;
+    {
+        std::lock_guard guard(overlay.lock);
+        if (overlay.entries != entries) {
+            overlay.entries = std::move(entries);
+            changed = true;
+        }
+    }
+    if (changed && broadcast)
+        emit UpdateAllViews(kUpdateRepaint, {});
+
+    if (renderer != nullptr && noDialog) {
+        const int error = renderer->RenderError();
+        if (error != kRenderRunning) {
+            WriteLog(kLogFailure, "CMainDoc::RefreshOverlay(): renderError = %d", error);
+            DestroyRenderer();
+            ShowRenderError(error);
+        }
+    }
+}
+
+void CMainDoc::InterfaceTick()
+{
+    if (!firstTickDone_) {
+        firstTickDone_ = true;
+        if (!editMode_) {
+            if (Read(settings::kFirstTimeSetup) != 0)
+                host_->RunSetupWizard();
+            else
+                StartupStep();
+            return;
+        }
+    }
+    RefreshOverlay(1);
+    ScriptProcessing();
+}
+
+void CMainDoc::StartupStep()
+{
+    AutomationRegisterGlobalHotkeys();
+    if (autoStartOutput) {
+        OnHdmiOutputCommand();
+        AutomationStartScript(CFrameScriptScheduleArray::kStartupEntry);
+    }
+}
+
+// --- Commands ------------------------------------------------------------
+
+CMainDoc::CommandState CMainDoc::QueryCommand(int id) const
+{
+    const bool output = page.outputActive.load() != 0;
+    const bool playing = selection != nullptr && selection->playing.load() != 0;
+    const bool running = runner.scriptRunning != 0;
+    switch (id) {
+    case cmd::kHdmiOutput:
+        return {!editMode_, renderer != nullptr && !previewMode};
+    case cmd::kPreview:
+        return {renderer == nullptr || previewMode != 0, renderer != nullptr && previewMode != 0};
+    case cmd::kPlayObject:
+        // With the output off it still ends the text editing.
+        return {selection != nullptr, playing};
+    case cmd::kPauseObject:
+        return {selection != nullptr && output && playing, playing && selection->paused.load() != 0};
+    case cmd::kEndObject:
+        return {playing, false};
+    case cmd::kStopObject:
+        return {selection != nullptr && output && playing, false};
+    case cmd::kPlayAll:
+    case cmd::kPauseAll:
+    case cmd::kEndAll:
+    case cmd::kStopAll:
+        return {output, false};
+    case cmd::kScriptPlay:
+        return {RunCondition(), false};
+    case cmd::kScriptStop:
+        return {running, false};
+    case cmd::kScriptEditor:
+        return {!running, false};
+    case cmd::kAutomation:
+        return {!editMode_, false};
+    case cmd::kSetupWizard:
+        return {!editMode_ && renderer == nullptr, false};
+    case cmd::kUndo:
+        return {!undo.undoSteps.empty(), false};
+    case cmd::kRedo:
+        return {!undo.redoSteps.empty(), false};
+    default:
+        break;
+    }
+    if (id >= cmd::kHotkeyFirst && id <= cmd::kHotkeyLast)
+        return {true, false};
+    return {true, false};
+}
+
+bool CMainDoc::OnCommand(int id)
+{
+    if (id >= cmd::kHotkeyFirst && id <= cmd::kHotkeyLast) {
+        HotkeyPressed(id - (cmd::kHotkeyFirst - 1));
+        return true;
+    }
+    if (std::find(std::begin(cmd::kCanvasCommands), std::end(cmd::kCanvasCommands), id)
+        != std::end(cmd::kCanvasCommands)) {
+        emit CommandForCanvas(id);
+        return true;
+    }
+    switch (id) {
+    case cmd::kHdmiOutput: OnHdmiOutputCommand(); break;
+    case cmd::kPreview: OnPreviewCommand(); break;
+    case cmd::kPlayObject: PlaySelection(); break;
+    case cmd::kPauseObject: PauseSelection(); break;
+    case cmd::kEndObject: EndSelection(); break;
+    case cmd::kStopObject: StopSelection(); break;
+    case cmd::kPlayAll: page.PlayAllObjects(); break;
+    case cmd::kPauseAll: page.PauseAllObjects(); break;
+    case cmd::kEndAll: page.EndAllObjects(); break;
+    case cmd::kStopAll: page.StopAllObjects(); break;
+    case cmd::kPagesLoad: PagesPaneLoad(); break;
+    case cmd::kPagesAdd: PagesPaneAdd(); break;
+    case cmd::kPagesLoadAndPlay: PagesPaneLoadAndPlay(); break;
+    case cmd::kPagesAddAndPlay: PagesPaneAddAndPlay(); break;
+    case cmd::kPagesOpenInEditor: PagesPaneOpenInEditor(); break;
+    case cmd::kPagesRename: PagesPaneRename(); break;
+    case cmd::kScriptPlay:
+        if (!script.items.empty()) {
+            ScriptStart();
+        } else {
+            const QString path = host_->ChooseScriptFile(QString());
+            if (!path.isEmpty())
+                ScriptLoad(path, 1, 1);
+        }
+        break;
+    case cmd::kScriptStop: ScriptStop(); break;
+    case cmd::kScriptEditor:
+        if (!runner.scriptRunning)
+            host_->OpenScriptEditor();
+        break;
+    case cmd::kAutomation: AutomationEdit(); break;
+    case cmd::kPreferences: emit CommandForCanvas(id); break;
+    case cmd::kSetupWizard:
+        if (!editMode_ && renderer == nullptr)
+            host_->RunSetupWizard();
+        break;
+    case cmd::kFileNew: NewDocument(); break;
+    case cmd::kFileSave: DoFileSave(); break;
+    case cmd::kFileSaveAs: DoSaveAs(); break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void CMainDoc::PlaySelection()
+{
+    if (selection == nullptr)
+        return;
+    host_->EndTextEditing();
+    if (selection == nullptr)
+        return;
+    if (page.outputActive.load())
+        selection->Play();
+    page.PlayGroup(selection->group, selection);
+}
+
+void CMainDoc::PauseSelection()
+{
+    if (selection == nullptr)
+        return;
+    if (page.outputActive.load() && selection->playing.load())
+        selection->TogglePause();
+    page.PauseGroup(selection->group, selection);
+}
+
+void CMainDoc::EndSelection()
+{
+    if (selection == nullptr)
+        return;
+    if (page.outputActive.load())
+        selection->End();
+    page.EndGroup(selection->group, selection);
+}
+
+void CMainDoc::StopSelection()
+{
+    if (selection == nullptr)
+        return;
+    if (page.outputActive.load())
+        selection->StopOutput();
+    page.StopGroup(selection->group, selection);
+}
+
+void CMainDoc::HotkeyPressed(int n)
+{
+    if (n < 1 || n > CFrameScriptSchedule::kMaxHotkey)
+        return;
+    // Ending objects counts as their reaction too, although End reports
+    // only a resumed pause: a hotkey that ended its objects must neither
+    // start an automation entry nor leave a script running.
+    bool endedSome = false;
+    if (page.outputActive.load()) {
+        FrameList list;
+        page.TakeSnapshot(list);
+        endedSome = std::any_of(list.begin(), list.end(),
+                                [n](const CFrame* o) { return o->hotkey == n && o->playing.load(); });
+        page.ReleaseSnapshot();
+    }
+    if (page.PlayOrEndByHotkey(n) || endedSome) {
+        ScriptStop();
+        return;
+    }
+    const int entry = automation.FindHotkey(n);
+    if (entry >= 1)
+        AutomationStartScript(entry);
+}
+
+// --- Selection and undo --------------------------------------------------
+
+void CMainDoc::SetSelection(CFrame* object)
+{
+    selection = object;
+    selectionNumber = object != nullptr ? page.ObjectNumber(object) : 0;
+}
+
+void CMainDoc::RecordUndoStep(int kind, const CFrame& object, int clearRedo)
+{
+    CPageUndo(page, undo).RecordUndoStep(kind, object, clearRedo);
+}
+
+void CMainDoc::RecordRedoStep(int kind, const CFrame& object)
+{
+    CPageUndo(page, undo).RecordRedoStep(kind, object);
+}
+
+void CMainDoc::DropLastUndoStep()
+{
+    undo.PopUndo();
+}
+
+CFrame* CMainDoc::FindObjectById(int id)
+{
+    return page.FindObjectById(id);
+}
+
+bool CMainDoc::UndoObjectEdit(int isUndo)
+{
+    ScriptStop();
+    const CPageUndo::Result result = CPageUndo(page, undo).ApplyUndoStep(isUndo);
+    if (!result.applied)
+        return false;
+    modified_ = true;
+    if (result.object != selection) {
+        host_->EndTextEditing();
+        SetSelection(result.object);
+    } else if (selection != nullptr) {
+        selectionNumber = page.ObjectNumber(selection);
+    }
+    emit UpdateAllViews(kUpdatePage, {});
+    return true;
+}
+
+// --- Pages pane ----------------------------------------------------------
+
+void CMainDoc::SetPagesPaneSelection(const QString& path)
+{
+    pagesPanePath = path;
+    pagesPaneIsScript = path.endsWith(QStringLiteral(".script"), Qt::CaseInsensitive) ? 1 : 0;
+}
+
+void CMainDoc::PagesPaneLoad()
+{
+    if (pagesPanePath.isEmpty())
+        return;
+    ScriptStop();
+    OpenDocumentFile(pagesPanePath);
+}
+
+void CMainDoc::PagesPaneAdd()
+{
+    if (pagesPanePath.isEmpty())
+        return;
+    ScriptStop();
+    if (SaveModified())
+        PageMerge(pagesPanePath, 0, nullptr);
+}
+
+void CMainDoc::PagesPaneLoadAndPlay()
+{
+    if (pagesPanePath.isEmpty())
+        return;
+    if (pagesPaneIsScript) {
+        ScriptLoad(pagesPanePath, 1, 1);
+        return;
+    }
+    ScriptStop();
+    if (OpenDocumentFile(pagesPanePath) && renderer != nullptr)
+        page.PlayAllObjects();
+}
+
+void CMainDoc::PagesPaneAddAndPlay()
+{
+    if (pagesPanePath.isEmpty())
+        return;
+    ScriptStop();
+    if (!SaveModified())
+        return;
+    FrameList kept;
+    if (PageMerge(pagesPanePath, 0, &kept) && renderer != nullptr)
+        page.PlayAllObjectsExcept(kept);
+}
+
+void CMainDoc::PagesPaneOpenInEditor()
+{
+    if (pagesPanePath.isEmpty())
+        return;
+    if (pagesPaneIsScript) {
+        ScriptLoad(pagesPanePath, 1, 0);
+        if (!script.items.empty() && !runner.scriptRunning)
+            host_->OpenScriptEditor();
+        return;
+    }
+    if (!host_->StartEditorInstance(pagesPanePath))
+        WriteLog(kLogFailure, "CMainDoc: editor instance for %s did not start", pagesPanePath.toUtf8().constData());
+}
+
+void CMainDoc::PagesPaneRename()
+{
+    if (pagesPanePath.isEmpty())
+        return;
+    ScriptStop();
+    host_->RenamePagesPaneItem();
+}
+
+void CMainDoc::PagesPaneDefaultAction()
+{
+    if (pagesPanePath.isEmpty())
+        return;
+    if (pagesPaneIsScript) {
+        PagesPaneLoadAndPlay();
+        return;
+    }
+    switch (defaultTreeAction) {
+    case 1: PagesPaneAdd(); break;
+    case 2: PagesPaneLoadAndPlay(); break;
+    case 3: PagesPaneAddAndPlay(); break;
+    case 4: PagesPaneOpenInEditor(); break;
+    default: PagesPaneLoad(); break;
+    }
+}
+
+void CMainDoc::ThumbnailLoad(int isPageFile, const QString& path)
+{
+    if (isPageFile) {
+        OwnedFrameList none;
+        CPicture picture;
+        CPageFileContext context;  // no mode check, no message
+        context.thumbnail = &picture;
+        if (ReadPage(path, none, 1, context)) {
+            thumbnail = std::move(picture);
+            thumbnailValid = 1;
+            emit UpdateAllViews(kUpdateThumbnail, {});
+            return;
+        }
+    }
+    if (thumbnailValid) {
+        thumbnailValid = 0;
+        emit UpdateAllViews(kUpdateThumbnail, {});
+    }
+}

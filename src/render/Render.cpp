@@ -1,0 +1,691 @@
+#include "render/Render.h"
+
+#include "app/Log.h"
+#include "app/SettingsRegister.h"
+#include "content/RichEditTextRenderer.h"
+#include "model/FrameSet.h"
+#include "model/Picture.h"
+#include "playback/PresentResult.h"
+#include "render/DBusSystemInhibitor.h"
+#include "render/HiResTimer.h"
+#include "render/MultiMonitor.h"
+#include "render/RenderTextureDevice.h"
+#include "render/RenderWindow.h"
+#include "render/ThreadPriority.h"
+#include "render/XRandrDisplayBackend.h"
+
+#include <QWindow>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Result codes the log lines show, in the form the system's own calls use.
+constexpr unsigned kResultFail = 0x80004005u;
+constexpr unsigned kResultDeviceLost = 0x88760868u;
+// Shader model and dynamic-texture capability both devices provide.
+constexpr unsigned kPixelShaderVersion = 0xFFFF0300u;
+constexpr unsigned kDynamicTexturesCap = 0x20000000u;
+constexpr int kMinTextureSize = 2048;
+// The nice value of the thread that owns the renderer while it runs.
+constexpr int kHighPriorityNice = -5;
+
+// One quad of the frame, in drawing order.
+struct Quad
+{
+    FloatRect dest;
+    FloatRect uv;
+    IDeviceTexture* texture = nullptr;
+    int alpha = 0;
+    int shadowSize = 0;
+    int shadowKind = 0;
+};
+
+void SetQuad(Vertex* v, float left, float top, float right, float bottom, const FloatRect& uv, uint32_t diffuse)
+{
+    SetQuadVertices(v, left, top, right, bottom, uv.left, uv.top, uv.right, uv.bottom, diffuse);
+}
+
+// Drop shadow level to the size of the shadow blur.
+int ShadowSize(int level)
+{
+    if (level <= 0)
+        return 0;
+    if (level == 1)
+        return 1;
+    return 2 * level - 2;
+}
+
+int FramePeriodOfRate(int refreshRate)
+{
+    if (refreshRate <= 0)
+        return 0;
+    // Interlaced modes are requested at the frame rate; the output still
+    // shows two fields per frame.
+    const int fieldRate = refreshRate < 50 ? 2 * refreshRate : refreshRate;
+    return (1000000 + fieldRate / 2) / fieldRate;
+}
+
+pid_t CurrentTid()
+{
+    return static_cast<pid_t>(::syscall(SYS_gettid));
+}
+
+void RaiseOwnPriority(ThreadPriorityLevel level, const char* thread)
+{
+    const GrantedPriority granted = SetCurrentThreadPriority(level);
+    WriteLog(kLogLifecycle, "%s: priority: %s", thread, GrantedPriorityName(granted));
+}
+
+}  // namespace
+
+struct CRender::Shared
+{
+    CFrameSet* page = nullptr;
+    int windowed = 0;
+    QWindow* previewWindow = nullptr;
+    int canvasWidth = 0;
+    int canvasHeight = 0;
+    std::atomic<int> renderError{0};
+    std::atomic<int> fullRange{0};
+    int noYCbCrA = 0;
+    uint32_t backColor = 0;
+    bool raisePriorities = true;
+    std::atomic<int> stopRequested{0};
+    std::atomic<int> frameCount{0};
+    CHiResTimer timer;
+    uint64_t lastTime = 0;
+
+    std::unique_ptr<CRichEditTextRenderer> textRenderer;
+    std::unique_ptr<IGraphicsDevice> device;
+    std::unique_ptr<CRenderTextureDevice> textureDevice;
+    std::unique_ptr<IDeviceEffect> compositingEffect;
+    std::unique_ptr<IDeviceEffect> outputEffect;
+    std::vector<Vertex> vertices;
+
+    // Per frame, kept to avoid allocating on the render thread.
+    std::vector<Quad> quads;
+    FrameList renderSnapshot;
+    FrameList textSnapshot;
+    std::vector<CFrame*> entered;
+
+    // Measurements.
+    int recordLimit = 0;
+    std::vector<int> frameTimesUs;
+    std::atomic<int> busiestChunkUs{0};
+    std::atomic<int> textPasses{0};
+
+    // Threads that have not finished yet.
+    std::mutex doneMutex;
+    std::condition_variable doneSignal;
+    int threadsRunning = 0;
+
+    void ThreadDone()
+    {
+        std::lock_guard guard(doneMutex);
+        --threadsRunning;
+        doneSignal.notify_all();
+    }
+
+    // The device's objects, effects first.
+    void ReleaseDevice()
+    {
+        compositingEffect.reset();
+        outputEffect.reset();
+        textureDevice.reset();
+        device.reset();
+    }
+
+    ~Shared() { ReleaseDevice(); }
+};
+
+// What the constructor changed on the machine, undone by the destructor on
+// the user-interface thread.
+struct CRender::SystemChanges
+{
+    std::unique_ptr<IDisplayBackend> ownBackend;
+    std::unique_ptr<CMultiMonitor> monitor;
+    std::unique_ptr<CRenderWindow> outputWindow;
+    std::unique_ptr<ISystemInhibitor> ownInhibitor;
+    ISystemInhibitor* inhibitor = nullptr;
+    int savedScreenSaverActive = 0;
+    bool priorityRaised = false;
+    pid_t priorityTid = 0;
+    int savedNice = 0;
+    std::thread renderThread;
+    std::thread textThread;
+    bool threadsStarted = false;
+    bool offline = false;
+};
+
+CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int displayWidth, int displayHeight,
+                 int refreshRate, const QString& displayAdapterName, int noRestoreDisplays, int alternativeSync,
+                 int fullRangeValue, QWindow* previewWindow, const CRenderEnvironment& environment)
+    : shared_(std::make_shared<Shared>()),
+      renderError(shared_->renderError),
+      fullRange(shared_->fullRange),
+      changes_(std::make_unique<SystemChanges>())
+{
+    WriteLog(kLogLifecycle, "CRender::CRender(%d x %d), %d, %d, %p", canvasWidth, canvasHeight, alternativeSync,
+             fullRangeValue, static_cast<void*>(previewWindow));
+    Shared& s = *shared_;
+    s.page = page;
+    s.windowed = previewWindow ? 1 : 0;
+    s.previewWindow = previewWindow;
+    s.canvasWidth = canvasWidth;
+    s.canvasHeight = canvasHeight;
+    s.fullRange = fullRangeValue;
+    s.raisePriorities = environment.raisePriorities;
+    s.recordLimit = std::max(0, environment.recordFrames);
+    s.frameTimesUs.reserve(static_cast<size_t>(s.recordLimit));
+    changes_->offline = environment.offline && environment.target == CRenderEnvironment::Target::kOffscreen;
+
+    // Developer values.
+    s.noYCbCrA = Read(settings::kNoYCbCrA);
+    s.backColor = static_cast<uint32_t>(Read(settings::kBackColor));
+    const int scale = Read(settings::kScale);
+    const bool offscreen = environment.target == CRenderEnvironment::Target::kOffscreen;
+    const int framePeriodUs = FramePeriodOfRate(refreshRate);
+
+    // The kind of device must be available at all (error 2) before anything
+    // on the machine is changed.
+    const QString deviceSetting = environment.device.isEmpty() ? Read(settings::kDevice) : environment.device;
+    DeviceRequest request;
+    request.choice = DeviceChoiceFromSetting(deviceSetting);
+    std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> create = environment.createDevice;
+    if (!create)
+        create = &CreateGraphicsDevice;
+    if (request.choice == DeviceChoice::kOpenGL) {
+        DeviceRequest probe = request;
+        probe.width = probe.height = 1;
+        QString error;
+        if (!create(probe, &error)) {
+            WriteLog(kLogFailure, "CRender::CRender(): OpenGL device not available: %s", qUtf8Printable(error));
+            renderError = 2;
+            return;
+        }
+    }
+
+    // The output display.
+    if (!s.windowed && !offscreen) {
+        IDisplayBackend* backend = environment.displayBackend;
+        if (!backend) {
+            changes_->ownBackend = std::make_unique<CXRandrDisplayBackend>();
+            backend = changes_->ownBackend.get();
+        }
+        changes_->monitor = std::make_unique<CMultiMonitor>(*backend, displayAdapterName, displayWidth, displayHeight,
+                                                            refreshRate, noRestoreDisplays);
+        if (!changes_->monitor->configured) {
+            renderError = 1;
+            return;
+        }
+    }
+    WriteLog(kLogLifecycle, "CRender::CRender(): alternative sync: %d", alternativeSync);
+
+    // The output window over the output display.
+    QWindow* window = nullptr;
+    if (!offscreen) {
+        if (s.windowed) {
+            window = previewWindow;
+        } else {
+            // Shown once the device has given it the surface it draws on.
+            changes_->outputWindow = std::make_unique<CRenderWindow>(changes_->monitor->displayRect);
+            window = changes_->outputWindow.get();
+        }
+    }
+
+    // The rich text controls belong to the thread that lays text out with
+    // them: the text thread makes its own; off-line it is this one.
+    if (changes_->offline)
+        s.textRenderer = std::make_unique<CRichEditTextRenderer>();
+
+    // One adapter: the display server's.
+    WriteLog(kLogLifecycle, "CRender::CRender(): number of adapters: %d", 1);
+    WriteLog(kLogLifecycle, "CRender::CRender(): adapter: %d = %s", 0,
+             s.windowed || offscreen ? "" : qUtf8Printable(changes_->monitor->outputDeviceName));
+    WriteLog(kLogLifecycle, "CRender::CRender(): using adapter: %d", 0);
+
+    request.window = window;
+    request.width = offscreen ? displayWidth : 0;
+    request.height = offscreen ? displayHeight : 0;
+    request.framePeriodUs = offscreen && (changes_->offline || !environment.pacedOffscreen) ? 0 : framePeriodUs;
+    QString error;
+    s.device = create(request, &error);
+    if (!s.device) {
+        WriteLog(kLogFailure, "CRender::CRender(): CreateDevice() = %08X", kResultFail);
+        WriteLog(kLogFailure, "CRender::CRender(): %s", qUtf8Printable(error));
+        renderError = 3;
+        return;
+    }
+    if (changes_->outputWindow)
+        changes_->outputWindow->show();
+    const DeviceDescription& d = s.device->Description();
+    WriteLog(kLogLifecycle, "CRender::CRender(): device: %s, %s", qUtf8Printable(d.api), qUtf8Printable(d.renderer));
+
+    WriteLog(kLogLifecycle, "CRender::CRender(): GetDeviceCaps() texture: %d x %d, pixel shader: %08X",
+             d.maxTextureSize, d.maxTextureSize, kPixelShaderVersion);
+    WriteLog(kLogLifecycle, "CRender::CRender(): GetDeviceCaps() dynamic textures: %08X", kDynamicTexturesCap);
+    if (d.maxTextureSize < kMinTextureSize) {
+        renderError = 4;
+        return;
+    }
+    WriteLog(kLogLifecycle, "CRender::CRender(): GetDisplayMode() = %08X: %dx%dx%d", 0u, d.backBufferWidth,
+             d.backBufferHeight, refreshRate);
+
+    if (!s.device->CompositionTarget()) {
+        WriteLog(kLogFailure, "CRender::CRender(): CreateTexture() = %08X", kResultFail);
+        renderError = 4;
+        return;
+    }
+    s.textureDevice = std::make_unique<CRenderTextureDevice>(*s.device);
+
+    // The vertex array: the output quad, then room for the object quads.
+    s.vertices.assign(kVertexBufferSize, Vertex());
+    if (!s.windowed) {
+        const float side = static_cast<float>(scale > 1 ? kCompositionTargetSize / scale : kCompositionTargetSize);
+        SetQuad(s.vertices.data(), 0, 0, side - 1, side - 1, FloatRect{0, 0, 1, 1}, 0);
+    } else {
+        const float w = static_cast<float>(previewWindow->width() - 1);
+        const float h = static_cast<float>(previewWindow->height() - 1);
+        const float uRight = static_cast<float>(canvasWidth) / kCompositionTargetSize;
+        const float vBottom = static_cast<float>(canvasHeight) / kCompositionTargetSize;
+        SetQuad(s.vertices.data(), 0, 0, w, h, FloatRect{0, 0, uRight, vBottom}, 0);
+    }
+    s.quads.reserve(2 * CFrameSet::kMaxObjects);
+    s.renderSnapshot.reserve(CFrameSet::kMaxObjects);
+    s.textSnapshot.reserve(CFrameSet::kMaxObjects);
+    s.entered.reserve(CFrameSet::kMaxObjects);
+
+    s.compositingEffect = s.device->CreateEffect(EffectId::kCompositing);
+    s.outputEffect = s.device->CreateEffect(!s.windowed && !s.noYCbCrA ? EffectId::kYCbCrOutput
+                                                                       : EffectId::kPlainOutput);
+    if (!s.compositingEffect || !s.outputEffect) {
+        WriteLog(kLogFailure, "CRender::CRender(): D3DXCreateEffectFromResource() = %08X", kResultFail);
+        renderError = 4;
+        return;
+    }
+    // From here on the render thread uses the device.
+    s.device->ReleaseThread();
+
+    if (changes_->offline)
+        return;
+
+    // The threads.
+    {
+        std::lock_guard guard(s.doneMutex);
+        s.threadsRunning = 2;
+    }
+    changes_->renderThread = std::thread(&CRender::RenderThread, shared_);
+    changes_->textThread = std::thread(&CRender::TextThread, shared_);
+    changes_->threadsStarted = true;
+
+    if (environment.raisePriorities) {
+        changes_->priorityTid = CurrentTid();
+        errno = 0;
+        changes_->savedNice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid));
+        changes_->priorityRaised =
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid), kHighPriorityNice) == 0;
+        WriteLog(kLogLifecycle, "CRender::CRender(): high priority: %d", changes_->priorityRaised ? 1 : 0);
+    }
+
+    // Screen saver, blanking and idle suspend stay away while a window shows
+    // the output.
+    if (!offscreen) {
+        changes_->inhibitor = environment.inhibitor;
+        if (!changes_->inhibitor) {
+            changes_->ownInhibitor = std::make_unique<CDBusSystemInhibitor>();
+            changes_->inhibitor = changes_->ownInhibitor.get();
+        }
+        changes_->savedScreenSaverActive = changes_->inhibitor->Inhibited() ? 0 : 1;
+        WriteLog(kLogLifecycle, "CRender::CRender(): get SPI_GETSCREENSAVEACTIVE = %d",
+                 changes_->savedScreenSaverActive);
+        changes_->inhibitor->Inhibit(QStringLiteral("Output is on air"));
+        WriteLog(kLogLifecycle, "CRender::CRender(): set SPI_SETSCREENSAVEACTIVE = %d",
+                 changes_->inhibitor->Inhibited() ? 1 : 0);
+    }
+}
+
+void CRender::StopThreads()
+{
+    if (!changes_->threadsStarted)
+        return;
+    changes_->threadsStarted = false;
+    Shared& s = *shared_;
+    s.stopRequested.exchange(1);
+    bool ended;
+    {
+        std::unique_lock lock(s.doneMutex);
+        ended = s.doneSignal.wait_for(lock, std::chrono::milliseconds(kStopTimeoutMs),
+                                      [&s] { return s.threadsRunning == 0; });
+    }
+    if (ended) {
+        changes_->renderThread.join();
+        changes_->textThread.join();
+    } else {
+        // A thread hung in a driver call cannot be ended safely: it is left
+        // to itself with the state it uses, which it frees when it ends.
+        WriteLog(kLogFailure, "CRender::~CRender(): terminating threads!");
+        changes_->renderThread.detach();
+        changes_->textThread.detach();
+    }
+}
+
+CRender::~CRender()
+{
+    WriteLog(kLogLifecycle, "CRender::~CRender(): called");
+    StopThreads();
+    bool threadsGone;
+    {
+        std::lock_guard guard(shared_->doneMutex);
+        threadsGone = shared_->threadsRunning == 0;
+    }
+    // Both are changed only once the threads run.
+    if (changes_->priorityRaised)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid), changes_->savedNice);
+    if (changes_->inhibitor && changes_->savedScreenSaverActive)
+        changes_->inhibitor->Release();
+    if (threadsGone) {
+        shared_->ReleaseDevice();
+        shared_->textRenderer.reset();  // off-line: made on this thread
+    }
+    if (changes_->outputWindow) {
+        if (threadsGone) {
+            changes_->outputWindow.reset();
+        } else {
+            // The hung render thread may still draw into it.
+            changes_->outputWindow->hide();
+            (void)changes_->outputWindow.release();
+        }
+    }
+    changes_->monitor.reset();
+    WriteLog(kLogLifecycle, "CRender::~CRender(): done");
+}
+
+void CRender::RenderThread(std::shared_ptr<Shared> shared)
+{
+    Shared& s = *shared;
+    WriteLog(kLogLifecycle, "CRender::RenderThread() started");
+    if (s.raisePriorities)
+        RaiseOwnPriority(ThreadPriorityLevel::TimeCritical, "CRender::RenderThread()");
+    if (s.page->outputActive.load() != 1) {
+        if (s.page->outputActive.load() != 0)
+            s.page->StopAllObjects();
+        s.page->outputActive.store(1);
+    }
+
+    const auto started = std::chrono::steady_clock::now();
+    int result = kFrameOk;
+    while (!s.stopRequested.load()) {
+        const auto frameStart = std::chrono::steady_clock::now();
+        result = RenderFrame(s, -1);
+        if (static_cast<int>(s.frameTimesUs.size()) < s.recordLimit)
+            s.frameTimesUs.push_back(static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                                          std::chrono::steady_clock::now() - frameStart)
+                                                          .count()));
+        if (result != kFrameOk)
+            break;
+    }
+    if (const int frames = s.frameCount.load()) {
+        const double elapsedMs = static_cast<double>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count());
+        WriteLog(kLogLifecycle, "rendered %d frames in %d msec, %.2f msec/frame, %.2f Hz", frames,
+                 static_cast<int>(elapsedMs), elapsedMs / frames, elapsedMs > 0 ? frames * 1000.0 / elapsedMs : 0.0);
+    }
+    if (result != kFrameOk)
+        s.renderError.store(result == kFrameDeviceLost ? 5 : 6);
+    if (s.page->outputActive.load() != 0) {
+        s.page->StopAllObjects();
+        s.page->outputActive.store(0);
+    }
+    if (s.raisePriorities)
+        SetCurrentThreadPriority(ThreadPriorityLevel::Normal);
+    s.device->ReleaseThread();
+    WriteLog(kLogLifecycle, "CRender::RenderThread() stopped");
+    s.ThreadDone();
+}
+
+namespace {
+
+// One text thread pass over the playing objects; the number that did work.
+int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRenderer,
+             const std::atomic<int>* stopRequested, std::atomic<int>& busiestChunkUs)
+{
+    int worked = 0;
+    page.TakeSnapshot(snapshot);
+    for (CFrame* object : snapshot) {
+        if (object->playing.load()) {
+            const auto start = std::chrono::steady_clock::now();
+            if (object->InvokeRender(textRenderer))
+                ++worked;
+            const int us = static_cast<int>(
+                std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+            int busiest = busiestChunkUs.load(std::memory_order_relaxed);
+            while (us > busiest && !busiestChunkUs.compare_exchange_weak(busiest, us, std::memory_order_relaxed)) {
+            }
+        }
+        if (stopRequested && stopRequested->load())
+            break;
+    }
+    page.ReleaseSnapshot();
+    return worked;
+}
+
+}  // namespace
+
+void CRender::TextThread(std::shared_ptr<Shared> shared)
+{
+    Shared& s = *shared;
+    WriteLog(kLogLifecycle, "CRender::TextThread() started");
+    if (s.raisePriorities)
+        RaiseOwnPriority(ThreadPriorityLevel::AboveNormal, "CRender::TextThread()");
+    s.textRenderer = std::make_unique<CRichEditTextRenderer>();
+    while (!s.stopRequested.load()) {
+        const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.busiestChunkUs);
+        s.textPasses.fetch_add(1, std::memory_order_relaxed);
+        if (!worked)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    s.textRenderer.reset();
+    if (s.raisePriorities)
+        SetCurrentThreadPriority(ThreadPriorityLevel::Normal);
+    WriteLog(kLogLifecycle, "CRender::TextThread() stopped");
+    s.ThreadDone();
+}
+
+int CRender::RenderFrame(Shared& s, int stepOverrideUs)
+{
+    if (s.page->outputActive.load() == 0)
+        return kFrameOutputInactive;
+
+    int step;
+    if (stepOverrideUs >= 0) {
+        step = stepOverrideUs;
+    } else {
+        const uint64_t now = s.timer.ElapsedMicroseconds();
+        step = s.lastTime ? static_cast<int>(now > s.lastTime ? now - s.lastTime : s.lastTime - now) : 0;
+        s.lastTime = now;
+    }
+
+    s.quads.clear();
+    s.entered.clear();
+    bool anyShadow = false;
+    s.page->TakeSnapshot(s.renderSnapshot);
+    for (CFrame* object : s.renderSnapshot) {
+        if (!object->playing.load())
+            continue;
+        if (!object->EnterRender())
+            continue;
+        s.entered.push_back(object);
+        // The text thread reloads the countdown concurrently: only a
+        // positive value is decremented, and only the one that reaches 0
+        // asks for the source check.
+        int countdown = object->sourceCheckCountdown.load();
+        while (countdown > 0 && !object->sourceCheckCountdown.compare_exchange_weak(countdown, countdown - 1)) {
+        }
+        if (countdown == 1)
+            object->sourceCheckDue.exchange(1);
+
+        PresentResult result;
+        if (!object->PresentFrame(result, s.textureDevice.get(), step)) {
+            object->LeaveRender();
+            s.entered.pop_back();
+            if (s.page->outputActive.load() != 0)
+                object->StopOutput();
+            continue;
+        }
+        if (IDeviceTexture* background = CRenderTextureDevice::DeviceTextureOf(result.backgroundTexture))
+            s.quads.push_back({result.destRect, result.backgroundUV, background, result.alpha, 0, 0});
+        if (IDeviceTexture* text = CRenderTextureDevice::DeviceTextureOf(result.textTexture)) {
+            const int shadowSize = ShadowSize(object->dropShadow);
+            s.quads.push_back({result.destRect, result.textUV, text, result.alpha, shadowSize, object->movement});
+            anyShadow = anyShadow || shadowSize > 0;
+        }
+    }
+
+    IGraphicsDevice& device = *s.device;
+    if (!s.quads.empty() || s.frameCount.load() == 0) {
+        for (size_t i = 0; i < s.quads.size(); ++i) {
+            const Quad& q = s.quads[i];
+            SetQuad(&s.vertices[4 + 4 * i], q.dest.left - 0.5f, q.dest.top - 0.5f, q.dest.right - 0.5f,
+                    q.dest.bottom - 0.5f, q.uv, static_cast<uint32_t>(q.alpha) << 24);
+        }
+        device.UploadVertices(s.vertices.data(), kVertexBufferSize);
+    }
+
+    // The objects into the composition target, bottom first.
+    device.SetRenderTarget(device.CompositionTarget());
+    device.Clear(s.backColor);
+    IDeviceEffect& compositing = *s.compositingEffect;
+    if (!s.quads.empty() && !anyShadow) {
+        compositing.SetTechnique("AlphaMix");
+        compositing.Begin();
+        for (size_t i = 0; i < s.quads.size(); ++i) {
+            compositing.SetTexture("g_txSrcColor", s.quads[i].texture);
+            compositing.BeginPass(0);
+            device.DrawQuad(static_cast<int>(4 + 4 * i));
+            compositing.EndPass();
+        }
+        compositing.End();
+    } else if (!s.quads.empty()) {
+        static const char* const kShadowTechniques[3] = {"AlphaMixShadowHV", "AlphaMixShadowH", "AlphaMixShadowV"};
+        static const char* const kXNames[5] = {"g_fXL2", "g_fXL1", "g_fX00", "g_fXR1", "g_fXR2"};
+        static const char* const kYNames[5] = {"g_fYL2", "g_fYL1", "g_fY00", "g_fYR1", "g_fYR2"};
+        for (size_t i = 0; i < s.quads.size(); ++i) {
+            const Quad& q = s.quads[i];
+            const int kind = std::clamp(q.shadowKind, 0, 2);
+            compositing.SetTechnique(q.shadowSize == 0 ? "AlphaMix" : kShadowTechniques[kind]);
+            if (q.shadowSize > 0) {
+                const int width = q.texture->Width();
+                const int height = q.texture->Height();
+                for (int t = 0; t < 5; ++t) {
+                    const float taps = static_cast<float>(q.shadowSize - 3 + t);
+                    if (width > 0)
+                        compositing.SetFloat(kXNames[t], taps * (-1.0f / static_cast<float>(width)));
+                    if (height > 0)
+                        compositing.SetFloat(kYNames[t], taps * (-1.0f / static_cast<float>(height)));
+                }
+            }
+            compositing.SetTexture("g_txSrcColor", q.texture);
+            const int passes = compositing.Begin();
+            for (int p = 0; p < passes; ++p) {
+                compositing.BeginPass(p);
+                device.DrawQuad(static_cast<int>(4 + 4 * i));
+                compositing.EndPass();
+            }
+            compositing.End();
+        }
+    }
+
+    // The composition onto the back buffer, encoded for the output.
+    device.SetRenderTarget(nullptr);
+    const bool plain = s.windowed || s.noYCbCrA;
+    IDeviceEffect& output = *s.outputEffect;
+    if (plain) {
+        device.Clear(s.backColor);
+        output.SetTechnique("AlphaBlend");
+    } else {
+        output.SetTechnique(s.fullRange.load() == 1 ? "RGBA2YCbCrA_Full" : "RGBA2YCbCrA_Limited");
+        output.SetFloat("g_TextureWidth", 2047.0f);
+    }
+    output.SetTexture("g_txSrcColor", device.CompositionTarget());
+    output.Begin();
+    output.BeginPass(0);
+    device.DrawQuad(0);
+    output.EndPass();
+    output.End();
+
+    const DeviceStatus presented = device.Present();
+    ++s.frameCount;
+    int result = kFrameOk;
+    if (presented != DeviceStatus::kOk) {
+        const bool lost = presented == DeviceStatus::kDeviceLost;
+        WriteLog(kLogFailure, "CRender::RenderFrame(): FAILED = %08X", lost ? kResultDeviceLost : kResultFail);
+        result = lost ? kFrameDeviceLost : kFrameFailed;
+    }
+
+    for (CFrame* object : s.entered)
+        object->LeaveRender();
+    s.page->ReleaseSnapshot();
+    return result;
+}
+
+int CRender::RenderOfflineFrame(int stepUs)
+{
+    if (!changes_->offline || renderError.load() != 0)
+        return kFrameFailed;
+    return RenderFrame(*shared_, std::max(0, stepUs));
+}
+
+int CRender::PrepareTextOnce()
+{
+    if (!changes_->offline || renderError.load() != 0)
+        return 0;
+    return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, nullptr, shared_->busiestChunkUs);
+}
+
+bool CRender::ReadBackBuffer(CPicture* picture)
+{
+    return changes_->offline && shared_->device && shared_->device->ReadBackBuffer(picture);
+}
+
+bool CRender::ReadComposition(CPicture* picture)
+{
+    return changes_->offline && shared_->device &&
+           shared_->device->ReadTexture(shared_->device->CompositionTarget(), picture);
+}
+
+CRenderStatistics CRender::StopAndCollect()
+{
+    StopThreads();
+    CRenderStatistics statistics;
+    {
+        std::lock_guard guard(shared_->doneMutex);
+        if (shared_->threadsRunning != 0)
+            return statistics;
+    }
+    statistics.frames = shared_->frameCount.load();
+    statistics.frameTimesUs = shared_->frameTimesUs;
+    statistics.busiestTextChunkUs = shared_->busiestChunkUs.load();
+    statistics.textPasses = shared_->textPasses.load();
+    return statistics;
+}
+
+int CRender::FramesPresented() const
+{
+    return shared_->frameCount.load();
+}
+
+const DeviceDescription* CRender::Device() const
+{
+    return shared_->device ? &shared_->device->Description() : nullptr;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "playback/TextureDevice.h"
+#include "render/GraphicsDevice.h"
+
+// The textures objects present with, made on the output's graphics device.
+// Used on the render thread (or the off-line renderer's thread) only.
+class CRenderTextureDevice final : public CTextureDevice
+{
+public:
+    explicit CRenderTextureDevice(IGraphicsDevice& device) : device_(device) {}
+
+    std::unique_ptr<CDeviceTexture> CreateTexture(int width, int height) override;
+    int WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) override;
+
+    // The device's texture behind an object's texture (null for another kind).
+    static IDeviceTexture* DeviceTextureOf(CDeviceTexture* texture);
+
+private:
+    IGraphicsDevice& device_;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "model/Rect.h"
+
+#include <QWindow>
+
+// The output window: frameless, above every other window, no taskbar
+// entry, an invisible cursor, covering the output display. The pointer can
+// never rest on it: any movement over it puts the cursor just left of the
+// display, at the same height.
+class CRenderWindow final : public QWindow
+{
+public:
+    explicit CRenderWindow(const CRect& displayRect);
+
+    CRect displayRect;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+};

@@ -1,0 +1,74 @@
+// The vector Y'CbCr loop against the per-pixel one, which takes any mapping
+// and shares nothing with it but the formulas.
+#include "render/cpu/CpuKernels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+namespace {
+
+using cpukernels::YCbCrRange;
+
+int ChannelDistance(uint32_t a, uint32_t b)
+{
+    int worst = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+    return worst;
+}
+
+// Canvas pixels as composing leaves them and as nothing should: clear,
+// opaque, every alpha with colour up to it, colour above its alpha (a clear
+// to a straight colour), colour without alpha.
+std::vector<uint32_t> Texels(int count)
+{
+    std::mt19937 random(5);
+    std::vector<uint32_t> texels(count);
+    for (int i = 0; i < count; ++i) {
+        const uint32_t a = random() % 4 == 0 ? (random() % 2) * 255 : random() % 256;
+        const int kind = static_cast<int>(random() % 8);
+        uint32_t pixel = a << 24;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const uint32_t c = kind == 0 ? random() % 256 : (a == 0 ? 0 : random() % (a + 1));
+            pixel |= c << shift;
+        }
+        texels[i] = pixel;
+    }
+    return texels;
+}
+
+TEST(CpuKernels, PairLoopEncodesLikeThePixelLoop)
+{
+    const std::vector<uint32_t> texels = Texels(4096);
+    // Pair counts around the vector width and its tail.
+    for (int pairs : {1, 7, 8, 9, 23, 2048}) {
+        const int count = 2 * pairs;
+        std::vector<int> own(count), neighbour(count);
+        std::vector<uint8_t> even(count);
+        for (int i = 0; i < count; ++i) {
+            own[i] = i;
+            neighbour[i] = i ^ 1;
+            even[i] = i % 2 == 0;
+        }
+        for (YCbCrRange range : {YCbCrRange::kFull, YCbCrRange::kLimited}) {
+            std::vector<uint32_t> expected(count), actual(count + 1, 0xDEADBEEFu);
+            cpukernels::PackYCbCrSpan(texels.data(), own.data(), neighbour.data(), even.data(), count, range,
+                                      expected.data());
+            cpukernels::PackYCbCrPairsSpan(texels.data(), pairs, range, actual.data());
+            int mismatches = 0;
+            for (int i = 0; i < count && mismatches < 5; ++i)
+                if (ChannelDistance(expected[i], actual[i]) > 1) {
+                    ADD_FAILURE() << pairs << " pairs, range " << static_cast<int>(range) << ", pixel " << i
+                                  << " of texel " << std::hex << texels[i] << ": " << actual[i] << " instead of "
+                                  << expected[i];
+                    ++mismatches;
+                }
+            EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past the span of " << pairs << " pairs";
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,402 @@
+#include "RenderFixture.h"
+
+#include "app/MemorySettingsStore.h"
+#include "app/SettingsRegister.h"
+#include "model/Picture.h"
+#include "render/MemoryDisplayBackend.h"
+#include "render/OfflineRenderer.h"
+#include "render/RenderWindow.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+using namespace renderfixture;
+
+namespace {
+
+class Renderer : public ::testing::Test
+{
+protected:
+    void SetUp() override { previous_ = InstallSettingsStore(std::make_unique<CMemorySettingsStore>()); }
+    void TearDown() override { InstallSettingsStore(std::move(previous_)); }
+
+    // The CPU device on a window, displays and screen saver of the test.
+    static CRenderEnvironment WindowEnvironment(CMemoryDisplayBackend& displays, CFakeInhibitor& inhibitor)
+    {
+        CRenderEnvironment environment;
+        environment.device = QStringLiteral("cpu");
+        environment.displayBackend = &displays;
+        environment.inhibitor = &inhibitor;
+        environment.raisePriorities = false;
+        return environment;
+    }
+
+    CFrameSet page_;
+    std::unique_ptr<ISettingsStore> previous_;
+};
+
+// A device with textures too small for the composition target.
+class CSmallDevice final : public IGraphicsDevice
+{
+public:
+    explicit CSmallDevice(std::unique_ptr<IGraphicsDevice> inner) : inner_(std::move(inner))
+    {
+        description_ = inner_->Description();
+        description_.maxTextureSize = 1024;
+    }
+    const DeviceDescription& Description() const override { return description_; }
+    void ReleaseThread() override {}
+    std::unique_ptr<IDeviceTexture> CreateTexture(int w, int h) override { return inner_->CreateTexture(w, h); }
+    IDeviceTexture* CompositionTarget() override { return inner_->CompositionTarget(); }
+    bool LockTexture(IDeviceTexture*, LockedRect*, const DeviceRect*) override { return false; }
+    bool UnlockTexture(IDeviceTexture*) override { return false; }
+    bool UploadVertices(const Vertex*, int) override { return false; }
+    std::unique_ptr<IDeviceEffect> CreateEffect(EffectId id) override { return inner_->CreateEffect(id); }
+    bool SetRenderTarget(IDeviceTexture*) override { return false; }
+    void Clear(uint32_t) override {}
+    void DrawQuad(int) override {}
+    DeviceStatus Present() override { return DeviceStatus::kFailed; }
+    bool ReadBackBuffer(CPicture*) override { return false; }
+    bool ReadTexture(IDeviceTexture*, CPicture*) override { return false; }
+
+private:
+    std::unique_ptr<IGraphicsDevice> inner_;
+    DeviceDescription description_;
+};
+
+TEST_F(Renderer, StartFailuresGiveTheirCodeAndLeaveNothingRunning)
+{
+    CMemoryDisplayBackend noOutput;  // no display at all
+    const struct
+    {
+        const char* name;
+        const char* device;
+        bool displayFails;
+        std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> create;
+        int renderError;
+    } cases[] = {
+        {"display not configured", "cpu", true, nullptr, 1},
+        {"OpenGL not available", "gl",  false,
+         [](const DeviceRequest&, QString* error) -> std::unique_ptr<IGraphicsDevice> {
+             *error = QStringLiteral("no OpenGL here");
+             return nullptr;
+         },
+         2},
+        {"device creation fails", "cpu", false,
+         [](const DeviceRequest&, QString* error) -> std::unique_ptr<IGraphicsDevice> {
+             *error = QStringLiteral("refused");
+             return nullptr;
+         },
+         3},
+        {"textures too small", "cpu", false,
+         [](const DeviceRequest& request, QString* error) -> std::unique_ptr<IGraphicsDevice> {
+             return std::make_unique<CSmallDevice>(CreateGraphicsDevice(request, error));
+         },
+         4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRenderEnvironment environment;
+        environment.device = QString::fromLatin1(c.device);
+        environment.createDevice = c.create;
+        environment.raisePriorities = false;
+        CFakeInhibitor inhibitor;
+        environment.inhibitor = &inhibitor;
+        CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
+        environment.displayBackend = c.displayFails ? &noOutput : &displays;
+        auto render = std::make_unique<CRender>(&page_, 1280, 720, 1280, 720, 50, QString(), 0, 0, 0, nullptr,
+                                                environment);
+        EXPECT_EQ(render->renderError.load(), c.renderError);
+        EXPECT_EQ(page_.outputActive.load(), 0) << "no render thread ran";
+        EXPECT_EQ(inhibitor.inhibits, 0) << "the screen saver is left alone";
+        render.reset();
+        if (!c.displayFails) {
+            EXPECT_FALSE(displays.FindDevice(QStringLiteral("HDMI-1"))->active) << "the output display is detached again";
+        }
+    }
+}
+
+TEST_F(Renderer, OutputModeCoversTheOutputDisplayAndRestoresEverything)
+{
+    const struct
+    {
+        int noRestore;
+        bool attachedAfter;
+    } cases[] = {{0, false}, {1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.noRestore);
+        CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
+        CFakeInhibitor inhibitor;
+        const CRenderEnvironment environment = WindowEnvironment(displays, inhibitor);
+        const VideoMode& mode = *VideoModeByName(QStringLiteral("720p50"));
+        auto render = std::make_unique<CRender>(&page_, mode.canvasWidth, mode.canvasHeight, mode.displayWidth,
+                                                mode.displayHeight, mode.refreshRate, QString(), c.noRestore, 0, 1,
+                                                nullptr, environment);
+        ASSERT_EQ(render->renderError.load(), 0);
+        EXPECT_TRUE(inhibitor.inhibited);
+
+        // The output window: topmost, frameless, no cursor, "HDMI", right of
+        // the primary display.
+        CRenderWindow* window = nullptr;
+        for (QWindow* w : QGuiApplication::allWindows())
+            if (auto* output = dynamic_cast<CRenderWindow*>(w))
+                window = output;
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->title(), QStringLiteral("HDMI"));
+        EXPECT_TRUE(window->flags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_TRUE(window->flags().testFlag(Qt::FramelessWindowHint));
+        EXPECT_EQ(window->cursor().shape(), Qt::BlankCursor);
+        EXPECT_EQ(window->displayRect, (CRect{1920, 0, 3200, 720}));
+        EXPECT_TRUE(WaitFor([&] { return render->FramesPresented() >= 2; }));
+
+        render.reset();
+        EXPECT_FALSE(inhibitor.inhibited);
+        EXPECT_EQ(inhibitor.releases, 1);
+        EXPECT_EQ(displays.FindDevice(QStringLiteral("HDMI-1"))->active, c.attachedAfter);
+        for (QWindow* w : QGuiApplication::allWindows())
+            EXPECT_EQ(dynamic_cast<CRenderWindow*>(w), nullptr) << "the output window is gone";
+    }
+}
+
+TEST_F(Renderer, PreviewDrawsIntoTheCallersWindowWithoutTouchingDisplays)
+{
+    QWindow preview;
+    preview.resize(320, 180);
+    CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
+    CFakeInhibitor inhibitor;
+    auto render = std::make_unique<CRender>(&page_, 1280, 720, 1280, 720, 50, QString(), 0, 0, 0, &preview,
+                                            WindowEnvironment(displays, inhibitor));
+    ASSERT_EQ(render->renderError.load(), 0);
+    EXPECT_TRUE(WaitFor([&] { return render->FramesPresented() >= 2; }));
+    EXPECT_TRUE(displays.requests.isEmpty()) << "preview configures no display";
+    EXPECT_TRUE(inhibitor.inhibited);
+    render->StopAndCollect();  // threads first, as the bench does: the screen saver still comes back
+    render.reset();
+    EXPECT_FALSE(inhibitor.inhibited);
+}
+
+// Frames of the off-line renderer.
+class OfflineFrames : public Renderer
+{
+protected:
+    const VideoMode& mode_ = *VideoModeByName(QStringLiteral("720p50"));
+
+    std::unique_ptr<COfflineRenderer> Offline(const char* device, int fullRange = 0)
+    {
+        auto offline = std::make_unique<COfflineRenderer>(page_, mode_, fullRange, QString::fromLatin1(device));
+        return offline;
+    }
+
+    // The page of the golden frames: solid objects sliding, fading,
+    // overlapping, one finishing early.
+    void BuildPage()
+    {
+        const int period = mode_.framePeriodUs;
+        auto base = Solid(0, 0, 1280, 720, 0x40000000u, period);  // black, 75 % transparent
+        Add(page_, std::move(base));
+        auto fading = Solid(100, 100, 400, 200, 0xFF0000FFu, period);  // opaque red, fades in over 400 ms
+        fading->fadeIn = 1;
+        fading->inDuration = 400;
+        Add(page_, std::move(fading));
+        auto sliding = Solid(300, 200, 600, 150, 0x8000FF00u, period);  // half green, slides in from the left
+        sliding->inEffect = 1;
+        sliding->inDuration = 400;
+        Add(page_, std::move(sliding));
+        auto brief = Solid(800, 500, 200, 100, 0xFFFF0000u, period);  // blue, shows 100 ms and is gone
+        brief->showIndefinitely = 0;
+        brief->showFor = 100;
+        Add(page_, std::move(brief));
+    }
+};
+
+uint32_t Pixel(const CPicture& p, int x, int y)
+{
+    return p.pixels[static_cast<size_t>(y) * p.width + x];
+}
+
+TEST_F(OfflineFrames, EmptyPageEncodesTransparentBlack)
+{
+    auto offline = Offline("cpu");
+    ASSERT_EQ(offline->RenderError(), 0);
+    ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    CPicture output;
+    ASSERT_TRUE(offline->ReadOutput(&output));
+    ASSERT_EQ(output.width, 1280);
+    // Limited: Y' 0, chroma 128, key 0.
+    EXPECT_EQ(Pixel(output, 0, 0) & 0xFFFFFF, 0x008000u);
+    EXPECT_EQ(Pixel(output, 1279, 719) & 0xFFFFFF, 0x008000u);
+
+    // Switched to full range while running: the next frame uses it.
+    offline->Render().fullRange = 1;
+    ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    ASSERT_TRUE(offline->ReadOutput(&output));
+    EXPECT_EQ(Pixel(output, 0, 0) & 0xFFFFFF, 0x108010u);
+}
+
+TEST_F(OfflineFrames, ObjectsAdvanceByOneFramePeriodPerFrame)
+{
+    BuildPage();
+    auto offline = Offline("cpu");
+    ASSERT_EQ(offline->RenderError(), 0);
+    ASSERT_EQ(page_.PlayAllObjects(), 1);
+    TextLookedAt(page_);
+
+    FrameList list;
+    page_.TakeSnapshot(list);
+    CFrame* brief = list.back();
+    page_.ReleaseSnapshot();
+
+    // Frame n shows the objects (n - 1) x 20 ms after play: the eleventh
+    // frame 180 ms into the 400 ms fade.
+    CPicture canvas;
+    for (int i = 0; i <= 10; ++i)
+        ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    EXPECT_EQ(offline->VirtualTimeUs(), 11 * 20000);
+    ASSERT_TRUE(offline->ReadCanvas(&canvas));
+    ASSERT_EQ(canvas.width, 1280);
+    ASSERT_EQ(canvas.height, 720);
+    // Background alone: black at alpha 0x40.
+    EXPECT_EQ(Pixel(canvas, 10, 10), 0x40000000u);
+    // The fading red over it: alpha 0x40 + a (1 - 0x40/255), a = 0.45.
+    const uint32_t red = Pixel(canvas, 150, 150);
+    EXPECT_NEAR(static_cast<int>(red >> 24), 0x40 + 115 * (255 - 0x40) / 255, 2);
+    EXPECT_EQ(red & 0xFFFF, 0u) << "no green or blue";
+    EXPECT_EQ(brief->playing.load(), 0) << "an object whose time is up is stopped within the frame";
+    EXPECT_FALSE(brief->backgroundTexture);
+
+    // After the effects everything is in place.
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    ASSERT_TRUE(offline->ReadCanvas(&canvas));
+    EXPECT_EQ(Pixel(canvas, 150, 150), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(canvas, 850, 550), 0x40000000u) << "the brief object has gone";
+    const uint32_t green = Pixel(canvas, 850, 250);
+    EXPECT_NEAR(static_cast<int>(green >> 24), 0x40 + 0x80 * (255 - 0x40) / 255, 2);
+}
+
+TEST_F(OfflineFrames, DeveloperValuesChangeTheOutput)
+{
+    const struct
+    {
+        const char* name;
+        IntSetting setting;
+        int value;
+        int x, y;           // output pixel looked at
+        uint32_t expected;  // its colour, R G B
+    } cases[] = {
+        // Opaque red over 0..400, limited range, one texel per pixel: Y' 0.183,
+        // Cb of the pair -0.101 in the even column, key 1.
+        {"Y'CbCr", settings::kScale, 1, 300, 300, 0x2F66FFu},
+        {"Scale 2 shows the target at half size", settings::kScale, 2, 300, 300, 0x008000u},
+        {"NoYCbCrA shows plain colour", settings::kNoYCbCrA, 1, 300, 300, 0xFF0000u},
+        // Opaque blue: Y' 0.062, Cb 0.439.
+        {"BackColor fills where nothing lies", settings::kBackColor, int(0xFF0000FFu), 600, 600, 0x10F0FFu},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(c.setting, c.value);
+        {
+            CFrameSet page;
+            Add(page, Solid(0, 0, 400, 400, 0xFF0000FFu, mode_.framePeriodUs));
+            COfflineRenderer offline(page, mode_, 0, QStringLiteral("cpu"));
+            ASSERT_EQ(offline.RenderError(), 0);
+            page.PlayAllObjects();
+            TextLookedAt(page);
+            ASSERT_EQ(offline.RenderNext(), kFrameOk);
+            CPicture output;
+            ASSERT_TRUE(offline.ReadOutput(&output));
+            const uint32_t pixel = Pixel(output, c.x & ~1, c.y) & 0xFFFFFF;
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(int((pixel >> shift) & 0xFF), int((c.expected >> shift) & 0xFF), 2)
+                    << std::hex << pixel << " shift " << std::dec << shift;
+        }
+        InstallSettingsStore(std::make_unique<CMemorySettingsStore>());
+    }
+}
+
+// Frames 8 and 15 of the page as they were once checked by eye: the canvas
+// and the full-range output signal. Set TAVREL_UPDATE_GOLDEN=1 to write them
+// anew after an intended change.
+TEST_F(OfflineFrames, GoldenFrames)
+{
+    BuildPage();
+    auto offline = Offline("cpu", 1);
+    ASSERT_EQ(offline->RenderError(), 0);
+    page_.PlayAllObjects();
+    TextLookedAt(page_);
+    const QString folder = QStringLiteral(TAVREL_FIXTURES_DIR "/render/");
+    const bool update = qEnvironmentVariableIntValue("TAVREL_UPDATE_GOLDEN") == 1;
+    for (int i = 0; i <= 15; ++i) {
+        ASSERT_EQ(offline->RenderNext(), kFrameOk);
+        if (i != 8 && i != 15)
+            continue;
+        CPicture canvas, output;
+        ASSERT_TRUE(offline->ReadCanvas(&canvas));
+        ASSERT_TRUE(offline->ReadOutput(&output));
+        const struct
+        {
+            const CPicture& picture;
+            QString name;
+            QImage::Format format;
+        } kinds[] = {{canvas, QStringLiteral("page_canvas_%1.png").arg(i), QImage::Format_ARGB32},
+                     {output, QStringLiteral("page_full_%1.png").arg(i), QImage::Format_RGB32}};
+        for (const auto& k : kinds) {
+            SCOPED_TRACE(k.name.toStdString());
+            const QImage image(reinterpret_cast<const uchar*>(k.picture.pixels.data()), k.picture.width,
+                               k.picture.height, k.picture.width * 4, k.format);
+            if (update) {
+                ASSERT_TRUE(image.save(folder + k.name));
+                continue;
+            }
+            const QImage golden = QImage(folder + k.name).convertToFormat(k.format);
+            ASSERT_EQ(golden.size(), image.size());
+            int worst = 0;
+            for (int y = 0; y < golden.height(); ++y)
+                for (int x = 0; x < golden.width(); ++x)
+                    for (int shift = 0; shift < 32; shift += 8)
+                        worst = std::max(worst, std::abs(int((golden.pixel(x, y) >> shift) & 0xFF) -
+                                                         int((image.pixel(x, y) >> shift) & 0xFF)));
+            EXPECT_LE(worst, 1);
+        }
+    }
+}
+
+TEST_F(OfflineFrames, BothDevicesGiveTheSameFrames)
+{
+    BuildPage();
+    std::vector<CPicture> frames[2];
+    const char* devices[2] = {"cpu", "gl"};
+    for (int d = 0; d < 2; ++d) {
+        auto offline = Offline(devices[d], 1);
+        if (offline->RenderError() != 0 || (d == 1 && offline->Device()->api != QStringLiteral("OpenGL")))
+            GTEST_SKIP() << "no OpenGL device here (./test runs this under Xvfb)";
+        page_.PlayAllObjects();
+        TextLookedAt(page_);
+        for (int i = 0; i < 24; ++i) {
+            ASSERT_EQ(offline->RenderNext(), kFrameOk);
+            if (i == 0 || i == 7 || i == 15 || i == 23) {
+                CPicture canvas, output;
+                ASSERT_TRUE(offline->ReadCanvas(&canvas));
+                ASSERT_TRUE(offline->ReadOutput(&output));
+                frames[d].push_back(std::move(canvas));
+                frames[d].push_back(std::move(output));
+            }
+        }
+        offline.reset();
+    }
+    ASSERT_EQ(frames[0].size(), frames[1].size());
+    for (size_t f = 0; f < frames[0].size(); ++f) {
+        SCOPED_TRACE(f);
+        int worst = 0;
+        for (size_t i = 0; i < frames[0][f].pixels.size(); ++i)
+            for (int shift = 0; shift < 32; shift += 8)
+                worst = std::max(worst, std::abs(static_cast<int>((frames[0][f].pixels[i] >> shift) & 0xFF) -
+                                                 static_cast<int>((frames[1][f].pixels[i] >> shift) & 0xFF)));
+        EXPECT_LE(worst, 2);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+#include "RenderFixture.h"
+
+#include "app/MemorySettingsStore.h"
+#include "render/cpu/CpuDevice.h"
+
+#include <gtest/gtest.h>
+
+// The renderer's threads against the page: started and stopped while
+// objects play, failures of the render thread surfacing as renderError.
+// Runs under the thread sanitizer too.
+
+using namespace renderfixture;
+
+namespace {
+
+class RenderThreads : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        previous_ = InstallSettingsStore(std::make_unique<CMemorySettingsStore>());
+        const int period = VideoModeByName(QStringLiteral("720p50"))->framePeriodUs;
+        for (int i = 0; i < 8; ++i) {
+            auto object = Solid(20 * i, 30 * i, 400, 100, 0x80204080u, period);
+            object->inEffect = i % 2;  // every other one slides in
+            object->inDuration = 200;
+            object->fadeIn = 1;
+            Add(page_, std::move(object));
+        }
+    }
+    void TearDown() override { InstallSettingsStore(std::move(previous_)); }
+
+    int PlayingCount()
+    {
+        FrameList list;
+        int playing = 0;
+        page_.TakeSnapshot(list);
+        for (CFrame* object : list)
+            playing += object->playing.load();
+        page_.ReleaseSnapshot();
+        return playing;
+    }
+
+    CFrameSet page_;
+    std::unique_ptr<ISettingsStore> previous_;
+};
+
+TEST_F(RenderThreads, StartAndStopManyTimesWithObjectsPlaying)
+{
+    for (int round = 0; round < 12; ++round) {
+        auto render = OffscreenRender(page_);
+        ASSERT_EQ(render->renderError.load(), 0);
+        ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
+        EXPECT_EQ(page_.PlayAllObjects(), 1);
+        TextLookedAt(page_);
+        // Let a few frames present the objects (and stop some of them from
+        // the user-interface thread meanwhile, as the operator would).
+        const int start = render->FramesPresented();
+        ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= start + 3; }));
+        if (round % 3 == 1)
+            page_.EndAllObjects();
+        if (round % 3 == 2) {
+            FrameList list;
+            page_.TakeSnapshot(list);
+            list.front()->StopOutput();
+            page_.ReleaseSnapshot();
+        }
+        render.reset();
+        EXPECT_EQ(page_.outputActive.load(), 0) << "the render thread hands the output back";
+        EXPECT_EQ(PlayingCount(), 0) << "stopping the output stops every object";
+    }
+    FrameList list;
+    page_.TakeSnapshot(list);
+    for (CFrame* object : list) {
+        EXPECT_FALSE(object->backgroundTexture) << "textures are released with the output";
+        EXPECT_EQ(object->inRender.load(), 0);
+    }
+    page_.ReleaseSnapshot();
+}
+
+TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
+{
+    auto render = OffscreenRender(page_);
+    ASSERT_EQ(render->renderError.load(), 0);
+    ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
+    page_.PlayAllObjects();
+    ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 5; }));
+    const CRenderStatistics statistics = render->StopAndCollect();
+    EXPECT_GE(statistics.frames, 5);
+    EXPECT_GT(statistics.textPasses, 0);
+}
+
+// A CPU device whose presentation fails after a few frames.
+class CFailingDevice final : public IGraphicsDevice
+{
+public:
+    CFailingDevice(std::unique_ptr<IGraphicsDevice> inner, DeviceStatus failure, int goodFrames)
+        : inner_(std::move(inner)), failure_(failure), goodFrames_(goodFrames)
+    {
+    }
+    const DeviceDescription& Description() const override { return inner_->Description(); }
+    void ReleaseThread() override { inner_->ReleaseThread(); }
+    std::unique_ptr<IDeviceTexture> CreateTexture(int w, int h) override { return inner_->CreateTexture(w, h); }
+    IDeviceTexture* CompositionTarget() override { return inner_->CompositionTarget(); }
+    bool LockTexture(IDeviceTexture* t, LockedRect* l, const DeviceRect* r) override
+    {
+        return inner_->LockTexture(t, l, r);
+    }
+    bool UnlockTexture(IDeviceTexture* t) override { return inner_->UnlockTexture(t); }
+    bool UploadVertices(const Vertex* v, int count) override { return inner_->UploadVertices(v, count); }
+    std::unique_ptr<IDeviceEffect> CreateEffect(EffectId id) override { return inner_->CreateEffect(id); }
+    bool SetRenderTarget(IDeviceTexture* target) override { return inner_->SetRenderTarget(target); }
+    void Clear(uint32_t argb) override { inner_->Clear(argb); }
+    void DrawQuad(int firstVertex) override { inner_->DrawQuad(firstVertex); }
+    DeviceStatus Present() override
+    {
+        if (presented_++ >= goodFrames_)
+            return failure_;
+        return inner_->Present();
+    }
+    bool ReadBackBuffer(CPicture* p) override { return inner_->ReadBackBuffer(p); }
+    bool ReadTexture(IDeviceTexture* t, CPicture* p) override { return inner_->ReadTexture(t, p); }
+
+private:
+    std::unique_ptr<IGraphicsDevice> inner_;
+    DeviceStatus failure_;
+    int goodFrames_;
+    int presented_ = 0;
+};
+
+TEST_F(RenderThreads, PresentationFailureEndsTheOutputWithItsCode)
+{
+    const struct
+    {
+        DeviceStatus failure;
+        int renderError;
+    } cases[] = {{DeviceStatus::kDeviceLost, 5}, {DeviceStatus::kFailed, 6}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.renderError);
+        CRenderEnvironment environment;
+        environment.createDevice = [&c](const DeviceRequest& request, QString* error) -> std::unique_ptr<IGraphicsDevice> {
+            auto inner = CreateGraphicsDevice(request, error);
+            return std::make_unique<CFailingDevice>(std::move(inner), c.failure, 4);
+        };
+        auto render = OffscreenRender(page_, environment);
+        ASSERT_EQ(render->renderError.load(), 0);
+        ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
+        page_.PlayAllObjects();
+        ASSERT_TRUE(WaitFor([&] { return render->renderError.load() != 0; }));
+        EXPECT_EQ(render->renderError.load(), c.renderError);
+        ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 0; }));
+        EXPECT_EQ(PlayingCount(), 0) << "a failed output stops its objects";
+        render.reset();  // also stops the text thread
+    }
+}
+
+TEST_F(RenderThreads, OutputTakenAwayFailsTheFrame)
+{
+    auto render = OffscreenRender(page_);
+    ASSERT_EQ(render->renderError.load(), 0);
+    ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 2; }));
+    page_.outputActive.store(0);
+    ASSERT_TRUE(WaitFor([&] { return render->renderError.load() != 0; }));
+    EXPECT_EQ(render->renderError.load(), 6);
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "ToolRun.h"
+
+#include "model/PageFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray FolderHash(const QString& folder)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+        QFile file(QDir(folder).filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            hash.addData(file.readAll());
+    }
+    return hash.result();
+}
+
+// A 720p page with two solid objects, one fading in.
+class RenderCommand : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString page = dir.filePath(QStringLiteral("page.tavrel"));
+
+    void SetUp() override
+    {
+        CFrame back, front;
+        back.rect = CRect{0, 0, 640, 360};
+        back.backgroundColor = 0x800000FFu;
+        front.rect = CRect{100, 100, 500, 300};
+        front.backgroundColor = 0xFF00FF00u;
+        front.fadeIn = 1;
+        front.inDuration = 200;
+        CPageFileContext context;
+        context.rasterWidth = 1280;
+        context.rasterHeight = 720;
+        context.desktopDpi = 96;
+        ASSERT_EQ(WritePage(page, FrameList{&back, &front}, context), 1);
+    }
+};
+
+TEST_F(RenderCommand, WritesTheSameFramesOnEveryRun)
+{
+    const QString first = dir.filePath(QStringLiteral("first"));
+    const QString second = dir.filePath(QStringLiteral("second"));
+    for (const QString& out : {first, second}) {
+        const ToolRun run = RunTool({"render", page, "--mode", "720p50", "--out", out, "--frames", "4", "--output",
+                              "limited", "--device", "cpu"});
+        ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
+    }
+    EXPECT_EQ(QDir(first).entryList(QDir::Files, QDir::Name),
+              (QStringList{"frame_00000.png", "frame_00001.png", "frame_00002.png", "frame_00003.png"}));
+    EXPECT_EQ(FolderHash(first), FolderHash(second));
+    const QImage frame(QDir(first).filePath(QStringLiteral("frame_00000.png")));
+    ASSERT_EQ(frame.size(), QSize(1280, 720)) << "the output signal at canvas size";
+    // Where nothing lies: Y' 0, chroma 128, key 0 in limited range.
+    EXPECT_EQ(frame.pixel(1200, 700) & 0xFFFFFFu, 0x008000u);
+}
+
+TEST_F(RenderCommand, RefusesWhatItCannotDo)
+{
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QFile script(dir.filePath(QStringLiteral("show.script")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.close();
+    const struct
+    {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {{"render", script.fileName(), "--mode", "720p50", "--out", out}, 1, "scripts"},
+        {{"render", page, "--mode", "720p50"}, 2, "--out"},
+        {{"render", page, "--mode", "999p", "--out", out}, 2, "--mode"},
+        {{"render", page, "--mode", "720p50", "--out", out, "--output", "yuv"}, 2, "--output"},
+        {{"render", page, "--mode", "1080p50", "--out", out}, 5, "1280x720"},
+        {{"render", dir.filePath(QStringLiteral("missing.tavrel")), "--mode", "720p50", "--out", out}, 1,
+         "File open failed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const ToolRun run = RunTool(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.error.contains(QString::fromLatin1(c.message))) << run.error.toStdString();
+    }
+}
+
+TEST_F(RenderCommand, BenchReportsEachDeviceAndAVerdict)
+{
+    const ToolRun run = RunTool({"bench", page, "--mode", "720p50", "--seconds", "0.5", "--device", "cpu"});
+    ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
+    const QString out = QString::fromUtf8(run.out);
+    EXPECT_TRUE(out.contains(QStringLiteral("frames rendered: "))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("99th percentile: ")));
+    EXPECT_TRUE(out.contains(QStringLiteral("text thread's busiest chunk time: ")));
+    const QStringList lines = out.trimmed().split(QLatin1Char('\n'));
+    EXPECT_TRUE(lines.last() == QStringLiteral("realtime: yes") || lines.last() == QStringLiteral("realtime: no"))
+        << lines.last().toStdString();
+}
+
+}  // namespace
