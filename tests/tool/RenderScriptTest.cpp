@@ -67,15 +67,6 @@ protected:
 
 TEST_F(RenderScript, ObjectsAppearAndLeaveOnTheScriptsTicks)
 {
-    // Objects are drawn once the text thread has looked at them; where it
-    // does not yet, neither the page nor the script shows anything.
-    const QString pageOut = dir.filePath(QStringLiteral("page"));
-    ASSERT_EQ(RunTool({"render", page, "--mode", "576p50", "--out", pageOut, "--frames", "1", "--device", "cpu"})
-                  .exitCode,
-              0);
-    if (QImage(QDir(pageOut).filePath(QStringLiteral("frame_00000.png"))).pixel(kInA) == 0)
-        GTEST_SKIP() << "the page's own objects are not drawn";
-
     MoveShow();
     const QString out = dir.filePath(QStringLiteral("frames"));
     const ToolRun run =
