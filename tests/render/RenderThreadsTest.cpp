@@ -3,6 +3,11 @@
 #include "app/MemorySettingsStore.h"
 #include "render/cpu/CpuDevice.h"
 
+#include <QByteArray>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 // The renderer's threads against the page: started and stopped while
@@ -162,6 +167,61 @@ TEST_F(RenderThreads, OutputTakenAwayFailsTheFrame)
     page_.outputActive.store(0);
     ASSERT_TRUE(WaitFor([&] { return render->renderError.load() != 0; }));
     EXPECT_EQ(render->renderError.load(), 6);
+}
+
+// Qt's warnings of the process while one exists.
+class CQtMessages
+{
+public:
+    CQtMessages() { previous_ = qInstallMessageHandler(&CQtMessages::Handle); }
+    ~CQtMessages() { qInstallMessageHandler(previous_); }
+
+    QStringList Warnings()
+    {
+        QMutexLocker locker(&mutex_);
+        return warnings_;
+    }
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type == QtDebugMsg || type == QtInfoMsg)
+            return;
+        QMutexLocker locker(&mutex_);
+        warnings_ << message;
+    }
+
+    static inline QMutex mutex_;
+    static inline QStringList warnings_;
+    QtMessageHandler previous_ = nullptr;
+};
+
+// A long rolling text is laid out in steps that the text document would
+// continue from timers of the thread it lives on: the text thread must be
+// one that can have them.
+TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
+{
+    CQtMessages messages;
+    auto roll = std::make_unique<CFrame>();
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl ;\\red255\\green255\\blue255;}"
+                     "\\pard\\cf1\\f0\\fs56 ";
+    for (int i = 0; i < 400; ++i)
+        rtf += "Line " + QByteArray::number(i) + " of the closing credits, with a name and a role\\par ";
+    roll->richText = rtf + "}";
+    roll->rect = {0, 0, 1280, 720};
+    roll->movement = kMovementRoll;
+    roll->backgroundColor = 0;
+    roll->framePeriod = VideoModeByName(QStringLiteral("720p50"))->framePeriodUs;
+    CFrame* rolling = roll.get();
+    Add(page_, std::move(roll));
+
+    auto render = OffscreenRender(page_);
+    ASSERT_EQ(render->renderError.load(), 0);
+    ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
+    page_.PlayAllObjects();
+    ASSERT_TRUE(WaitFor([&] { return rolling->chunksRendered.load() >= 1; }));
+    render.reset();
+    EXPECT_TRUE(messages.Warnings().isEmpty()) << qPrintable(messages.Warnings().join(QLatin1Char('\n')));
 }
 
 }  // namespace
