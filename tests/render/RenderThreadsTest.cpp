@@ -4,11 +4,15 @@
 #include "render/cpu/CpuDevice.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStringList>
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
 
 // The renderer's threads against the page: started and stopped while
 // objects play, failures of the render thread surfacing as renderError.
@@ -95,13 +99,19 @@ TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
     EXPECT_GT(statistics.textPasses, 0);
 }
 
-// A CPU device whose presentation fails after a few frames.
+// A CPU device whose presentation fails after a few frames, or hangs there
+// until the test lets it go, as a driver call may; it says when it is gone.
 class CFailingDevice final : public IGraphicsDevice
 {
 public:
     CFailingDevice(std::unique_ptr<IGraphicsDevice> inner, DeviceStatus failure, int goodFrames)
         : inner_(std::move(inner)), failure_(failure), goodFrames_(goodFrames)
     {
+    }
+    ~CFailingDevice() override
+    {
+        if (destroyed)
+            destroyed->store(true);
     }
     const DeviceDescription& Description() const override { return inner_->Description(); }
     void ReleaseThread() override { inner_->ReleaseThread(); }
@@ -119,10 +129,31 @@ public:
     void DrawQuad(int firstVertex) override { inner_->DrawQuad(firstVertex); }
     DeviceStatus Present() override
     {
-        if (presented_++ >= goodFrames_)
+        if (presented_++ >= goodFrames_) {
+            if (hang) {
+                std::unique_lock lock(hang->mutex);
+                hang->signal.wait(lock, [this] { return hang->released; });
+            }
             return failure_;
+        }
         return inner_->Present();
     }
+
+    struct Hang
+    {
+        std::mutex mutex;
+        std::condition_variable signal;
+        bool released = false;
+
+        void Release()
+        {
+            std::lock_guard guard(mutex);
+            released = true;
+            signal.notify_all();
+        }
+    };
+    Hang* hang = nullptr;
+    std::atomic<bool>* destroyed = nullptr;
     bool ReadBackBuffer(CPicture* p) override { return inner_->ReadBackBuffer(p); }
     bool ReadTexture(IDeviceTexture* t, CPicture* p) override { return inner_->ReadTexture(t, p); }
 
@@ -157,6 +188,35 @@ TEST_F(RenderThreads, PresentationFailureEndsTheOutputWithItsCode)
         EXPECT_EQ(PlayingCount(), 0) << "a failed output stops its objects";
         render.reset();  // also stops the text thread
     }
+}
+
+// A render thread hung in the driver is left behind after 2000 ms with
+// what it uses; once it returns it ends, frees that and its thread goes.
+TEST_F(RenderThreads, HungRenderThreadIsLeftBehindAndEndsLater)
+{
+    CFailingDevice::Hang hang;
+    std::atomic<bool> destroyed{false};
+    CRenderEnvironment environment;
+    environment.createDevice = [&](const DeviceRequest& request, QString* error) -> std::unique_ptr<IGraphicsDevice> {
+        auto device = std::make_unique<CFailingDevice>(CreateGraphicsDevice(request, error), DeviceStatus::kOk, 3);
+        device->hang = &hang;
+        device->destroyed = &destroyed;
+        return device;
+    };
+    auto render = OffscreenRender(page_, environment);
+    ASSERT_EQ(render->renderError.load(), 0);
+    page_.PlayAllObjects();
+    ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 3; }));
+    render.reset();  // returns although the render thread still hangs
+    EXPECT_FALSE(destroyed.load()) << "nothing is freed under the hung thread";
+    EXPECT_EQ(page_.outputActive.load(), 1) << "the hung thread still owns the output";
+
+    hang.Release();
+    EXPECT_TRUE(WaitFor([&] { return destroyed.load(); })) << "the thread ends and frees what it used";
+    EXPECT_TRUE(WaitFor([&] { return page_.outputActive.load() == 0; }));
+    // Its thread object is deleted through this thread's events.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(RenderThreads, OutputTakenAwayFailsTheFrame)
