@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include "OpenTestDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -198,13 +200,7 @@ TEST_F(Inhibitors, SuspendsTheXScreenSaverWithoutAService)
     // Lets the X server's screen saver time out after one idle second and
     // reports whether it blanked.
     auto blanks = [] {
-        // The shared server may refuse a connection for a moment while other
-        // tests open and close theirs.
-        Display* display = XOpenDisplay(nullptr);
-        for (int attempt = 0; !display && attempt < 50; ++attempt) {
-            QThread::msleep(100);
-            display = XOpenDisplay(nullptr);
-        }
+        Display* display = OpenTestDisplay();
         if (!display) {
             ADD_FAILURE() << "no connection to the X server";
             return false;

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QWindow>
 
+#include "OpenTestDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -46,7 +48,7 @@ class XWindow
 public:
     XWindow(int width, int height)
     {
-        display_ = XOpenDisplay(nullptr);
+        display_ = OpenTestDisplay();
         if (!display_)
             return;
         window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, width, height, 0, 0, 0);
