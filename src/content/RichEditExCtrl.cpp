@@ -14,7 +14,10 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -54,18 +57,103 @@ CRichEditExCtrl::CRichEditExCtrl(Kind kind)
 {
 }
 
+namespace {
+
+// Text pictures look the same on every workstation, whatever its desktop's
+// font settings: glyph edges are always antialiased in grey (a desktop that
+// turns antialiasing off, or asks for colour subpixels, does so for its own
+// screen, not for key and fill), and the metric-compatible Liberation faces
+// stand in for the fonts pages name from the other system. The rules are
+// added to this process's font configuration only, after the user's, so
+// they decide.
+constexpr char kTextFontRules[] = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <match target="font">
+    <edit name="antialias" mode="assign"><bool>true</bool></edit>
+    <edit name="rgba" mode="assign"><const>none</const></edit>
+  </match>
+</fontconfig>
+)";
+
+void PrepareTextFonts()
+{
+    static const bool done = [] {
+        FcConfig* config = FcConfigGetCurrent();
+        if (!config || !FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kTextFontRules), FcTrue))
+            WriteLog(kLogFailure, "CRichEditExCtrl: the font rules for text pictures could not be added");
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+        return true;
+    }();
+    (void)done;
+}
+
+// Whether the font engine draws text into pictures with antialiased edges:
+// a large "O" in white on black has grey pixels on its curves.
+bool EngineAntialiasesGlyphs()
+{
+    static const bool antialiased = [] {
+        QImage probe(64, 64, QImage::Format_RGB32);
+        probe.fill(Qt::black);
+        {
+            QPainter painter(&probe);
+            QFont font(QStringLiteral("Liberation Sans"));
+            font.setPixelSize(40);
+            font.setStyleStrategy(QFont::NoSubpixelAntialias);
+            painter.setFont(font);
+            painter.setPen(Qt::white);
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            painter.drawText(8, 52, QStringLiteral("O"));
+        }
+        for (int y = 0; y < probe.height(); ++y) {
+            const QRgb* row = reinterpret_cast<const QRgb*>(probe.constScanLine(y));
+            for (int x = 0; x < probe.width(); ++x) {
+                const int grey = qGreen(row[x]);
+                if (grey > 0 && grey < 255)
+                    return true;
+            }
+        }
+        WriteLog(kLogLifecycle, "CRichEditExCtrl: glyphs come out aliased; text pictures fill glyph outlines");
+        return false;
+    }();
+    return antialiased;
+}
+
+std::atomic<bool> forceGlyphOutlines{false};
+
+}  // namespace
+
+void CRichEditExCtrl::PrepareFonts()
+{
+    PrepareTextFonts();
+}
+
+bool CRichEditExCtrl::DrawsGlyphOutlines()
+{
+    return forceGlyphOutlines.load() || !EngineAntialiasesGlyphs();
+}
+
+void CRichEditExCtrl::ForceGlyphOutlines(bool force)
+{
+    forceGlyphOutlines.store(force);
+}
+
 CRichEditExCtrl::CRichEditExCtrl(Kind kind, int ansiCodePage, double dotsPerInch)
     : kind_(kind),
       ansiCodePage_(ansiCodePage),
       converter_(kTwipsPerInch / dotsPerInch, kTwipsPerInch / dotsPerInch, DefaultCharFormat()),
       document_(std::make_unique<QTextDocument>())
 {
+    PrepareTextFonts();
     document_->setDocumentMargin(0);
     document_->setUseDesignMetrics(true);
     const CCharFormat defaults = DefaultCharFormat();
     QFont font(defaults.face);
     font.setPointSizeF(defaults.height / 20.0);
     font.setStyleStrategy(QFont::NoSubpixelAntialias);
+    font.setHintingPreference(QFont::PreferNoHinting);
     document_->setDefaultFont(font);
     QTextOption option = document_->defaultTextOption();
     option.setWrapMode(kind_ == kSingleLine ? QTextOption::NoWrap : QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -313,7 +401,10 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
     ApplyLayoutWidth(width);
 
     // Lines from the one holding firstChar, while they fit into the height;
-    // the first line always.
+    // the first line always. A range starts and ends on whole pixels of the
+    // whole text's layout (the top of its first line rounded down, the top
+    // of the line after it rounded down), so that ranges laid out one after
+    // the other stitch into exactly the picture of the whole text.
     QTextBlock block = document_->findBlock(firstChar);
     EnsureLaidOut(block);
     int lineIndex = block.layout()->lineForTextPosition(firstChar - block.position()).lineNumber();
@@ -321,8 +412,11 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
         lineIndex = 0;
     const QTextBlock firstBlock = block;
     QTextBlock lastBlock = block;
-    double top = 0.0;
-    double usedBottom = 0.0;
+    constexpr double kSnap = 1e-3;  // layout positions a rounding error off a whole pixel count as whole
+    auto floorPixel = [](double y) { return std::floor(y + kSnap); };
+    auto ceilPixel = [](double y) { return std::ceil(y - kSnap); };
+    double origin = 0.0;
+    double usedBottom = 0.0;  // whole pixels, from origin
     bool first = true;
     int next = length;
     while (block.isValid()) {
@@ -334,18 +428,18 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
             const double lineTop = layout->position().y() + line.y();
             const double lineBottom = lineTop + line.height();
             if (first) {
-                top = lineTop;
+                origin = floorPixel(lineTop);
             } else {
                 // The gap up to this line belongs to the lines above.
-                usedBottom = std::max(usedBottom, std::min(lineTop, top + height));
-                if (lineBottom - top > height) {
+                usedBottom = std::max(usedBottom, std::min(floorPixel(lineTop) - origin, height));
+                if (ceilPixel(lineBottom) - origin > height) {
                     next = block.position() + line.textStart();
                     stopped = true;
                     break;
                 }
             }
             first = false;
-            usedBottom = std::max(usedBottom, lineBottom);
+            usedBottom = std::max(usedBottom, ceilPixel(lineBottom) - origin);
             lastBlock = block;
         }
         if (stopped)
@@ -358,9 +452,11 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
     if (!block.isValid()) {
         // The whole rest of the text fitted; its last paragraph's spacing
         // after still belongs to it.
-        usedBottom = std::min(usedBottom + lastBlock.blockFormat().bottomMargin(), std::max(usedBottom, top + height));
+        const double withSpacing = ceilPixel(origin + usedBottom + lastBlock.blockFormat().bottomMargin()) - origin;
+        usedBottom = std::min(withSpacing, std::max(usedBottom, std::floor(height)));
     }
-    const double used = usedBottom - top;
+    const double used = usedBottom;
+    const double top = origin;
     result.nextChar = std::max(next, firstChar + 1);
     result.bottom = static_cast<int>(std::lround(used * converter_.TwipsPerPixelY()));
 
@@ -369,16 +465,30 @@ FormatRangeResult CRichEditExCtrl::FormatRange(int firstChar, int widthTwips, in
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
         painter.fillRect(QRectF(0, 0, width, std::max(height, used)), QColorFromColorRef(background_));
         painter.setClipRect(QRectF(0, 0, width, used));
-        painter.translate(0, -top);
+        if (DrawsGlyphOutlines()) {
+            // A projective transform that maps like the plain translation:
+            // the paint engine fills glyph outlines under it, antialiased by
+            // the painter, instead of taking the font engine's glyph images.
+            constexpr double k = 1.0 + 1.0 / 1024.0;
+            painter.setTransform(QTransform(k, 0, 0, 0, k, 0, 0, -top * k, k));
+        } else {
+            painter.translate(0, -top);
+        }
         painter.setPen(QColorFromColorRef(DefaultCharFormat().textColor));
         const QRectF clip(0, top, width, used);
-        for (QTextBlock b = firstBlock; b.isValid(); b = b.next()) {
+        // The paragraphs on either side are drawn too, clipped: a descender
+        // of the line above or an accent of the line below that reaches
+        // into the range's rows is part of them in the whole text's picture.
+        const QTextBlock before = firstBlock.previous();
+        const QTextBlock after = lastBlock.next();
+        for (QTextBlock b = before.isValid() ? before : firstBlock; b.isValid(); b = b.next()) {
             const QTextBlockFormat blockFormat = b.blockFormat();
             QTextLayout* layout = b.layout();
+            EnsureLaidOut(b);
             if (blockFormat.hasProperty(QTextFormat::BackgroundBrush))
                 painter.fillRect(layout->boundingRect().translated(layout->position()), blockFormat.background());
             layout->draw(&painter, QPointF(0, 0), {}, clip);
-            if (b == lastBlock)
+            if (b == after || (!after.isValid() && b == lastBlock))
                 break;
         }
     }

@@ -39,6 +39,16 @@ public:
     static CCharFormat DefaultCharFormat();
     // Logical dots per inch of the text layout: the primary screen's.
     static double LayoutDotsPerInch();
+    // Glyph edges are always antialiased in the pictures FormatRange draws.
+    // Where the font engine of this process draws them aliased (a desktop
+    // setting that Qt applies before any font rule), the glyphs are filled
+    // as outlines instead; force makes it do so anyway (tests).
+    static bool DrawsGlyphOutlines();
+    // Sets up the fonts of text pictures for this process (font rules and
+    // stand-in faces). The first control does it; programs call it on the
+    // user-interface thread at start-up, before other threads use fonts.
+    static void PrepareFonts();
+    static void ForceGlyphOutlines(bool force);
 
     Kind ControlKind() const { return kind_; }
     int AnsiCodePage() const { return ansiCodePage_; }

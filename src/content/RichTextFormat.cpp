@@ -50,6 +50,8 @@ QTextCharFormat CRichTextFormatConverter::ToQt(const CCharFormat& format) const
     // Text pictures are keyed over video: greyscale edges, never the colour
     // fringes of subpixel antialiasing.
     result.setFontStyleStrategy(QFont::NoSubpixelAntialias);
+    // Glyph shapes do not follow the desktop's hinting either.
+    result.setFontHintingPreference(QFont::PreferNoHinting);
     if (!(format.effects & kCfeAutoColor))
         result.setForeground(QColorFromColorRef(format.textColor));
     if (!(format.effects & kCfeAutoBackColor))

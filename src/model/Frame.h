@@ -4,6 +4,7 @@
 #include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
+#include "model/Picture.h"
 #include "model/Rect.h"
 
 #include <QByteArray>
@@ -181,7 +182,7 @@ public:
     // The clock and the end time are read by End() on the user-interface thread.
     std::atomic<int> endTime{0};
     std::atomic<int> elapsed{0};
-    int elapsedMicros = 0;
+    std::atomic<int> elapsedMicros{0};  // the text thread reads it for timers
     std::atomic<int> ending{0};
     int animationFrame = -1;
     int animationFrameStart = 0;
@@ -198,12 +199,12 @@ public:
     QString currentText;
     int scrollPosition = 0;
     int textCopied = 0;
-    int hasText = 0;
+    std::atomic<int> hasText{0};  // the text thread sets it, a restart on the render thread clears it
     int displayStarted = 0;
     int textTextureWidth = 0;
     int textTextureHeight = 0;
     int moveLead = 0;
-    int leadDone = 0;
+    std::atomic<int> leadDone{0};  // a restart on the render thread clears it, the text thread sets it
     std::atomic<int> backgroundError{0};
 
     // Editor caches, cleared whenever the object's text, geometry or settings change.
@@ -267,6 +268,24 @@ public:
     std::atomic<int> chunksRendered{0};
     CRect textWriteRect;
 
+    // Text rendering (content/FrameTextRender.cpp). The text thread lays
+    // out the next chunk of the text into chunkPicture and hands it over
+    // with chunkReady; the render thread uploads chunkRect of it and moves
+    // its leading edge (left for scroll, top for roll) as it goes.
+    CPicture chunkPicture;
+    CRect chunkRect;
+    // Lays the text out from `position` into `target` (straight BGRA, with
+    // textAlpha); whole-text mode is the editor's picture of the object.
+    // Returns 1 and advances `position` when something was rendered.
+    int RenderTextChunk(CPicture& target, int& position, CRichEditTextRenderer& textRenderer, bool wholeText,
+                        int& totalChars, int& renderedWidth, int& renderedHeight);
+    // The editor's picture of the text at the object's size, cached until
+    // previewTextValid is cleared; sets caption (user-interface thread).
+    // While the object plays it is not made (the text thread owns the
+    // source): the last picture, or a transparent one, stands.
+    const CPicture& GetTextPreview(CRichEditTextRenderer& textRenderer);
+    CPicture previewText;
+
 private:
     void ReleaseTextures();
     std::mutex textureReleaseLock_;
@@ -277,6 +296,7 @@ private:
     bool EnoughTextToStartDisplay() const;
     void ComposeResult(PresentResult& result, int t, int end) const;
     void MoveText(PresentResult& result, int deltaMicros);
+    int WriteTextPiece(CTextureDevice& device, int destStart, int count, int sourceStart);
     int ReadSource(ISourceTextControl& control);  // InitSource by source
 };
 

@@ -1,3 +1,4 @@
+#include "tool/PlainText.h"
 #include "tool/ScriptInfo.h"
 #include "tool/ToolCommand.h"
 
@@ -53,8 +54,7 @@ QString ObjectJson(const CFrame& o)
     json.Add("linkImageFile", o.linkImageFile);
     json.Add("imageFileName", o.imageFileName);
     json.Add("richTextSize", o.richText.size());
-    // The plain text comes with the rich text engine; until then it stays empty.
-    json.Add("text", QString());
+    json.Add("text", PlainTextOfRtf(o.richText));
     json.Add("textSource", o.textSource);
     json.Add("fileName", o.fileName);
     json.Add("encoding", o.encoding);
@@ -173,11 +173,9 @@ const ToolCommandRegistration registration({
         "stored, and every object with each setting by its member name (values\n"
         "after the reader's rules: speed clamped, old timer records converted,\n"
         "\"+\" paths expanded), its rectangle, the size of its rich text and its\n"
-        "background frames with the SHA-256 of their pixels (B, G, R, A bytes,\n"
-        "rows top-down).\n"
-        "\n"
-        "The \"text\" field is still empty: the plain text comes once the rich\n"
-        "text engine is in place.\n"
+        "plain text (\"text\", one line per paragraph), and its background\n"
+        "frames with the SHA-256 of their pixels (B, G, R, A bytes, rows\n"
+        "top-down).\n"
         "\n"
         "  --mode NAME  read as in that video mode (see tavrel-tool modes): the\n"
         "               mode check and the font size check apply. Without it\n"

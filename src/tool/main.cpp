@@ -1,6 +1,7 @@
 #include "tool/ToolCommand.h"
 
 #include "app/MainApp.h"
+#include "content/RichEditExCtrl.h"
 
 #include <QGuiApplication>
 
@@ -64,6 +65,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     CMainApp::SetSettingsRootAndLocale();
+    CRichEditExCtrl::PrepareFonts();
 
     QStringList arguments = app.arguments();
     arguments.removeFirst();

@@ -74,6 +74,8 @@ TEST_F(InfoCommand, PrintsEverySettingAndFrameHashes)
     const QJsonObject second = objects[1].toObject();
     EXPECT_EQ(second[QStringLiteral("speed")].toInt(), kSpeedMid);
     EXPECT_EQ(second[QStringLiteral("richTextSize")].toInt(), 9);
+    EXPECT_EQ(second[QStringLiteral("text")].toString(), QStringLiteral("x"));
+    EXPECT_EQ(first[QStringLiteral("text")].toString(), QString()) << "no rich text";
     EXPECT_TRUE(second[QStringLiteral("frames")].toArray().isEmpty());
     // Every stored setting is there by its member name.
     for (const char* key : {"backgroundType", "locked", "movement", "loop", "showWhileMoving", "reverse",
@@ -115,13 +117,6 @@ TEST_F(InfoCommand, FailuresExitWithTheFileStatusAndTheMessageText)
             EXPECT_EQ(run.error, c.error);
         }
     }
-}
-
-TEST_F(InfoCommand, HelpSaysTheTextIsNotThereYet)
-{
-    const ToolRun run = RunTool({QStringLiteral("info"), QStringLiteral("--help")});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.contains("\"text\" field is still empty"));
 }
 
 }  // namespace
