@@ -59,7 +59,7 @@ for i, layer in enumerate(layers["layers"], start=1):
 graph.append(f"[{last}]format=yuva422p[out]")
 open(f"{sys.argv[2]}/inputs.txt", "w").write("\n".join(inputs) + ("\n" if inputs else ""))
 open(f"{sys.argv[2]}/graph.txt", "w").write(";".join(graph))
-print(len(inputs))
+
 PY
 layer_count=$(wc -l < "$work/inputs.txt")
 size=$(python3 -c "import json,sys; j=json.load(open(sys.argv[1])); print(f\"{j['width']}x{j['height']}\")" "$work/layers/layers.json")
