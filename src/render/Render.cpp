@@ -14,6 +14,9 @@
 #include "render/ThreadPriority.h"
 #include "render/XRandrDisplayBackend.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QWindow>
 
 #include <sys/resource.h>
@@ -162,8 +165,11 @@ struct CRender::SystemChanges
     bool priorityRaised = false;
     pid_t priorityTid = 0;
     int savedNice = 0;
-    std::thread renderThread;
-    std::thread textThread;
+    // Qt threads, not plain ones: the text documents the text thread lays
+    // out with start timers to continue long layouts, which only a thread
+    // with an event dispatcher can have.
+    std::unique_ptr<QThread> renderThread;
+    std::unique_ptr<QThread> textThread;
     bool threadsStarted = false;
     bool offline = false;
 };
@@ -325,8 +331,12 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
         std::lock_guard guard(s.doneMutex);
         s.threadsRunning = 2;
     }
-    changes_->renderThread = std::thread(&CRender::RenderThread, shared_);
-    changes_->textThread = std::thread(&CRender::TextThread, shared_);
+    changes_->renderThread.reset(QThread::create(&CRender::RenderThread, shared_));
+    changes_->renderThread->setObjectName(QStringLiteral("CRender render"));
+    changes_->textThread.reset(QThread::create(&CRender::TextThread, shared_));
+    changes_->textThread->setObjectName(QStringLiteral("CRender text"));
+    changes_->renderThread->start();
+    changes_->textThread->start();
     changes_->threadsStarted = true;
 
     if (environment.raisePriorities) {
@@ -362,21 +372,26 @@ void CRender::StopThreads()
     changes_->threadsStarted = false;
     Shared& s = *shared_;
     s.stopRequested.exchange(1);
+    const QDeadlineTimer deadline(kStopTimeoutMs);
     bool ended;
     {
         std::unique_lock lock(s.doneMutex);
         ended = s.doneSignal.wait_for(lock, std::chrono::milliseconds(kStopTimeoutMs),
                                       [&s] { return s.threadsRunning == 0; });
     }
-    if (ended) {
-        changes_->renderThread.join();
-        changes_->textThread.join();
-    } else {
+    // Past their loops the threads only tidy up.
+    ended = ended && changes_->renderThread->wait(deadline) && changes_->textThread->wait(deadline);
+    if (!ended) {
         // A thread hung in a driver call cannot be ended safely: it is left
-        // to itself with the state it uses, which it frees when it ends.
+        // to itself with the state it uses, which it frees when it ends; its
+        // thread object goes once it has finished (with an event loop here).
         WriteLog(kLogFailure, "CRender::~CRender(): terminating threads!");
-        changes_->renderThread.detach();
-        changes_->textThread.detach();
+        for (std::unique_ptr<QThread>* thread : {&changes_->renderThread, &changes_->textThread}) {
+            QThread* abandoned = thread->release();
+            QObject::connect(abandoned, &QThread::finished, abandoned, &QObject::deleteLater);
+            if (abandoned->isFinished())
+                abandoned->deleteLater();
+        }
     }
 }
 
@@ -492,8 +507,13 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     while (!s.stopRequested.load()) {
         const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.busiestChunkUs);
         s.textPasses.fetch_add(1, std::memory_order_relaxed);
-        if (!worked)
+        if (!worked) {
+            // Idle: what was posted to objects of this thread is delivered.
+            // Timers are left alone: a layout the documents would continue
+            // from them is finished when a chunk needs it.
+            QCoreApplication::sendPostedEvents();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
     s.textRenderer.reset();
     if (s.raisePriorities)

@@ -9,9 +9,14 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QStringList>
 #include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 using namespace renderfixture;
 
@@ -210,6 +215,65 @@ protected:
         brief->showFor = 100;
         Add(page_, std::move(brief));
     }
+
+    // The page of the text frames: over a dark veil, text with each kind of
+    // drop shadow, fixed, sliding and fading in, scrolling and rolling, and
+    // an unshadowed text on a solid background that fades out.
+    void BuildTextPage()
+    {
+        const int period = mode_.framePeriodUs;
+        Add(page_, Solid(0, 0, 1280, 720, 0x40000000u, period));
+        const struct
+        {
+            CRect rect;
+            uint32_t background;
+            const char* text;  // lines split at '|'
+            int halfPoints;
+            uint32_t textRgb;
+            int dropShadow;
+            int movement;
+            int inEffect;
+            int fadeIn;
+            int showFor;  // 0: indefinitely
+            int fadeOut;
+        } objects[] = {
+            {{40, 40, 640, 160}, 0, "Outline", 96, 0xFFFFFF, kShadowOutline, kMovementFixed, 0, 1, 0, 0},
+            {{680, 40, 1240, 160}, 0xC0802000u, "Low shadow", 80, 0xFFFF00, kShadowLow, kMovementFixed, 1, 0, 0, 0},
+            {{0, 200, 1280, 300}, 0x80000080u, "Medium shadow scrolls across the screen, on and on...   ", 72, 0xFFFFFF,
+             kShadowMedium, kMovementScroll, 0, 0, 0, 0},
+            {{40, 340, 640, 680}, 0, "High shadow|rolls up|line by line|to the end", 64, 0xFFFFFF, kShadowHigh,
+             kMovementRoll, 0, 0, 0, 0},
+            {{700, 360, 1240, 500}, 0xFF30A030u, "No shadow", 64, 0x000000, kShadowNone, kMovementFixed, 0, 0, 800, 1},
+        };
+        for (const auto& o : objects) {
+            auto object = Solid(o.rect.left, o.rect.top, o.rect.Width(), o.rect.Height(), o.background, period);
+            object->richText = BoldRtf(QString::fromLatin1(o.text).split(QLatin1Char('|')), o.halfPoints, o.textRgb);
+            object->dropShadow = o.dropShadow;
+            object->movement = o.movement;
+            object->speed = kSpeedFast;
+            object->inEffect = o.inEffect;
+            object->fadeIn = o.fadeIn;
+            object->inDuration = o.inEffect || o.fadeIn ? 400 : 0;
+            object->showIndefinitely = o.showFor ? 0 : 1;
+            object->showFor = o.showFor;
+            object->fadeOut = o.fadeOut;
+            object->outDuration = o.fadeOut ? 400 : 0;
+            Add(page_, std::move(object));
+        }
+    }
+
+    // Centred bold Arial (Liberation Sans here) in one colour.
+    static QByteArray BoldRtf(const QStringList& lines, int halfPoints, uint32_t rgb)
+    {
+        QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl ;\\red" +
+                         QByteArray::number((rgb >> 16) & 0xFF) + "\\green" + QByteArray::number((rgb >> 8) & 0xFF) +
+                         "\\blue" + QByteArray::number(rgb & 0xFF) + ";}\\pard\\qc\\cf1\\b\\f0\\fs" +
+                         QByteArray::number(halfPoints) + " ";
+        return rtf + lines.join(QStringLiteral("\\par ")).toLatin1() + "}";
+    }
+
+    void ExpectGoldenFrames(const char* name, const std::vector<int>& frames);
+    void ExpectDevicesAgree(const std::vector<int>& frames);
 };
 
 uint32_t Pixel(const CPicture& p, int x, int y)
@@ -317,21 +381,31 @@ TEST_F(OfflineFrames, DeveloperValuesChangeTheOutput)
     }
 }
 
-// Frames 8 and 15 of the page as they were once checked by eye: the canvas
-// and the full-range output signal. Set TAVREL_UPDATE_GOLDEN=1 to write them
-// anew after an intended change.
-TEST_F(OfflineFrames, GoldenFrames)
+// The largest difference of any channel between two pictures of one size.
+int WorstDifference(const CPicture& a, const CPicture& b)
 {
-    BuildPage();
+    int worst = 0;
+    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        for (int shift = 0; shift < 32; shift += 8)
+            worst = std::max(worst, std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
+                                             static_cast<int>((b.pixels[i] >> shift) & 0xFF)));
+    return worst;
+}
+
+// Plays the page on the CPU device and compares the canvas and the
+// full-range output signal of the given frames (0 is the first) with the
+// pictures `name`_canvas_N.png and `name`_full_N.png, once checked by eye.
+// TAVREL_UPDATE_GOLDEN=1 writes them anew after an intended change.
+void OfflineFrames::ExpectGoldenFrames(const char* name, const std::vector<int>& frames)
+{
     auto offline = Offline("cpu", 1);
     ASSERT_EQ(offline->RenderError(), 0);
     page_.PlayAllObjects();
-    TextLookedAt(page_);
     const QString folder = QStringLiteral(TAVREL_FIXTURES_DIR "/render/");
     const bool update = qEnvironmentVariableIntValue("TAVREL_UPDATE_GOLDEN") == 1;
-    for (int i = 0; i <= 15; ++i) {
+    for (int i = 0; i <= frames.back(); ++i) {
         ASSERT_EQ(offline->RenderNext(), kFrameOk);
-        if (i != 8 && i != 15)
+        if (std::find(frames.begin(), frames.end(), i) == frames.end())
             continue;
         CPicture canvas, output;
         ASSERT_TRUE(offline->ReadCanvas(&canvas));
@@ -341,8 +415,8 @@ TEST_F(OfflineFrames, GoldenFrames)
             const CPicture& picture;
             QString name;
             QImage::Format format;
-        } kinds[] = {{canvas, QStringLiteral("page_canvas_%1.png").arg(i), QImage::Format_ARGB32},
-                     {output, QStringLiteral("page_full_%1.png").arg(i), QImage::Format_RGB32}};
+        } kinds[] = {{canvas, QStringLiteral("%1_canvas_%2.png").arg(QLatin1String(name)).arg(i), QImage::Format_ARGB32},
+                     {output, QStringLiteral("%1_full_%2.png").arg(QLatin1String(name)).arg(i), QImage::Format_RGB32}};
         for (const auto& k : kinds) {
             SCOPED_TRACE(k.name.toStdString());
             const QImage image(reinterpret_cast<const uchar*>(k.picture.pixels.data()), k.picture.width,
@@ -351,52 +425,78 @@ TEST_F(OfflineFrames, GoldenFrames)
                 ASSERT_TRUE(image.save(folder + k.name));
                 continue;
             }
-            const QImage golden = QImage(folder + k.name).convertToFormat(k.format);
+            const QImage golden = QImage(folder + k.name).convertToFormat(QImage::Format_ARGB32);
             ASSERT_EQ(golden.size(), image.size());
-            int worst = 0;
+            CPicture expected;
+            expected.Resize(golden.width(), golden.height());
             for (int y = 0; y < golden.height(); ++y)
-                for (int x = 0; x < golden.width(); ++x)
-                    for (int shift = 0; shift < 32; shift += 8)
-                        worst = std::max(worst, std::abs(int((golden.pixel(x, y) >> shift) & 0xFF) -
-                                                         int((image.pixel(x, y) >> shift) & 0xFF)));
-            EXPECT_LE(worst, 1);
+                std::memcpy(expected.Row(y), golden.constScanLine(y), static_cast<size_t>(golden.width()) * 4);
+            CPicture actual = k.picture;
+            if (k.format == QImage::Format_RGB32)
+                for (uint32_t& pixel : actual.pixels)
+                    pixel |= 0xFF000000u;
+            EXPECT_LE(WorstDifference(expected, actual), 1);
         }
     }
 }
 
-TEST_F(OfflineFrames, BothDevicesGiveTheSameFrames)
+// Plays the page on both devices and compares the canvas and the output of
+// the given frames.
+void OfflineFrames::ExpectDevicesAgree(const std::vector<int>& frames)
 {
-    BuildPage();
-    std::vector<CPicture> frames[2];
+    std::vector<CPicture> pictures[2];
     const char* devices[2] = {"cpu", "gl"};
     for (int d = 0; d < 2; ++d) {
         auto offline = Offline(devices[d], 1);
         if (offline->RenderError() != 0 || (d == 1 && offline->Device()->api != QStringLiteral("OpenGL")))
             GTEST_SKIP() << "no OpenGL device here (./test runs this under Xvfb)";
         page_.PlayAllObjects();
-        TextLookedAt(page_);
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i <= frames.back(); ++i) {
             ASSERT_EQ(offline->RenderNext(), kFrameOk);
-            if (i == 0 || i == 7 || i == 15 || i == 23) {
+            if (std::find(frames.begin(), frames.end(), i) != frames.end()) {
                 CPicture canvas, output;
                 ASSERT_TRUE(offline->ReadCanvas(&canvas));
                 ASSERT_TRUE(offline->ReadOutput(&output));
-                frames[d].push_back(std::move(canvas));
-                frames[d].push_back(std::move(output));
+                pictures[d].push_back(std::move(canvas));
+                pictures[d].push_back(std::move(output));
             }
         }
         offline.reset();
     }
-    ASSERT_EQ(frames[0].size(), frames[1].size());
-    for (size_t f = 0; f < frames[0].size(); ++f) {
-        SCOPED_TRACE(f);
-        int worst = 0;
-        for (size_t i = 0; i < frames[0][f].pixels.size(); ++i)
-            for (int shift = 0; shift < 32; shift += 8)
-                worst = std::max(worst, std::abs(static_cast<int>((frames[0][f].pixels[i] >> shift) & 0xFF) -
-                                                 static_cast<int>((frames[1][f].pixels[i] >> shift) & 0xFF)));
-        EXPECT_LE(worst, 2);
+    ASSERT_EQ(pictures[0].size(), pictures[1].size());
+    for (size_t f = 0; f < pictures[0].size(); ++f) {
+        SCOPED_TRACE(testing::Message() << "frame " << frames[f / 2] << (f % 2 ? " output" : " canvas"));
+        EXPECT_LE(WorstDifference(pictures[0][f], pictures[1][f]), 2);
     }
+}
+
+TEST_F(OfflineFrames, GoldenFrames)
+{
+    BuildPage();
+    TextLookedAt(page_);
+    ExpectGoldenFrames("page", {8, 15});
+}
+
+TEST_F(OfflineFrames, BothDevicesGiveTheSameFrames)
+{
+    BuildPage();
+    TextLookedAt(page_);
+    ExpectDevicesAgree({0, 7, 15, 23});
+}
+
+// Frame 10: the outline fades in and the low shadow slides in; 30: the
+// unshadowed text is half faded out while the medium shadow scrolls and the
+// high one rolls; 60: the unshadowed text has gone, the others moved on.
+TEST_F(OfflineFrames, GoldenFramesOfText)
+{
+    BuildTextPage();
+    ExpectGoldenFrames("text", {10, 30, 60});
+}
+
+TEST_F(OfflineFrames, BothDevicesDrawTextAndShadowsAlike)
+{
+    BuildTextPage();
+    ExpectDevicesAgree({10, 30, 60});
 }
 
 }  // namespace

@@ -3,7 +3,16 @@
 #include "app/MemorySettingsStore.h"
 #include "render/cpu/CpuDevice.h"
 
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
 
 // The renderer's threads against the page: started and stopped while
 // objects play, failures of the render thread surfacing as renderError.
@@ -90,13 +99,19 @@ TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
     EXPECT_GT(statistics.textPasses, 0);
 }
 
-// A CPU device whose presentation fails after a few frames.
+// A CPU device whose presentation fails after a few frames, or hangs there
+// until the test lets it go, as a driver call may; it says when it is gone.
 class CFailingDevice final : public IGraphicsDevice
 {
 public:
     CFailingDevice(std::unique_ptr<IGraphicsDevice> inner, DeviceStatus failure, int goodFrames)
         : inner_(std::move(inner)), failure_(failure), goodFrames_(goodFrames)
     {
+    }
+    ~CFailingDevice() override
+    {
+        if (destroyed)
+            destroyed->store(true);
     }
     const DeviceDescription& Description() const override { return inner_->Description(); }
     void ReleaseThread() override { inner_->ReleaseThread(); }
@@ -114,10 +129,31 @@ public:
     void DrawQuad(int firstVertex) override { inner_->DrawQuad(firstVertex); }
     DeviceStatus Present() override
     {
-        if (presented_++ >= goodFrames_)
+        if (presented_++ >= goodFrames_) {
+            if (hang) {
+                std::unique_lock lock(hang->mutex);
+                hang->signal.wait(lock, [this] { return hang->released; });
+            }
             return failure_;
+        }
         return inner_->Present();
     }
+
+    struct Hang
+    {
+        std::mutex mutex;
+        std::condition_variable signal;
+        bool released = false;
+
+        void Release()
+        {
+            std::lock_guard guard(mutex);
+            released = true;
+            signal.notify_all();
+        }
+    };
+    Hang* hang = nullptr;
+    std::atomic<bool>* destroyed = nullptr;
     bool ReadBackBuffer(CPicture* p) override { return inner_->ReadBackBuffer(p); }
     bool ReadTexture(IDeviceTexture* t, CPicture* p) override { return inner_->ReadTexture(t, p); }
 
@@ -154,6 +190,35 @@ TEST_F(RenderThreads, PresentationFailureEndsTheOutputWithItsCode)
     }
 }
 
+// A render thread hung in the driver is left behind after 2000 ms with
+// what it uses; once it returns it ends, frees that and its thread goes.
+TEST_F(RenderThreads, HungRenderThreadIsLeftBehindAndEndsLater)
+{
+    CFailingDevice::Hang hang;
+    std::atomic<bool> destroyed{false};
+    CRenderEnvironment environment;
+    environment.createDevice = [&](const DeviceRequest& request, QString* error) -> std::unique_ptr<IGraphicsDevice> {
+        auto device = std::make_unique<CFailingDevice>(CreateGraphicsDevice(request, error), DeviceStatus::kOk, 3);
+        device->hang = &hang;
+        device->destroyed = &destroyed;
+        return device;
+    };
+    auto render = OffscreenRender(page_, environment);
+    ASSERT_EQ(render->renderError.load(), 0);
+    page_.PlayAllObjects();
+    ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 3; }));
+    render.reset();  // returns although the render thread still hangs
+    EXPECT_FALSE(destroyed.load()) << "nothing is freed under the hung thread";
+    EXPECT_EQ(page_.outputActive.load(), 1) << "the hung thread still owns the output";
+
+    hang.Release();
+    EXPECT_TRUE(WaitFor([&] { return destroyed.load(); })) << "the thread ends and frees what it used";
+    EXPECT_TRUE(WaitFor([&] { return page_.outputActive.load() == 0; }));
+    // Its thread object is deleted through this thread's events.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST_F(RenderThreads, OutputTakenAwayFailsTheFrame)
 {
     auto render = OffscreenRender(page_);
@@ -162,6 +227,61 @@ TEST_F(RenderThreads, OutputTakenAwayFailsTheFrame)
     page_.outputActive.store(0);
     ASSERT_TRUE(WaitFor([&] { return render->renderError.load() != 0; }));
     EXPECT_EQ(render->renderError.load(), 6);
+}
+
+// Qt's warnings of the process while one exists.
+class CQtMessages
+{
+public:
+    CQtMessages() { previous_ = qInstallMessageHandler(&CQtMessages::Handle); }
+    ~CQtMessages() { qInstallMessageHandler(previous_); }
+
+    QStringList Warnings()
+    {
+        QMutexLocker locker(&mutex_);
+        return warnings_;
+    }
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type == QtDebugMsg || type == QtInfoMsg)
+            return;
+        QMutexLocker locker(&mutex_);
+        warnings_ << message;
+    }
+
+    static inline QMutex mutex_;
+    static inline QStringList warnings_;
+    QtMessageHandler previous_ = nullptr;
+};
+
+// A long rolling text is laid out in steps that the text document would
+// continue from timers of the thread it lives on: the text thread must be
+// one that can have them.
+TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
+{
+    CQtMessages messages;
+    auto roll = std::make_unique<CFrame>();
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl ;\\red255\\green255\\blue255;}"
+                     "\\pard\\cf1\\f0\\fs56 ";
+    for (int i = 0; i < 400; ++i)
+        rtf += "Line " + QByteArray::number(i) + " of the closing credits, with a name and a role\\par ";
+    roll->richText = rtf + "}";
+    roll->rect = {0, 0, 1280, 720};
+    roll->movement = kMovementRoll;
+    roll->backgroundColor = 0;
+    roll->framePeriod = VideoModeByName(QStringLiteral("720p50"))->framePeriodUs;
+    CFrame* rolling = roll.get();
+    Add(page_, std::move(roll));
+
+    auto render = OffscreenRender(page_);
+    ASSERT_EQ(render->renderError.load(), 0);
+    ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
+    page_.PlayAllObjects();
+    ASSERT_TRUE(WaitFor([&] { return rolling->chunksRendered.load() >= 1; }));
+    render.reset();
+    EXPECT_TRUE(messages.Warnings().isEmpty()) << qPrintable(messages.Warnings().join(QLatin1Char('\n')));
 }
 
 }  // namespace

@@ -77,7 +77,13 @@ TEST_F(RenderCommand, RefusesWhatItCannotDo)
         int exitCode;
         const char* message;
     } cases[] = {
-        {{"render", script.fileName(), "--mode", "720p50", "--out", out}, 1, "scripts"},
+        {{"render", script.fileName(), "--mode", "720p50", "--out", out}, 1, "File open failed"},
+        {{"render", dir.filePath(QStringLiteral("missing.script")), "--mode", "720p50", "--out", out}, 1,
+         "File open failed"},
+        {{"render", script.fileName(), "--mode", "720p50", "--out", out, "--play", "all"}, 2, "--play"},
+        {{"render", page, "--mode", "720p50", "--out", dir.filePath(QStringLiteral("page.tavrel/show.mov"))}, 1,
+         "cannot write"},
+        {{"render", page, "--mode", "720p50", "--out", dir.filePath(QStringLiteral("show.mp4"))}, 2, ".mov"},
         {{"render", page, "--mode", "720p50"}, 2, "--out"},
         {{"render", page, "--mode", "999p", "--out", out}, 2, "--mode"},
         {{"render", page, "--mode", "720p50", "--out", out, "--output", "yuv"}, 2, "--output"},
