@@ -1,0 +1,184 @@
+#include "tool/PageInput.h"
+#include "tool/ToolCommand.h"
+
+#include "render/Render.h"
+#include "render/VideoMode.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr int kDefaultSeconds = 3600;
+constexpr int kFirstMinuteMs = 60000;
+constexpr int kPollMs = 100;
+// Frame times kept: an hour at several hundred frames a second.
+constexpr int kMaxRecordedFrames = 4000000;
+constexpr int kListedSlowFrames = 10;
+
+// Resident memory of this process in KiB (VmRSS), 0 where unknown.
+long ResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    // Files under /proc report no size: read until the end, not to it.
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).simplified().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+QString Mib(long kib)
+{
+    return QString::number(kib / 1024.0, 'f', 1) + QStringLiteral(" MiB");
+}
+
+int RunSoak(const QStringList& arguments)
+{
+    PlayOptions options;
+    QStringList other;
+    if (!ParsePlayOptions(QStringLiteral("soak"), arguments, {}, options, other))
+        return kUsageError;
+    if (options.device == QLatin1String("all")) {
+        ToolError(QStringLiteral("tavrel-tool soak: --device takes auto, cpu or gl\n"));
+        return kUsageError;
+    }
+    if (IsScriptInput(options.input)) {
+        ToolError(QStringLiteral("tavrel-tool soak: give a page (.tavrel)\n"));
+        return 1;
+    }
+    const VideoMode& mode = *options.mode;
+    // Without --frames the run lasts --seconds (default an hour) of wall
+    // time; with it, until that many frames are drawn.
+    const double seconds = options.frames > 0 ? 0 : (options.seconds > 0 ? options.seconds : kDefaultSeconds);
+    CFrameSet page;
+    if (const int status = LoadPageInto(options.input, mode, page))
+        return status;
+    FrameList objects;
+    page.TakeSnapshot(objects);
+    for (CFrame* object : objects)
+        object->Play();
+    page.ReleaseSnapshot();
+
+    const long rssBefore = ResidentKiB();
+    CRenderEnvironment environment;
+    environment.target = CRenderEnvironment::Target::kOffscreen;
+    environment.pacedOffscreen = false;
+    environment.device = options.device;
+    environment.raisePriorities = false;  // an unpaced loop must not starve the machine
+    environment.recordFrames = kMaxRecordedFrames;
+    CRender render(&page, mode.canvasWidth, mode.canvasHeight, mode.displayWidth, mode.displayHeight,
+                   mode.refreshRate, QString(), 0, 0, 0, nullptr, environment);
+    if (render.renderError.load() != 0 || !render.Device()) {
+        ToolError(RenderErrorText(render.renderError.load()) + QLatin1Char('\n'));
+        return 1;
+    }
+    ToolOut(QStringLiteral("page %1, mode %2, device %3 (%4), %5\n")
+                .arg(options.input, QLatin1String(mode.name), render.Device()->api, render.Device()->renderer,
+                     options.frames > 0 ? QStringLiteral("%1 frames").arg(options.frames)
+                                        : QStringLiteral("%1 s").arg(seconds, 0, 'f', 0)));
+
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    long rssFirstMinute = 0;
+    int framesFirstMinute = 0;
+    int runError = 0;
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+        const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        const int frames = render.FramesPresented();
+        if (rssFirstMinute == 0 && elapsedMs >= kFirstMinuteMs) {
+            rssFirstMinute = ResidentKiB();
+            framesFirstMinute = frames;
+            ToolOut(QStringLiteral("after the first minute: %1 frames, resident memory %2\n").arg(frames).arg(Mib(rssFirstMinute)));
+        }
+        if ((runError = render.renderError.load()) != 0)
+            break;
+        if (options.frames > 0 ? frames >= options.frames : elapsedMs >= seconds * 1000)
+            break;
+    }
+    const long rssEnd = ResidentKiB();
+    const double elapsedS = std::chrono::duration<double>(Clock::now() - start).count();
+    const CRenderStatistics statistics = render.StopAndCollect();
+    if (runError != 0) {
+        ToolError(QStringLiteral("tavrel-tool soak: the renderer failed after %1 frames: %2\n")
+                      .arg(statistics.frames)
+                      .arg(RenderErrorText(runError).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
+        return 1;
+    }
+
+    const std::vector<int>& times = statistics.frameTimesUs;
+    int overBudget = 0;
+    int longest = 0;
+    QStringList slow;
+    for (size_t i = 0; i < times.size(); ++i) {
+        longest = std::max(longest, times[i]);
+        if (times[i] <= mode.framePeriodUs)
+            continue;
+        ++overBudget;
+        if (slow.size() < kListedSlowFrames)
+            slow << QStringLiteral("%1 (%2 ms)").arg(i).arg(times[i] / 1000.0, 0, 'f', 3);
+    }
+    const double busiestChunkMs = statistics.busiestTextChunkUs / 1000.0;
+    const double periodMs = mode.framePeriodUs / 1000.0;
+    ToolOut(QStringLiteral("frames rendered: %1 in %2 s (%3 per second; %4 s of output at %5 Hz)\n")
+                .arg(statistics.frames)
+                .arg(elapsedS, 0, 'f', 1)
+                .arg(statistics.frames / std::max(elapsedS, 1e-3), 0, 'f', 1)
+                .arg(statistics.frames * periodMs / 1000.0, 0, 'f', 1)
+                .arg(mode.refreshRate));
+    ToolOut(QStringLiteral("resident memory: %1 before the renderer, %2 after the first minute, %3 at the end\n")
+                .arg(Mib(rssBefore), rssFirstMinute ? Mib(rssFirstMinute) : QStringLiteral("(run shorter than a minute)"),
+                     Mib(rssEnd)));
+    if (rssFirstMinute)
+        ToolOut(QStringLiteral("growth since the first minute: %1 KiB over %2 frames\n")
+                    .arg(rssEnd - rssFirstMinute)
+                    .arg(statistics.frames - framesFirstMinute));
+    ToolOut(QStringLiteral("longest frame: %1 ms; frames over the %2 ms budget: %3%4\n")
+                .arg(longest / 1000.0, 0, 'f', 3)
+                .arg(periodMs, 0, 'f', 3)
+                .arg(overBudget)
+                .arg(slow.isEmpty() ? QString() : QStringLiteral(" (first: ") + slow.join(QStringLiteral(", ")) + QLatin1Char(')')));
+    // The render thread never waits for text: the text thread can only
+    // make a frame late by taking the machine from it. A text chunk longer
+    // than the frame period is the one thing it could hold up on its own.
+    const bool textOverBudget = statistics.busiestTextChunkUs > mode.framePeriodUs;
+    ToolOut(QStringLiteral("text thread: %1 passes, busiest chunk %2 ms%3\n")
+                .arg(statistics.textPasses)
+                .arg(busiestChunkMs, 0, 'f', 3)
+                .arg(textOverBudget ? QStringLiteral(" - over the frame budget") : QStringLiteral(" - within the frame budget")));
+    ToolOut(overBudget == 0 && !textOverBudget ? QStringLiteral("soak: clean\n") : QStringLiteral("soak: frames over budget\n"));
+    return 0;
+}
+
+const ToolCommandRegistration registration({
+    QStringLiteral("soak"),
+    QStringLiteral("play a page for a long time at full speed and watch memory and late frames"),
+    QStringLiteral(
+        "Usage: tavrel-tool soak PAGE.tavrel --mode NAME [--seconds S | --frames N]\n"
+        "           [--device auto|cpu|gl]\n"
+        "\n"
+        "Plays every object of the page through the real renderer and text\n"
+        "thread as fast as they go, as `tavrel-tool bench` does, for S seconds\n"
+        "(default 3600, an hour) or until N frames are drawn, and prints:\n"
+        "resident memory before the renderer starts, after the first minute and\n"
+        "at the end; frames rendered; the longest frame and the frames over the\n"
+        "mode's frame period (the first ten by number); the text thread's passes\n"
+        "and its busiest chunk. The render thread never waits for the text\n"
+        "thread, so a text chunk longer than the frame period is reported as\n"
+        "text work over budget. Last line: \"soak: clean\" or\n"
+        "\"soak: frames over budget\".\n"
+        "Exit status: 0 run to the end; 1 the page could not be read or the\n"
+        "renderer failed (with the reason); 5 made for another video mode;\n"
+        "2 wrong arguments.\n"),
+    &RunSoak,
+});
+
+}  // namespace

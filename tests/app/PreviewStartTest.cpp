@@ -1,0 +1,66 @@
+#include "TestEnvironment.h"
+
+#include "model/PageFile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Finished
+{
+    int exitCode = -1;
+    QString out;
+    QString error;
+};
+
+// tavrel on the X display of the test run, ended by TAVREL_HOLD_MS.
+Finished RunOnDisplay(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("TAVREL_HOLD_MS"), QStringLiteral("1500"));
+    process.setProcessEnvironment(environment);
+    process.start(testenv::TavrelProgram(), arguments);
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Without the editor, a page given on the command line plays in a preview
+// window; a page that cannot be read ends the program with its message.
+TEST(PreviewStart, PlaysAGivenPageAndEndsOnABrokenOne)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    QTemporaryDir dir;
+    const QString page = dir.filePath(QStringLiteral("page.tavrel"));
+    CFrame object;
+    object.rect = CRect{100, 100, 500, 300};
+    object.backgroundColor = 0xFF00FF00u;
+    CPageFileContext context;
+    context.rasterWidth = 1920;
+    context.rasterHeight = 1080;
+    context.desktopDpi = 96;
+    ASSERT_EQ(WritePage(page, FrameList{&object}, context), 1);
+
+    const Finished shown = RunOnDisplay({page});
+    EXPECT_EQ(shown.exitCode, 0) << shown.error.toStdString();
+    EXPECT_TRUE(shown.out.contains(QStringLiteral("in a preview window"))) << shown.out.toStdString();
+
+    const QString broken = dir.filePath(QStringLiteral("broken.tavrel"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("QLPF but nothing after it");
+    file.close();
+    const Finished failed = RunOnDisplay({broken});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.error.contains(QStringLiteral("Error: "))) << failed.error.toStdString();
+    EXPECT_FALSE(failed.out.contains(QStringLiteral("in a preview window")));
+}
+
+}  // namespace
