@@ -7,12 +7,11 @@
 #include <QProcess>
 #include <QThread>
 
-#include "OpenTestDisplay.h"
-
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
+#include "OpenTestDisplay.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -7,12 +7,11 @@
 #include <QCoreApplication>
 #include <QWindow>
 
-#include "OpenTestDisplay.h"
-
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include "OpenTestDisplay.h"
 
 #include <chrono>
 #include <cstdio>
