@@ -190,8 +190,11 @@ int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
     if (!chunkReady.load()) {
         CRichEditSourceControl source(textRenderer.ControlFor(movement));
         const SourceStepResult step = RunSourceSteps(source);
+        // A source that cannot be read is tried again on the next pass. It
+        // does not count as work: a missing file must not keep the text
+        // thread from resting, or it takes a whole core from the render thread.
         if (step == kSourceFailed)
-            return 1;
+            return 0;
         if (step == kSourceRestarted) {
             // The text is rendered again from its beginning.
             noMoreChunks.store(0);

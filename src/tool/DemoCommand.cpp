@@ -16,7 +16,8 @@ int RunDemo(const QStringList& arguments)
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--out") && i + 1 < arguments.size()) {
-            folder = arguments[++i];
+            // Absolute, so that the page stores its files relative to itself.
+            folder = QDir(arguments[++i]).absolutePath();
         } else if (argument == QLatin1String("--mode") && i + 1 < arguments.size()) {
             mode = VideoModeByName(arguments[++i]);
             if (!mode || mode->canvasWidth != 1920 || mode->canvasHeight != 1080) {

@@ -27,7 +27,8 @@ TEST(DemoCommand, WritesPagesThatKeepTheirFilesWhenTheFolderMoves)
 {
     QTemporaryDir dir;
     const QString first = dir.filePath(QStringLiteral("first"));
-    const ToolRun demo = RunTool({QStringLiteral("demo"), QStringLiteral("--out"), first});
+    // A folder named relative to the working directory, as scripts name it.
+    const ToolRun demo = RunTool({QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("first")}, 60000, dir.path());
     ASSERT_EQ(demo.exitCode, 0) << demo.error.toStdString();
     const ToolRun reference = RunTool({QStringLiteral("demo"), QStringLiteral("--out"), first, QStringLiteral("--reference")});
     ASSERT_EQ(reference.exitCode, 0) << reference.error.toStdString();

@@ -15,9 +15,11 @@ struct ToolRun
     QString error;
 };
 
-inline ToolRun RunTool(const QStringList& arguments, int timeoutMs = 60000)
+inline ToolRun RunTool(const QStringList& arguments, int timeoutMs = 60000, const QString& workingDirectory = QString())
 {
     QProcess process;
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
     process.start(testenv::ToolProgram(), arguments);
     process.waitForFinished(timeoutMs);
     return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
