@@ -409,6 +409,10 @@ TEST(FrameTextRender, FailingSourceIsReportedAndShowsNothing)
     EXPECT_EQ(object.sourceError.load(), 1);
     EXPECT_EQ(object.sourceReady.load(), 0);
     EXPECT_EQ(playout.result.textTexture, nullptr);
+    // Tried again on every pass, but not as work: the text thread rests
+    // between passes instead of spinning a core while the file is missing.
+    EXPECT_EQ(object.InvokeRender(playout.renderer), 0);
+    EXPECT_EQ(object.sourceError.load(), 1);
 
     CRichEditTextRenderer renderer;
     object.GetTextPreview(renderer);

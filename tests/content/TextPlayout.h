@@ -47,8 +47,8 @@ struct TextPlayout
         object.Play();
     }
 
-    // Text thread passes until it finds nothing to do (a failing source
-    // counts as work on every pass, hence the limit).
+    // Text thread passes until it finds nothing to do (bounded, as a
+    // changing source may find work on every pass).
     void TextThread()
     {
         for (int pass = 0; pass < 8 && object.InvokeRender(renderer); ++pass) {
