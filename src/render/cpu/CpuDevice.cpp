@@ -405,11 +405,18 @@ void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const Ef
     const TextureView view = ViewOf(texture);
 
     if (oneToOne) {
-        // Texel columns of every tap, the same for all rows.
+        // Texel columns of every tap, the same for all rows; between
+        // inner[k] and innerEnd[k] they run on without wrapping or clamping,
+        // so that stretch is summed straight from the row.
         std::vector<int> columns(static_cast<size_t>(13) * count);
-        for (int k = 0; k < 13; ++k)
+        int inner[13];
+        int innerEnd[13];
+        for (int k = 0; k < 13; ++k) {
             for (int i = 0; i < count; ++i)
                 columns[k * count + i] = Address(column0 + i + tapColumn[k], texture.width, sampler.addressU);
+            inner[k] = std::clamp(-(column0 + tapColumn[k]), 0, count);
+            innerEnd[k] = std::clamp(texture.width - (column0 + tapColumn[k]), inner[k], count);
+        }
         workers_->Run(span.y1 - span.y0, [&](int first, int end) {
             std::vector<uint32_t> sums(count);
             for (int y = first; y < end; ++y) {
@@ -417,7 +424,11 @@ void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const Ef
                 for (int k = 0; k < 13; ++k) {
                     const uint32_t* texels = texture.Row(Address(row0 + y + tapRow[k], texture.height, sampler.addressV));
                     const int* tapColumns = &columns[k * count];
-                    for (int i = 0; i < count; ++i)
+                    for (int i = 0; i < inner[k]; ++i)
+                        sums[i] += texels[tapColumns[i]] >> 24;
+                    if (innerEnd[k] > inner[k])
+                        AddAlphaSpan(texels + column0 + tapColumn[k] + inner[k], innerEnd[k] - inner[k], sums.data() + inner[k]);
+                    for (int i = innerEnd[k]; i < count; ++i)
                         sums[i] += texels[tapColumns[i]] >> 24;
                 }
                 ShadowOverSpan(sums.data(), count, span.alpha, renderTarget_->Row(span.y0 + y) + span.x0);

@@ -182,6 +182,13 @@ void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* d
 }
 
 TAVREL_SIMD_CLONES
+void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums)
+{
+    for (int i = 0; i < count; ++i)
+        sums[i] += texels[i] >> 24;
+}
+
+TAVREL_SIMD_CLONES
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
     for (int i = 0; i < count; ++i) {

@@ -64,6 +64,8 @@ void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* d
 
 // Darkens the destination by a shadow alpha per pixel: coverage sums of 13
 // texel alphas (0..13 x 255), scaled by the vertex alpha.
+// Adds the alpha of count texels to sums: one tap of the shadow's diamond.
+void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums);
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination);
 
 // The output encodings. Premultiplied pixels in; per pixel the sample of its
