@@ -186,20 +186,20 @@ public:
     PressedFunction pressed;
 };
 
-// What a test object carries: Spec().Group("A").Hotkey(3).Locked().Left(100).
-struct ObjectSpec
+// What a test object carries: Recipe().Group("A").Hotkey(3).Locked().Left(100).
+struct ObjectRecipe
 {
     QString group;
     int hotkey = 0;
     int locked = 0;
     int left = 0;
 
-    ObjectSpec& Group(const QString& g) { group = g; return *this; }
-    ObjectSpec& Hotkey(int h) { hotkey = h; return *this; }
-    ObjectSpec& Locked() { locked = 1; return *this; }
-    ObjectSpec& Left(int l) { left = l; return *this; }
+    ObjectRecipe& Group(const QString& g) { group = g; return *this; }
+    ObjectRecipe& Hotkey(int h) { hotkey = h; return *this; }
+    ObjectRecipe& Locked() { locked = 1; return *this; }
+    ObjectRecipe& Left(int l) { left = l; return *this; }
 };
-inline ObjectSpec Spec() { return {}; }
+inline ObjectRecipe Recipe() { return {}; }
 
 // A document on memory settings, a virtual clock, the recording host and
 // the output double, with its pages in a temporary folder.
@@ -248,16 +248,16 @@ public:
     QString Path(const QString& name) const { return QDir(folder_.path()).filePath(name); }
 
     // Writes a page of 1080i50 (mode 0) holding the given objects.
-    QString WritePageFile(const QString& name, const std::vector<ObjectSpec>& specs)
+    QString WritePageFile(const QString& name, const std::vector<ObjectRecipe>& recipes)
     {
         std::vector<std::unique_ptr<CFrame>> owned;
         FrameList objects;
-        for (const ObjectSpec& spec : specs) {
+        for (const ObjectRecipe& recipe : recipes) {
             auto object = std::make_unique<CFrame>();
-            object->rect = {spec.left, 0, spec.left + 100, 50};
-            object->group = spec.group;
-            object->hotkey = spec.hotkey;
-            object->locked = spec.locked;
+            object->rect = {recipe.left, 0, recipe.left + 100, 50};
+            object->group = recipe.group;
+            object->hotkey = recipe.hotkey;
+            object->locked = recipe.locked;
             objects.push_back(object.get());
             owned.push_back(std::move(object));
         }
@@ -271,13 +271,13 @@ public:
     }
 
     // Adds an object to the page directly, as the editor's Add does.
-    CFrame* AddObject(const ObjectSpec& spec = ObjectSpec())
+    CFrame* AddObject(const ObjectRecipe& recipe = ObjectRecipe())
     {
         auto object = std::make_unique<CFrame>();
-        object->rect = {spec.left, 0, spec.left + 100, 50};
-        object->group = spec.group;
-        object->hotkey = spec.hotkey;
-        object->locked = spec.locked;
+        object->rect = {recipe.left, 0, recipe.left + 100, 50};
+        object->group = recipe.group;
+        object->hotkey = recipe.hotkey;
+        object->locked = recipe.locked;
         CFrame* raw = object.get();
         return doc->page.AddObject(object) ? raw : nullptr;
     }

@@ -238,11 +238,11 @@ TEST(DocumentOverlay, OutlinesFollowPlayingPausedAndFailedObjects)
         if (code == kUpdateRepaint)
             ++repaints;
     });
-    CFrame* idle = f.AddObject(Spec().Left(0));
-    CFrame* running = f.AddObject(Spec().Left(100));
-    CFrame* paused = f.AddObject(Spec().Left(200));
-    CFrame* failedIdle = f.AddObject(Spec().Left(300));
-    CFrame* failedPlaying = f.AddObject(Spec().Left(400));
+    CFrame* idle = f.AddObject(Recipe().Left(0));
+    CFrame* running = f.AddObject(Recipe().Left(100));
+    CFrame* paused = f.AddObject(Recipe().Left(200));
+    CFrame* failedIdle = f.AddObject(Recipe().Left(300));
+    CFrame* failedPlaying = f.AddObject(Recipe().Left(400));
     running->Play();
     paused->Play();
     paused->TogglePause();
@@ -308,7 +308,7 @@ TEST(DocumentFiles, SaveQuestion)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DocumentFixture f;
-        const QString news = f.WritePageFile(QStringLiteral("News.tavrel"), {Spec()});
+        const QString news = f.WritePageFile(QStringLiteral("News.tavrel"), {Recipe()});
         if (c.hasPath) {
             ASSERT_TRUE(f.doc->OpenDocumentFile(news));
         }
@@ -339,7 +339,7 @@ TEST(DocumentFiles, SaveQuestion)
 TEST(DocumentFiles, NewOpenSaveAndTheirIdentity)
 {
     DocumentFixture f;
-    const QString news = f.WritePageFile(QStringLiteral("News.tavrel"), {Spec().Left(10), Spec().Left(20)});
+    const QString news = f.WritePageFile(QStringLiteral("News.tavrel"), {Recipe().Left(10), Recipe().Left(20)});
     CFrame* before = f.AddObject();
     f.doc->SetSelection(before);
     f.doc->RecordUndoStep(ObjectMovedOrResized, *before, 1);
@@ -393,11 +393,11 @@ TEST(DocumentFiles, NewOpenSaveAndTheirIdentity)
 TEST(DocumentFiles, AddToCurrentPageKeepsWhatIsOnAirOrLocked)
 {
     DocumentFixture f;
-    const QString extra = f.WritePageFile(QStringLiteral("Extra.tavrel"), {Spec().Left(500), Spec().Left(600)});
+    const QString extra = f.WritePageFile(QStringLiteral("Extra.tavrel"), {Recipe().Left(500), Recipe().Left(600)});
     f.doc->OnCommand(cmd::kHdmiOutput);
-    CFrame* playing = f.AddObject(Spec().Left(1));
-    CFrame* locked = f.AddObject(Spec().Locked().Left(2));
-    CFrame* doomed = f.AddObject(Spec().Left(3));
+    CFrame* playing = f.AddObject(Recipe().Left(1));
+    CFrame* locked = f.AddObject(Recipe().Locked().Left(2));
+    CFrame* doomed = f.AddObject(Recipe().Left(3));
     playing->Play();
     f.doc->SetSelection(doomed);
     f.doc->objectClipboard = std::make_unique<CFrame>();
@@ -422,7 +422,7 @@ TEST(DocumentFiles, AddToCurrentPageKeepsWhatIsOnAirOrLocked)
 
     // A merge never takes the page beyond 256 objects; the rest is dropped.
     while (f.doc->page.LiveCount() < CFrameSet::kMaxObjects - 1)
-        f.AddObject(Spec().Locked());
+        f.AddObject(Recipe().Locked());
     EXPECT_TRUE(f.doc->PageMerge(extra, 0, nullptr));
     EXPECT_EQ(f.doc->page.LiveCount(), CFrameSet::kMaxObjects);
 
@@ -457,7 +457,7 @@ TEST(DocumentFiles, PagesPaneActions)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DocumentFixture f;
-        const QString page = f.WritePageFile(QStringLiteral("Page.tavrel"), {Spec().Left(7), Spec().Left(8)});
+        const QString page = f.WritePageFile(QStringLiteral("Page.tavrel"), {Recipe().Left(7), Recipe().Left(8)});
         QFile script(f.Path(QStringLiteral("Show.script")));
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
         script.write("<script loop=\"0\"><item type=\"8\" sdata=\"\" idata=\"60\"/></script>");
@@ -533,9 +533,9 @@ TEST(DocumentFiles, ThumbnailFollowsThePagesPaneSelection)
 TEST(DocumentPlayback, SelectionPlaysWithItsGroup)
 {
     DocumentFixture f;
-    CFrame* selected = f.AddObject(Spec().Group(QStringLiteral("Intro")));
-    CFrame* member = f.AddObject(Spec().Group(QStringLiteral("Intro")));
-    CFrame* otherCase = f.AddObject(Spec().Group(QStringLiteral("intro")));
+    CFrame* selected = f.AddObject(Recipe().Group(QStringLiteral("Intro")));
+    CFrame* member = f.AddObject(Recipe().Group(QStringLiteral("Intro")));
+    CFrame* otherCase = f.AddObject(Recipe().Group(QStringLiteral("intro")));
     CFrame* ungrouped = f.AddObject();
     f.doc->SetSelection(selected);
     EXPECT_EQ(f.doc->selectionNumber, 1);
@@ -590,8 +590,8 @@ TEST(DocumentPlayback, HotkeysPlayOrEndAndFallThroughToAutomation)
     entry.hotkey = 3;
     f.doc->automation.Add(entry);
 
-    CFrame* a = f.AddObject(Spec().Hotkey(3));
-    CFrame* b = f.AddObject(Spec().Hotkey(3));
+    CFrame* a = f.AddObject(Recipe().Hotkey(3));
+    CFrame* b = f.AddObject(Recipe().Hotkey(3));
     f.doc->OnCommand(cmd::kHdmiOutput);
     a->Play();
 
@@ -651,7 +651,7 @@ TEST(DocumentUndo, Sequences)
         DocumentFixture f;
         std::map<char, int> ids;
         for (char name : {'a', 'b', 'c'})
-            ids[name] = f.AddObject(Spec().Left((name - 'a') * 100))->id;
+            ids[name] = f.AddObject(Recipe().Left((name - 'a') * 100))->id;
         auto named = [&](char name) { return f.doc->FindObjectById(ids[name]); };
         for (const Step& s : c.steps) {
             switch (s.op) {

@@ -13,7 +13,7 @@ TEST(DocumentThreads, PageOperationsMeetARunningOutput)
 {
     DocumentFixture f(false, true);
     const QString page = f.WritePageFile(QStringLiteral("Show.tavrel"),
-                                         {Spec().Group(QStringLiteral("A")).Hotkey(2), Spec().Left(100), Spec().Locked()});
+                                         {Recipe().Group(QStringLiteral("A")).Hotkey(2), Recipe().Left(100), Recipe().Locked()});
     f.Tick();
     f.doc->OnCommand(cmd::kHdmiOutput);
     ASSERT_NE(f.Engine(), nullptr);

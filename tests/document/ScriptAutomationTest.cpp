@@ -80,7 +80,7 @@ TEST(DocumentScripts, WhatStopsARunningScript)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DocumentFixture f;
-        f.AddObject(Spec().Hotkey(5));
+        f.AddObject(Recipe().Hotkey(5));
         f.doc->OnCommand(cmd::kHdmiOutput);
         f.doc->script.Append({CFrameScriptItem::kWaitPeriod, {}, 60});
         f.doc->ScriptStart();
@@ -97,13 +97,13 @@ TEST(DocumentScripts, PageStepsLeaveTheDocumentUntitledAndRunning)
 {
     DocumentFixture f;
     f.Tick();  // the first tick runs the start-up step
-    const QString page = f.WritePageFile(QStringLiteral("Show.tavrel"), {Spec().Group(QStringLiteral("A")), {}});
+    const QString page = f.WritePageFile(QStringLiteral("Show.tavrel"), {Recipe().Group(QStringLiteral("A")), {}});
     f.doc->OnCommand(cmd::kHdmiOutput);
     f.doc->script.Append({CFrameScriptItem::kLoadPage, page, 0});
     f.doc->script.Append({CFrameScriptItem::kPlay, {}, 0});
     f.doc->script.Append({CFrameScriptItem::kDelete, QStringLiteral("A"), 0});
     f.doc->script.Append({CFrameScriptItem::kWaitPeriod, {}, 10});
-    f.AddObject(Spec().Locked());
+    f.AddObject(Recipe().Locked());
     f.doc->SetModifiedFlag(false);
     f.doc->ScriptStart();
     f.Tick();

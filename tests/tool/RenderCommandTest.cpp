@@ -32,18 +32,7 @@ protected:
 
     void SetUp() override
     {
-        CFrame back, front;
-        back.rect = CRect{0, 0, 640, 360};
-        back.backgroundColor = 0x800000FFu;
-        front.rect = CRect{100, 100, 500, 300};
-        front.backgroundColor = 0xFF00FF00u;
-        front.fadeIn = 1;
-        front.inDuration = 200;
-        CPageFileContext context;
-        context.rasterWidth = 1280;
-        context.rasterHeight = 720;
-        context.desktopDpi = 96;
-        ASSERT_EQ(WritePage(page, FrameList{&back, &front}, context), 1);
+        ASSERT_EQ(WriteFadeInTestPage(page, CRect{0, 0, 640, 360}, CRect{100, 100, 500, 300}), 1);
     }
 };
 
