@@ -199,6 +199,9 @@ public:
     QString currentText;
     int scrollPosition = 0;
     int textCopied = 0;
+    // Frames a started scroll or roll stood still because the text thread
+    // had not laid out its next text yet; counted over the whole play.
+    int textWaits = 0;
     std::atomic<int> hasText{0};  // the text thread sets it, a restart on the render thread clears it
     int displayStarted = 0;
     int textTextureWidth = 0;

@@ -51,6 +51,7 @@ int CFrame::Play()
              rect.left, rect.top, rect.right, rect.bottom, rect.Width(), rect.Height(), textTextureWidth,
              textTextureHeight, moveLead);
     animationFrame = -1;
+    textWaits = 0;
     InitBackground();  // a failure surfaces at the first output frame
     sourceReady.exchange(0);
     sourceCheckDue.exchange(0);

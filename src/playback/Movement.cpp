@@ -97,6 +97,9 @@ void CFrame::MoveText(PresentResult& result, int deltaMicros)
         } else if (showWhileMoving && noMoreChunks.load() && endTime.load() == 0) {
             // The text has run through: leave with the out effect.
             End();
+        } else if (scrollPosition > 0 && step > 0 && !noMoreChunks.load()) {
+            // More text is due but the ring has run dry.
+            ++textWaits;
         }
     }
 

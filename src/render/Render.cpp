@@ -697,6 +697,11 @@ CRenderStatistics CRender::StopAndCollect()
     statistics.frameTimesUs = shared_->frameTimesUs;
     statistics.busiestTextChunkUs = shared_->busiestChunkUs.load();
     statistics.textPasses = shared_->textPasses.load();
+    // Both threads have ended: the counters are the render thread's last word.
+    shared_->page->TakeSnapshot(shared_->renderSnapshot);
+    for (const CFrame* object : shared_->renderSnapshot)
+        statistics.textWaitFrames += object->textWaits;
+    shared_->page->ReleaseSnapshot();
     return statistics;
 }
 

@@ -63,6 +63,7 @@ struct CRenderStatistics
     std::vector<int> frameTimesUs;      // RenderFrame durations, in order (when recorded)
     int busiestTextChunkUs = 0;         // longest single InvokeRender of the text thread
     int textPasses = 0;
+    int textWaitFrames = 0;             // frames moving text stood still waiting for the text thread
 };
 
 // Puts the page on the output: the graphics device, the composition

@@ -115,6 +115,7 @@ TEST_F(Scrolling, MovesWhileTextIsAheadOfTheWindow)
     EXPECT_EQ(p.object.scrollPosition, 100) << "stops where the written text ends";
     EXPECT_EQ(p.object.textWriteRect.right, 100) << "the consumed mark follows the window";
     EXPECT_NEAR(p.result.textUV.left * 600, 100, 1e-3);
+    EXPECT_EQ(p.object.textWaits, 50) << "each frame it stood still with more text due waited for the text thread";
 
     p.object.textCopied = 1100;  // more text arrives
     for (int i = 0; i < 600; ++i)
@@ -177,6 +178,7 @@ TEST_F(Scrolling, ShowWhileMovingLeavesWhenTheTextHasRunThrough)
     // ms out effect and the one after it finds the object finished.
     EXPECT_EQ(p.object.scrollPosition, 1600);
     EXPECT_EQ(frames, 1600 + 1 + 9 + 1);
+    EXPECT_EQ(p.object.textWaits, 0) << "the end of a text is no wait for more";
 }
 
 TEST(MovementStartFromEdge, TheRingStartsWithBlankSpace)

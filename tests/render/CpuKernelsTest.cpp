@@ -1,5 +1,6 @@
-// The vector Y'CbCr loop against the per-pixel one, which takes any mapping
-// and shares nothing with it but the formulas.
+// The vector loops against the per-pixel ones they stand in for: the
+// Y'CbCr pair loop against the loop that takes any mapping, the prepared
+// bilinear sampler of scaled quads against SampleSpan.
 #include "render/cpu/CpuKernels.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,45 @@ TEST(CpuKernels, PairLoopEncodesLikeThePixelLoop)
                 }
             EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past the span of " << pairs << " pairs";
         }
+    }
+}
+
+TEST(CpuKernels, PreparedSamplerReadsWhatSampleSpanReads)
+{
+    constexpr int kWidth = 37;
+    constexpr int kHeight = 23;
+    const std::vector<uint32_t> texels = Texels(kWidth * kHeight);
+    const cpukernels::TextureView view{texels.data(), kWidth, kHeight};
+    struct Case
+    {
+        const char* name;
+        AddressMode mode;
+        double u0, du, v;
+        int count;
+    };
+    const Case cases[] = {
+        {"shrunk to 0.62", AddressMode::kClamp, 0.0, 1.0 / (kWidth * 0.62), 0.31, 22},
+        {"stretched 3 times", AddressMode::kClamp, 0.01, 1.0 / (kWidth * 3.0), 0.5, 111},
+        {"clamped past both edges", AddressMode::kClamp, -0.2, 1.4 / 60, -0.1, 60},
+        {"wrapped past both edges", AddressMode::kWrap, -0.7, 2.5 / 90, 1.3, 90},
+        {"a shadow tap's offset", AddressMode::kWrap, 0.4 - 3.0 / kWidth, 1.0 / 50, 0.7 + 2.0 / kHeight, 50},
+        {"on texel centres", AddressMode::kClamp, 0.5 / kWidth, 1.0 / kWidth, 0.5 / kHeight, kWidth},
+    };
+    for (const Case& c : cases) {
+        const cpukernels::SamplerView sampler{c.mode, c.mode, FilterMode::kLinear};
+        std::vector<uint32_t> expected(c.count), actual(c.count + 1, 0xDEADBEEFu);
+        cpukernels::SampleSpan(view, sampler, c.u0, c.du, c.v, c.count, expected.data());
+        cpukernels::ColumnTaps columns;
+        cpukernels::PrepareColumns(kWidth, c.mode, c.u0, c.du, c.count, &columns);
+        const cpukernels::RowTaps row = cpukernels::PrepareRow(view, c.mode, c.v);
+        cpukernels::SampleColumnsSpan(row, columns, c.count, actual.data());
+        std::vector<uint32_t> sums(c.count, 7);
+        cpukernels::AddSampledAlphaSpan(row, columns, c.count, sums.data());
+        for (int i = 0; i < c.count; ++i) {
+            ASSERT_EQ(actual[i], expected[i]) << c.name << ", pixel " << i;
+            ASSERT_EQ(sums[i], 7 + (expected[i] >> 24)) << c.name << ", alpha of pixel " << i;
+        }
+        EXPECT_EQ(actual[c.count], 0xDEADBEEFu) << c.name << ": written past the span";
     }
 }
 

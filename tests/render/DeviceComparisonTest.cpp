@@ -88,10 +88,26 @@ scene::Frame Shadows()
     return f;
 }
 
+// Shadowed text stretched and shrunk, as while it zooms or wipes in; with a
+// fade, and with a scrolling window.
+scene::Frame ScaledShadows()
+{
+    scene::Frame f;
+    f.backColor = 0xFF203040u;
+    f.textures = {scene::TextLike(100, 30, 10)};
+    f.quads = {
+        {0, 5, 5, 67, 35, 0, 0, 1, 1, 255, 4, 0},         // 0.62 x, as a lower third halfway in
+        {0, 80, 5, 280, 65, 0, 0, 1, 1, 200, 2, 0},       // 2 x
+        {0, 5, 80, 160, 120, 0.3f, 0, 1.3f, 1, 255, 6, 1},
+        {0, 180, 80, 300, 170, 0, 0.2f, 1, 1.2f, 90, 1, 2},
+    };
+    return f;
+}
+
 std::vector<NamedScene> Scenes()
 {
     return {{"alpha quads", AlphaQuads()}, {"wrap windows", WrapWindows()}, {"scaled quads", ScaledQuads()},
-            {"shadows", Shadows()}};
+            {"shadows", Shadows()}, {"scaled shadows", ScaledShadows()}};
 }
 
 class DeviceComparisonTest : public ::testing::Test

@@ -359,12 +359,24 @@ void CCpuDevice::DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const 
         return;
     }
     const TextureView view = ViewOf(texture);
+    const bool linear = sampler.filter == FilterMode::kLinear;
+    ColumnTaps columns;
+    if (linear)
+        PrepareColumns(texture.width, sampler.addressU, span.u0, span.du, count, &columns);
     workers_->Run(span.y1 - span.y0, [&](int first, int end) {
         std::vector<uint32_t> samples(count);
         for (int y = first; y < end; ++y) {
-            SampleSpan(view, sampler, span.u0, span.du, span.v0 + y * span.dv, count, samples.data());
-            AlphaMixSpan(samples.data(), count, span.alpha, samples.data());
+            const double v = span.v0 + y * span.dv;
+            if (linear)
+                SampleColumnsSpan(PrepareRow(view, sampler.addressV, v), columns, count, samples.data());
+            else
+                SampleSpan(view, sampler, span.u0, span.du, v, count, samples.data());
             uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+            if (over) {
+                AlphaMixOverSpan(samples.data(), count, span.alpha, destination);
+                continue;
+            }
+            AlphaMixSpan(samples.data(), count, span.alpha, samples.data());
             if (pass.blend)
                 BlendSpan(samples.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
             else
@@ -436,6 +448,11 @@ void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const Ef
         });
         return;
     }
+    // Scaled: every tap's columns once for the quad, its rows once a row.
+    const bool linear = sampler.filter == FilterMode::kLinear;
+    std::vector<ColumnTaps> tapColumns(linear ? 13 : 0);
+    for (int k = 0; k < static_cast<int>(tapColumns.size()); ++k)
+        PrepareColumns(texture.width, sampler.addressU, span.u0 + offsetU[k], span.du, count, &tapColumns[k]);
     workers_->Run(span.y1 - span.y0, [&](int first, int end) {
         std::vector<uint32_t> samples(count);
         std::vector<uint32_t> sums(count);
@@ -443,6 +460,11 @@ void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const Ef
             std::fill(sums.begin(), sums.end(), 0u);
             const double v = span.v0 + y * span.dv;
             for (int k = 0; k < 13; ++k) {
+                if (linear) {
+                    AddSampledAlphaSpan(PrepareRow(view, sampler.addressV, v + offsetV[k]), tapColumns[k], count,
+                                        sums.data());
+                    continue;
+                }
                 SampleSpan(view, sampler, span.u0 + offsetU[k], span.du, v + offsetV[k], count, samples.data());
                 for (int i = 0; i < count; ++i)
                     sums[i] += samples[i] >> 24;

@@ -90,6 +90,63 @@ void SampleSpan(const TextureView& texture, const SamplerView& sampler, double u
     }
 }
 
+void PrepareColumns(int width, AddressMode mode, double u0, double du, int count, ColumnTaps* out)
+{
+    out->left.resize(count);
+    out->right.resize(count);
+    out->weight.resize(count);
+    for (int i = 0; i < count; ++i) {
+        int column0 = 0;
+        uint32_t fx = 0;
+        SplitCoordinate((u0 + i * du) * width - 0.5, &column0, &fx);
+        out->left[i] = Address(column0, width, mode);
+        out->right[i] = Address(column0 + 1, width, mode);
+        out->weight[i] = fx;
+    }
+}
+
+RowTaps PrepareRow(const TextureView& texture, AddressMode mode, double v)
+{
+    int row0 = 0;
+    uint32_t fy = 0;
+    SplitCoordinate(v * texture.height - 0.5, &row0, &fy);
+    const auto rowStart = [&](int row) {
+        return texture.texels + static_cast<size_t>(Address(row, texture.height, mode)) * texture.width;
+    };
+    return {rowStart(row0), rowStart(row0 + 1), fy};
+}
+
+TAVREL_SIMD_CLONES
+void SampleColumnsSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* out)
+{
+    const uint32_t* top = row.top;
+    const uint32_t* bottom = row.bottom;
+    const uint32_t fy = row.weight;
+    const int* left = columns.left.data();
+    const int* right = columns.right.data();
+    const uint32_t* weight = columns.weight.data();
+    for (int i = 0; i < count; ++i)
+        out[i] = Lerp4(top[left[i]], top[right[i]], bottom[left[i]], bottom[right[i]], weight[i], fy);
+}
+
+TAVREL_SIMD_CLONES
+void AddSampledAlphaSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* sums)
+{
+    const uint32_t* top = row.top;
+    const uint32_t* bottom = row.bottom;
+    const uint32_t fy = row.weight;
+    const int* left = columns.left.data();
+    const int* right = columns.right.data();
+    const uint32_t* weight = columns.weight.data();
+    for (int i = 0; i < count; ++i) {
+        // Lerp4's arithmetic on the alpha channel alone.
+        const uint32_t fx = weight[i];
+        const uint32_t upper = ((top[left[i]] >> 24) * (256 - fx) + (top[right[i]] >> 24) * fx + 128) >> 8;
+        const uint32_t lower = ((bottom[left[i]] >> 24) * (256 - fx) + (bottom[right[i]] >> 24) * fx + 128) >> 8;
+        sums[i] += (upper * (256 - fy) + lower * fy + 128) >> 8;
+    }
+}
+
 namespace {
 
 // AlphaMixPS for one texel: (rgb x a, a), a = texel alpha x vertex alpha,

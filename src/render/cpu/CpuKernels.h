@@ -3,6 +3,7 @@
 #include "render/EffectSource.h"
 
 #include <cstdint>
+#include <vector>
 
 // Pixel arithmetic of the CPU device, one row span at a time. Texels and
 // pixels are 32-bit B, G, R, A (blue in the low byte). Every result is
@@ -45,6 +46,33 @@ inline int Address(int i, int size, AddressMode mode)
 // samplers; point sampling takes the texel the coordinate falls in.
 void SampleSpan(const TextureView& texture, const SamplerView& sampler, double u0, double du, double v,
                 int count, uint32_t* out);
+
+// The columns a linear-filtered span reads, worked out once for a quad:
+// the texel-space arithmetic of SampleSpan moved out of the row loop. Pixel
+// i blends columns left[i] and right[i] with an 8-bit weight of the right.
+struct ColumnTaps
+{
+    std::vector<int> left;
+    std::vector<int> right;
+    std::vector<uint32_t> weight;
+};
+void PrepareColumns(int width, AddressMode mode, double u0, double du, int count, ColumnTaps* out);
+
+// The two rows a linear-filtered row of samples reads at v, and the weight
+// of the lower one.
+struct RowTaps
+{
+    const uint32_t* top = nullptr;
+    const uint32_t* bottom = nullptr;
+    uint32_t weight = 0;
+};
+RowTaps PrepareRow(const TextureView& texture, AddressMode mode, double v);
+
+// SampleSpan with linear filtering, from prepared columns and rows: the
+// same samples.
+void SampleColumnsSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* out);
+// Adds the alpha of those samples to sums: a shadow tap on a scaled quad.
+void AddSampledAlphaSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* sums);
 
 // AlphaMixPS: straight texel in, (rgb * a, a) out with a = texel alpha x
 // vertex alpha (0-255).
