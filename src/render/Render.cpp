@@ -92,6 +92,23 @@ void RaiseOwnPriority(ThreadPriorityLevel level, const char* thread)
 
 }  // namespace
 
+namespace {
+
+// Frames recorded per layout span kept: text is laid out far less often
+// than frames are drawn.
+constexpr int kFramesPerLayoutSpan = 8;
+
+// The text thread's own figures.
+struct TextMeasures
+{
+    std::atomic<int> busiestChunkUs{0};  // longest single InvokeRender
+    std::atomic<int> passes{0};
+    std::vector<LayoutSpan> spans;
+    int recordedSpans = 0;  // text thread
+};
+
+}  // namespace
+
 struct CRender::Shared
 {
     CFrameSet* page = nullptr;
@@ -122,11 +139,12 @@ struct CRender::Shared
     FrameList textSnapshot;
     std::vector<CFrame*> entered;
 
-    // Measurements.
+    // Measurements. The records are filled in up front so that a long run
+    // does not count them as memory the renderer grew by.
     int recordLimit = 0;
     std::vector<int> frameTimesUs;
-    std::atomic<int> busiestChunkUs{0};
-    std::atomic<int> textPasses{0};
+    int recordedFrames = 0;  // render thread
+    TextMeasures text;
 
     // Threads that have not finished yet.
     std::mutex doneMutex;
@@ -193,7 +211,8 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
     s.fullRange = fullRangeValue;
     s.raisePriorities = environment.raisePriorities;
     s.recordLimit = std::max(0, environment.recordFrames);
-    s.frameTimesUs.reserve(static_cast<size_t>(s.recordLimit));
+    s.frameTimesUs.assign(static_cast<size_t>(s.recordLimit), 0);
+    s.text.spans.assign(static_cast<size_t>(s.recordLimit / kFramesPerLayoutSpan), LayoutSpan{});
     changes_->offline = environment.offline && environment.target == CRenderEnvironment::Target::kOffscreen;
 
     // Developer values.
@@ -443,10 +462,10 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
     while (!s.stopRequested.load()) {
         const auto frameStart = std::chrono::steady_clock::now();
         result = RenderFrame(s, -1);
-        if (static_cast<int>(s.frameTimesUs.size()) < s.recordLimit)
-            s.frameTimesUs.push_back(static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                                          std::chrono::steady_clock::now() - frameStart)
-                                                          .count()));
+        if (s.recordedFrames < s.recordLimit)
+            s.frameTimesUs[s.recordedFrames++] = static_cast<int>(
+                std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - frameStart)
+                    .count());
         if (result != kFrameOk)
             break;
     }
@@ -473,19 +492,24 @@ namespace {
 
 // One text thread pass over the playing objects; the number that did work.
 int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRenderer,
-             const std::atomic<int>* stopRequested, std::atomic<int>& busiestChunkUs)
+             const std::atomic<int>* stopRequested, const std::atomic<int>& frameCount, TextMeasures& measures)
 {
     int worked = 0;
     page.TakeSnapshot(snapshot);
     for (CFrame* object : snapshot) {
         if (object->playing.load()) {
             const auto start = std::chrono::steady_clock::now();
-            if (object->InvokeRender(textRenderer))
-                ++worked;
+            const int firstFrame = frameCount.load(std::memory_order_relaxed);
+            const int work = object->InvokeRender(textRenderer);
             const int us = static_cast<int>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
-            int busiest = busiestChunkUs.load(std::memory_order_relaxed);
-            while (us > busiest && !busiestChunkUs.compare_exchange_weak(busiest, us, std::memory_order_relaxed)) {
+            if (work) {
+                ++worked;
+                if (measures.recordedSpans < static_cast<int>(measures.spans.size()))
+                    measures.spans[measures.recordedSpans++] = {firstFrame, frameCount.load(std::memory_order_relaxed)};
+            }
+            int busiest = measures.busiestChunkUs.load(std::memory_order_relaxed);
+            while (us > busiest && !measures.busiestChunkUs.compare_exchange_weak(busiest, us, std::memory_order_relaxed)) {
             }
         }
         if (stopRequested && stopRequested->load())
@@ -505,8 +529,8 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
         RaiseOwnPriority(ThreadPriorityLevel::AboveNormal, "CRender::TextThread()");
     s.textRenderer = std::make_unique<CRichEditTextRenderer>();
     while (!s.stopRequested.load()) {
-        const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.busiestChunkUs);
-        s.textPasses.fetch_add(1, std::memory_order_relaxed);
+        const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.frameCount, s.text);
+        s.text.passes.fetch_add(1, std::memory_order_relaxed);
         if (!worked) {
             // Idle: what was posted to objects of this thread is delivered.
             // Timers are left alone: a layout the documents would continue
@@ -670,7 +694,8 @@ int CRender::PrepareTextOnce()
 {
     if (!changes_->offline || renderError.load() != 0)
         return 0;
-    return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, nullptr, shared_->busiestChunkUs);
+    return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, nullptr, shared_->frameCount,
+                    shared_->text);
 }
 
 bool CRender::ReadBackBuffer(CPicture* picture)
@@ -694,9 +719,12 @@ CRenderStatistics CRender::StopAndCollect()
             return statistics;
     }
     statistics.frames = shared_->frameCount.load();
-    statistics.frameTimesUs = shared_->frameTimesUs;
-    statistics.busiestTextChunkUs = shared_->busiestChunkUs.load();
-    statistics.textPasses = shared_->textPasses.load();
+    statistics.frameTimesUs.assign(shared_->frameTimesUs.begin(),
+                                   shared_->frameTimesUs.begin() + shared_->recordedFrames);
+    statistics.layoutSpans.assign(shared_->text.spans.begin(),
+                                  shared_->text.spans.begin() + shared_->text.recordedSpans);
+    statistics.busiestTextChunkUs = shared_->text.busiestChunkUs.load();
+    statistics.textPasses = shared_->text.passes.load();
     // Both threads have ended: the counters are the render thread's last word.
     shared_->page->TakeSnapshot(shared_->renderSnapshot);
     for (const CFrame* object : shared_->renderSnapshot)

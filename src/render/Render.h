@@ -43,7 +43,8 @@ struct CRenderEnvironment
     bool raisePriorities = true;
     // Makes the device instead of the factory (tests that act out failures).
     std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> createDevice;
-    // Keep the time each frame took (bench); at most this many frames.
+    // Keep the time each frame took and when the text thread laid out text
+    // (bench, soak); at most this many frames.
     int recordFrames = 0;
 };
 
@@ -56,11 +57,20 @@ enum RenderFrameResult : int
     kFrameFailed = 3,          // error 6
 };
 
+// One call of the text thread that laid out text: the frames drawn while it
+// ran, by number from the first frame (0).
+struct LayoutSpan
+{
+    int firstFrame = 0;
+    int lastFrame = 0;
+};
+
 // What the render and text threads measured (bench, tests).
 struct CRenderStatistics
 {
     int frames = 0;
     std::vector<int> frameTimesUs;      // RenderFrame durations, in order (when recorded)
+    std::vector<LayoutSpan> layoutSpans;  // in order (when recorded)
     int busiestTextChunkUs = 0;         // longest single InvokeRender of the text thread
     int textPasses = 0;
     int textWaitFrames = 0;             // frames moving text stood still waiting for the text thread

@@ -115,14 +115,22 @@ int RunSoak(const QStringList& arguments)
     }
 
     const std::vector<int>& times = statistics.frameTimesUs;
+    const std::vector<LayoutSpan>& spans = statistics.layoutSpans;
     int overBudget = 0;
+    int overBesideLayout = 0;
     int longest = 0;
     QStringList slow;
+    size_t span = 0;
     for (size_t i = 0; i < times.size(); ++i) {
         longest = std::max(longest, times[i]);
         if (times[i] <= mode.framePeriodUs)
             continue;
         ++overBudget;
+        const int frame = static_cast<int>(i);
+        while (span < spans.size() && spans[span].lastFrame < frame)
+            ++span;
+        if (span < spans.size() && spans[span].firstFrame <= frame)
+            ++overBesideLayout;
         if (slow.size() < kListedSlowFrames)
             slow << QStringLiteral("%1 (%2 ms)").arg(i).arg(times[i] / 1000.0, 0, 'f', 3);
     }
@@ -154,6 +162,9 @@ int RunSoak(const QStringList& arguments)
                 .arg(statistics.textPasses)
                 .arg(busiestChunkMs, 0, 'f', 3)
                 .arg(statistics.textWaitFrames));
+    ToolOut(QStringLiteral("frames over budget while the text thread laid out text: %1 of %2\n")
+                .arg(overBesideLayout)
+                .arg(overBudget));
     if (overBudget == 0 && statistics.textWaitFrames == 0)
         ToolOut(QStringLiteral("soak: clean\n"));
     else
@@ -174,8 +185,10 @@ const ToolCommandRegistration registration({
         "resident memory before the renderer starts, after the first minute and\n"
         "at the end; frames rendered; the longest frame and the frames over the\n"
         "mode's frame period (the first ten by number); the text thread's passes\n"
-        "and its busiest chunk, and the frames in which a scroll or roll stood\n"
-        "still because the text thread had not laid out its next text in time.\n"
+        "and its busiest chunk, the frames in which a scroll or roll stood still\n"
+        "because the text thread had not laid out its next text in time, and how\n"
+        "many of the frames over the period were drawn while the text thread\n"
+        "laid out text.\n"
         "The render thread never waits for the text thread: chunks are laid out\n"
         "ahead of need. Last line: \"soak: clean\", \"soak: frames over budget\"\n"
         "or \"soak: text late\".\n"

@@ -258,7 +258,7 @@ private:
 
 // A long rolling text is laid out in steps that the text document would
 // continue from timers of the thread it lives on: the text thread must be
-// one that can have them.
+// one that can have them. The frames drawn meanwhile are recorded.
 TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
 {
     CQtMessages messages;
@@ -275,13 +275,26 @@ TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
     CFrame* rolling = roll.get();
     Add(page_, std::move(roll));
 
-    auto render = OffscreenRender(page_);
+    CRenderEnvironment environment;
+    environment.recordFrames = 100000;
+    auto render = OffscreenRender(page_, environment);
     ASSERT_EQ(render->renderError.load(), 0);
     ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
     page_.PlayAllObjects();
     ASSERT_TRUE(WaitFor([&] { return rolling->chunksRendered.load() >= 1; }));
+    const CRenderStatistics statistics = render->StopAndCollect();
     render.reset();
     EXPECT_TRUE(messages.Warnings().isEmpty()) << qPrintable(messages.Warnings().join(QLatin1Char('\n')));
+
+    EXPECT_EQ(static_cast<int>(statistics.frameTimesUs.size()), statistics.frames);
+    ASSERT_FALSE(statistics.layoutSpans.empty()) << "the roll's chunk was laid out";
+    int previous = 0;
+    for (const LayoutSpan& span : statistics.layoutSpans) {
+        EXPECT_LE(previous, span.firstFrame) << "spans follow one another";
+        EXPECT_LE(span.firstFrame, span.lastFrame);
+        EXPECT_LE(span.lastFrame, statistics.frames);
+        previous = span.lastFrame;
+    }
 }
 
 }  // namespace

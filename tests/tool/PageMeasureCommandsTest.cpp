@@ -130,6 +130,8 @@ TEST_F(PageMeasureCommands, SoakReportsMemoryAndLateFramesInItsShortForm)
     EXPECT_FALSE(out.contains(QStringLiteral(" 0.0 MiB at the end"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("frames over the 20.000 ms budget: "))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("moving text waited for it in "))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("frames over budget while the text thread laid out text: ")))
+        << out.toStdString();
     EXPECT_TRUE(out.endsWith(QStringLiteral("soak: clean\n")) || out.endsWith(QStringLiteral("soak: frames over budget\n"))
                 || out.endsWith(QStringLiteral("soak: text late\n")))
         << out.toStdString();
