@@ -84,15 +84,11 @@ pid_t CurrentTid()
     return static_cast<pid_t>(::syscall(SYS_gettid));
 }
 
-void RaiseOwnPriority(ThreadPriorityLevel level, const char* thread)
+void ApplyOwnPriority(ThreadPriorityLevel level, const char* thread)
 {
     const GrantedPriority granted = SetCurrentThreadPriority(level);
     WriteLog(kLogLifecycle, "%s: priority: %s", thread, GrantedPriorityName(granted));
 }
-
-}  // namespace
-
-namespace {
 
 // Frames recorded per layout span kept: text is laid out far less often
 // than frames are drawn.
@@ -450,7 +446,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
     Shared& s = *shared;
     WriteLog(kLogLifecycle, "CRender::RenderThread() started");
     if (s.raisePriorities)
-        RaiseOwnPriority(ThreadPriorityLevel::TimeCritical, "CRender::RenderThread()");
+        ApplyOwnPriority(ThreadPriorityLevel::TimeCritical, "CRender::RenderThread()");
     if (s.page->outputActive.load() != 1) {
         if (s.page->outputActive.load() != 0)
             s.page->StopAllObjects();
@@ -525,8 +521,10 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
 {
     Shared& s = *shared;
     WriteLog(kLogLifecycle, "CRender::TextThread() started");
-    if (s.raisePriorities)
-        RaiseOwnPriority(ThreadPriorityLevel::AboveNormal, "CRender::TextThread()");
+    // Where the render thread keeps normal priority (measurements, tests),
+    // the text thread still gives way to it, as it does on air.
+    ApplyOwnPriority(s.raisePriorities ? ThreadPriorityLevel::AboveNormal : ThreadPriorityLevel::BelowNormal,
+                     "CRender::TextThread()");
     s.textRenderer = std::make_unique<CRichEditTextRenderer>();
     while (!s.stopRequested.load()) {
         const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.frameCount, s.text);

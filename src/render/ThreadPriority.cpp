@@ -19,6 +19,7 @@ namespace {
 
 constexpr int kRealTimePriority = 10;  // low among real-time priorities: above every normal thread, below the kernel's own
 constexpr int kAboveNormalNice = -5;
+constexpr int kBelowNormalNice = 5;  // the distance between the text and render threads' raised values
 constexpr int kTimeCriticalNice = -10;
 
 pid_t CurrentTid()
@@ -68,6 +69,12 @@ GrantedPriority SetCurrentThreadPriority(ThreadPriorityLevel level)
         SetNice(0);
         return GrantedPriority::Normal;
     }
+    if (level == ThreadPriorityLevel::BelowNormal) {
+        if (SetNice(kBelowNormalNice))
+            return GrantedPriority::Lowered;
+        WriteLog(kLogLifecycle, "SetCurrentThreadPriority(): nice %d refused: %s", kBelowNormalNice, std::strerror(errno));
+        return GrantedPriority::Normal;
+    }
     if (level == ThreadPriorityLevel::TimeCritical) {
         if (SetScheduler(SCHED_FIFO, kRealTimePriority))
             return GrantedPriority::RealTime;
@@ -90,6 +97,8 @@ const char* GrantedPriorityName(GrantedPriority granted)
         return "normal";
     case GrantedPriority::Nice:
         return "raised nice value";
+    case GrantedPriority::Lowered:
+        return "lowered nice value";
     case GrantedPriority::RealTime:
         return "real-time";
     case GrantedPriority::RealtimeKit:

@@ -8,6 +8,7 @@
 enum class ThreadPriorityLevel
 {
     Normal,
+    BelowNormal,   // text thread beside a render thread kept at normal priority
     AboveNormal,   // text thread
     TimeCritical,  // render thread
 };
@@ -17,6 +18,7 @@ enum class GrantedPriority
 {
     Normal,
     Nice,       // a raised nice value
+    Lowered,    // a lowered one
     RealTime,   // SCHED_FIFO, directly
     RealtimeKit // SCHED_FIFO, granted by RealtimeKit
 };

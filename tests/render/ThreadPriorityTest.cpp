@@ -37,4 +37,19 @@ TEST(ThreadPriority, RaisedAndBackToNormal)
     }
 }
 
+// Lowering needs no privilege: a text thread beside a render thread kept at
+// normal priority always ends up below it.
+TEST(ThreadPriority, BelowNormalIsAlwaysGranted)
+{
+    std::thread worker([] {
+        EXPECT_EQ(SetCurrentThreadPriority(ThreadPriorityLevel::BelowNormal), GrantedPriority::Lowered);
+        EXPECT_GT(getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))), 0);
+        int policy = 0;
+        sched_param param{};
+        pthread_getschedparam(pthread_self(), &policy, &param);
+        EXPECT_EQ(policy, SCHED_OTHER);
+    });
+    worker.join();
+}
+
 }  // namespace
