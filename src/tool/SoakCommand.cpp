@@ -118,19 +118,21 @@ int RunSoak(const QStringList& arguments)
     const std::vector<LayoutSpan>& spans = statistics.layoutSpans;
     int overBudget = 0;
     int overBesideLayout = 0;
+    int besideLayout = 0;
     int longest = 0;
     QStringList slow;
     size_t span = 0;
     for (size_t i = 0; i < times.size(); ++i) {
         longest = std::max(longest, times[i]);
-        if (times[i] <= mode.framePeriodUs)
-            continue;
-        ++overBudget;
         const int frame = static_cast<int>(i);
         while (span < spans.size() && spans[span].lastFrame < frame)
             ++span;
-        if (span < spans.size() && spans[span].firstFrame <= frame)
-            ++overBesideLayout;
+        const bool beside = span < spans.size() && spans[span].firstFrame <= frame;
+        besideLayout += beside;
+        if (times[i] <= mode.framePeriodUs)
+            continue;
+        ++overBudget;
+        overBesideLayout += beside;
         if (slow.size() < kListedSlowFrames)
             slow << QStringLiteral("%1 (%2 ms)").arg(i).arg(times[i] / 1000.0, 0, 'f', 3);
     }
@@ -162,9 +164,12 @@ int RunSoak(const QStringList& arguments)
                 .arg(statistics.textPasses)
                 .arg(busiestChunkMs, 0, 'f', 3)
                 .arg(statistics.textWaitFrames));
-    ToolOut(QStringLiteral("frames over budget while the text thread laid out text: %1 of %2\n")
+    // Set against the share of all frames drawn beside layout: late frames
+    // that come with text no more often than that are not the text's.
+    ToolOut(QStringLiteral("frames over budget while the text thread laid out text: %1 of %2 (of all frames: %3 %)\n")
                 .arg(overBesideLayout)
-                .arg(overBudget));
+                .arg(overBudget)
+                .arg(times.empty() ? 0.0 : 100.0 * besideLayout / static_cast<double>(times.size()), 0, 'f', 1));
     if (overBudget == 0 && statistics.textWaitFrames == 0)
         ToolOut(QStringLiteral("soak: clean\n"));
     else
@@ -188,7 +193,7 @@ const ToolCommandRegistration registration({
         "and its busiest chunk, the frames in which a scroll or roll stood still\n"
         "because the text thread had not laid out its next text in time, and how\n"
         "many of the frames over the period were drawn while the text thread\n"
-        "laid out text.\n"
+        "laid out text, beside the share of all frames drawn so.\n"
         "The render thread never waits for the text thread: chunks are laid out\n"
         "ahead of need. Last line: \"soak: clean\", \"soak: frames over budget\"\n"
         "or \"soak: text late\".\n"
