@@ -69,12 +69,6 @@ GrantedPriority SetCurrentThreadPriority(ThreadPriorityLevel level)
         SetNice(0);
         return GrantedPriority::Normal;
     }
-    if (level == ThreadPriorityLevel::BelowNormal) {
-        if (SetNice(kBelowNormalNice))
-            return GrantedPriority::Lowered;
-        WriteLog(kLogLifecycle, "SetCurrentThreadPriority(): nice %d refused: %s", kBelowNormalNice, std::strerror(errno));
-        return GrantedPriority::Normal;
-    }
     if (level == ThreadPriorityLevel::TimeCritical) {
         if (SetScheduler(SCHED_FIFO, kRealTimePriority))
             return GrantedPriority::RealTime;
@@ -83,9 +77,11 @@ GrantedPriority SetCurrentThreadPriority(ThreadPriorityLevel level)
         WriteLog(kLogLifecycle, "SetCurrentThreadPriority(): real-time scheduling refused, trying nice %d",
                  kTimeCriticalNice);
     }
-    const int nice = level == ThreadPriorityLevel::TimeCritical ? kTimeCriticalNice : kAboveNormalNice;
+    const int nice = level == ThreadPriorityLevel::TimeCritical  ? kTimeCriticalNice
+                     : level == ThreadPriorityLevel::BelowNormal ? kBelowNormalNice
+                                                                 : kAboveNormalNice;
     if (SetNice(nice))
-        return GrantedPriority::Nice;
+        return level == ThreadPriorityLevel::BelowNormal ? GrantedPriority::Lowered : GrantedPriority::Nice;
     WriteLog(kLogLifecycle, "SetCurrentThreadPriority(): nice %d refused: %s", nice, std::strerror(errno));
     return GrantedPriority::Normal;
 }

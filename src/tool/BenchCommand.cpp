@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr double kDefaultSeconds = 5;
 // Frames kept per run: far more than any machine draws in an hour-long run
 // of a page that holds real time would need to be told apart from a failure.

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr int kMaxColumns = 16;
 constexpr int kMaxCount = 256;
 constexpr int kMaxTileWidth = 1920;

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr int kImportFailed = 1;
 
 // Without an operator: sequences are imported, messages go to stderr.

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr int kModeMismatchExit = 5;
 
 QString FrameJson(const CFrameBackground& frame)

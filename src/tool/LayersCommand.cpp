@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr int kDefaultAtMs = 2000;
 constexpr int kMaxAtMs = 600000;
 

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 // The interface timer of the program, on the virtual clock.
 constexpr int64_t kScriptTickUs = 200000;
 

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr int kDefaultSeconds = 3600;
 constexpr int kFirstMinuteMs = 60000;
 constexpr int kPollMs = 100;

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr int kSourceFailed = 1;
 
 struct TextArguments

@@ -24,6 +24,9 @@ struct ToolCommandRegistration
     explicit ToolCommandRegistration(ToolCommand command);
 };
 
+// Exit status of every command for arguments it cannot take.
+constexpr int kUsageError = 2;
+
 // Output helpers: stdout for results, stderr for the one-line reason.
 void ToolOut(const QString& text);
 void ToolError(const QString& text);

@@ -454,7 +454,7 @@ void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const Ef
     for (int k = 0; k < static_cast<int>(tapColumns.size()); ++k)
         PrepareColumns(texture.width, sampler.addressU, span.u0 + offsetU[k], span.du, count, &tapColumns[k]);
     workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-        std::vector<uint32_t> samples(count);
+        std::vector<uint32_t> samples(linear && over ? 0 : count);
         std::vector<uint32_t> sums(count);
         for (int y = first; y < end; ++y) {
             std::fill(sums.begin(), sums.end(), 0u);

@@ -38,14 +38,20 @@ inline void SplitCoordinate(double s, int* index, uint32_t* weight)
     *weight = static_cast<uint32_t>(w);
 }
 
+// One channel of a bilinear sample: each row rounded, then between them.
+inline uint32_t LerpChannel(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t fx, uint32_t fy,
+                            int shift)
+{
+    const uint32_t top = (Channel(c00, shift) * (256 - fx) + Channel(c10, shift) * fx + 128) >> 8;
+    const uint32_t bottom = (Channel(c01, shift) * (256 - fx) + Channel(c11, shift) * fx + 128) >> 8;
+    return (top * (256 - fy) + bottom * fy + 128) >> 8;
+}
+
 inline uint32_t Lerp4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t fx, uint32_t fy)
 {
     uint32_t result = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const uint32_t top = (Channel(c00, shift) * (256 - fx) + Channel(c10, shift) * fx + 128) >> 8;
-        const uint32_t bottom = (Channel(c01, shift) * (256 - fx) + Channel(c11, shift) * fx + 128) >> 8;
-        result |= ((top * (256 - fy) + bottom * fy + 128) >> 8) << shift;
-    }
+    for (int shift = 0; shift < 32; shift += 8)
+        result |= LerpChannel(c00, c10, c01, c11, fx, fy, shift) << shift;
     return result;
 }
 
@@ -119,32 +125,24 @@ RowTaps PrepareRow(const TextureView& texture, AddressMode mode, double v)
 TAVREL_SIMD_CLONES
 void SampleColumnsSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* out)
 {
-    const uint32_t* top = row.top;
-    const uint32_t* bottom = row.bottom;
-    const uint32_t fy = row.weight;
+    const RowTaps r = row;  // a local copy: the stores below cannot alias it
     const int* left = columns.left.data();
     const int* right = columns.right.data();
     const uint32_t* weight = columns.weight.data();
     for (int i = 0; i < count; ++i)
-        out[i] = Lerp4(top[left[i]], top[right[i]], bottom[left[i]], bottom[right[i]], weight[i], fy);
+        out[i] = Lerp4(r.top[left[i]], r.top[right[i]], r.bottom[left[i]], r.bottom[right[i]], weight[i], r.weight);
 }
 
 TAVREL_SIMD_CLONES
 void AddSampledAlphaSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* sums)
 {
-    const uint32_t* top = row.top;
-    const uint32_t* bottom = row.bottom;
-    const uint32_t fy = row.weight;
+    const RowTaps r = row;  // a local copy: the stores below cannot alias it
     const int* left = columns.left.data();
     const int* right = columns.right.data();
     const uint32_t* weight = columns.weight.data();
-    for (int i = 0; i < count; ++i) {
-        // Lerp4's arithmetic on the alpha channel alone.
-        const uint32_t fx = weight[i];
-        const uint32_t upper = ((top[left[i]] >> 24) * (256 - fx) + (top[right[i]] >> 24) * fx + 128) >> 8;
-        const uint32_t lower = ((bottom[left[i]] >> 24) * (256 - fx) + (bottom[right[i]] >> 24) * fx + 128) >> 8;
-        sums[i] += (upper * (256 - fy) + lower * fy + 128) >> 8;
-    }
+    for (int i = 0; i < count; ++i)
+        sums[i] += LerpChannel(r.top[left[i]], r.top[right[i]], r.bottom[left[i]], r.bottom[right[i]], weight[i],
+                               r.weight, 24);
 }
 
 namespace {
