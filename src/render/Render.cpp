@@ -19,8 +19,10 @@
 #include <QThread>
 #include <QWindow>
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -90,6 +92,16 @@ void ApplyOwnPriority(ThreadPriorityLevel level, const char* thread)
     WriteLog(kLogLifecycle, "%s: priority: %s", thread, GrantedPriorityName(granted));
 }
 
+// Processor time a thread's clock has counted, in µs; -1 where it cannot be
+// read (the thread has ended).
+int64_t CpuClockUs(clockid_t clock)
+{
+    timespec now{};
+    if (::clock_gettime(clock, &now) != 0)
+        return -1;
+    return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
 // Frames recorded per layout span kept: text is laid out far less often
 // than frames are drawn.
 constexpr int kFramesPerLayoutSpan = 8;
@@ -101,7 +113,29 @@ struct TextMeasures
     std::atomic<int> passes{0};
     std::vector<LayoutSpan> spans;
     int recordedSpans = 0;  // text thread
+    // The text thread's processor clock, which the render thread reads
+    // around each recorded frame; published once the thread runs.
+    clockid_t clock{};
+    std::atomic<bool> clockKnown{false};
 };
+
+// Read around each recorded frame.
+struct FrameClocks
+{
+    std::chrono::steady_clock::time_point wall;
+    int64_t renderCpuUs = 0;  // the calling (render) thread's
+    int64_t textCpuUs = -1;
+};
+
+FrameClocks ReadFrameClocks(const TextMeasures& text)
+{
+    FrameClocks clocks;
+    clocks.wall = std::chrono::steady_clock::now();
+    clocks.renderCpuUs = CpuClockUs(CLOCK_THREAD_CPUTIME_ID);
+    if (text.clockKnown.load(std::memory_order_acquire))
+        clocks.textCpuUs = CpuClockUs(text.clock);
+    return clocks;
+}
 
 }  // namespace
 
@@ -139,6 +173,8 @@ struct CRender::Shared
     // does not count them as memory the renderer grew by.
     int recordLimit = 0;
     std::vector<int> frameTimesUs;
+    std::vector<int> renderCpuUs;
+    std::vector<int> textCpuUs;
     int recordedFrames = 0;  // render thread
     TextMeasures text;
 
@@ -208,6 +244,8 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
     s.raisePriorities = environment.raisePriorities;
     s.recordLimit = std::max(0, environment.recordFrames);
     s.frameTimesUs.assign(static_cast<size_t>(s.recordLimit), 0);
+    s.renderCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
+    s.textCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
     s.text.spans.assign(static_cast<size_t>(s.recordLimit / kFramesPerLayoutSpan), LayoutSpan{});
     changes_->offline = environment.offline && environment.target == CRenderEnvironment::Target::kOffscreen;
 
@@ -456,12 +494,20 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
     const auto started = std::chrono::steady_clock::now();
     int result = kFrameOk;
     while (!s.stopRequested.load()) {
-        const auto frameStart = std::chrono::steady_clock::now();
-        result = RenderFrame(s, -1);
-        if (s.recordedFrames < s.recordLimit)
-            s.frameTimesUs[s.recordedFrames++] = static_cast<int>(
-                std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - frameStart)
-                    .count());
+        if (s.recordedFrames >= s.recordLimit) {
+            result = RenderFrame(s, -1);
+        } else {
+            const FrameClocks before = ReadFrameClocks(s.text);
+            result = RenderFrame(s, -1);
+            const FrameClocks after = ReadFrameClocks(s.text);
+            const int frame = s.recordedFrames++;
+            s.frameTimesUs[frame] = static_cast<int>(
+                std::chrono::duration_cast<std::chrono::microseconds>(after.wall - before.wall).count());
+            s.renderCpuUs[frame] = static_cast<int>(after.renderCpuUs - before.renderCpuUs);
+            s.textCpuUs[frame] = before.textCpuUs >= 0 && after.textCpuUs >= 0
+                                     ? static_cast<int>(after.textCpuUs - before.textCpuUs)
+                                     : -1;
+        }
         if (result != kFrameOk)
             break;
     }
@@ -526,6 +572,8 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     ApplyOwnPriority(s.raisePriorities ? ThreadPriorityLevel::AboveNormal : ThreadPriorityLevel::BelowNormal,
                      "CRender::TextThread()");
     s.textRenderer = std::make_unique<CRichEditTextRenderer>();
+    if (s.recordLimit > 0 && ::pthread_getcpuclockid(::pthread_self(), &s.text.clock) == 0)
+        s.text.clockKnown.store(true, std::memory_order_release);
     while (!s.stopRequested.load()) {
         const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.frameCount, s.text);
         s.text.passes.fetch_add(1, std::memory_order_relaxed);
@@ -537,6 +585,8 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
+    // The render thread may draw a last frame after this one has gone.
+    s.text.clockKnown.store(false, std::memory_order_release);
     s.textRenderer.reset();
     if (s.raisePriorities)
         SetCurrentThreadPriority(ThreadPriorityLevel::Normal);
@@ -719,6 +769,8 @@ CRenderStatistics CRender::StopAndCollect()
     statistics.frames = shared_->frameCount.load();
     statistics.frameTimesUs.assign(shared_->frameTimesUs.begin(),
                                    shared_->frameTimesUs.begin() + shared_->recordedFrames);
+    statistics.renderCpuUs.assign(shared_->renderCpuUs.begin(), shared_->renderCpuUs.begin() + shared_->recordedFrames);
+    statistics.textCpuUs.assign(shared_->textCpuUs.begin(), shared_->textCpuUs.begin() + shared_->recordedFrames);
     statistics.layoutSpans.assign(shared_->text.spans.begin(),
                                   shared_->text.spans.begin() + shared_->text.recordedSpans);
     statistics.busiestTextChunkUs = shared_->text.busiestChunkUs.load();

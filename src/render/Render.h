@@ -70,6 +70,11 @@ struct CRenderStatistics
 {
     int frames = 0;
     std::vector<int> frameTimesUs;      // RenderFrame durations, in order (when recorded)
+    // Processor time in each recorded frame: the render thread's own, and
+    // the text thread's (-1 where its clock could not be read). The text
+    // thread can hold a frame up by no more than the time it ran in it.
+    std::vector<int> renderCpuUs;
+    std::vector<int> textCpuUs;
     std::vector<LayoutSpan> layoutSpans;  // in order (when recorded)
     int busiestTextChunkUs = 0;         // longest single InvokeRender of the text thread
     int textPasses = 0;

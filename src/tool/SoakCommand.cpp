@@ -1,6 +1,7 @@
 #include "tool/PageInput.h"
 #include "tool/ToolCommand.h"
 
+#include "render/LateFrames.h"
 #include "render/Render.h"
 #include "render/VideoMode.h"
 
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <thread>
 
 namespace {
@@ -113,27 +113,16 @@ int RunSoak(const QStringList& arguments)
         return 1;
     }
 
-    const std::vector<int>& times = statistics.frameTimesUs;
-    const std::vector<LayoutSpan>& spans = statistics.layoutSpans;
-    int overBudget = 0;
-    int overBesideLayout = 0;
-    int besideLayout = 0;
-    int longest = 0;
+    const LateFrames late = FindLateFrames(statistics, mode.framePeriodUs, kListedSlowFrames);
     QStringList slow;
-    size_t span = 0;
-    for (size_t i = 0; i < times.size(); ++i) {
-        longest = std::max(longest, times[i]);
-        const int frame = static_cast<int>(i);
-        while (span < spans.size() && spans[span].lastFrame < frame)
-            ++span;
-        const bool beside = span < spans.size() && spans[span].firstFrame <= frame;
-        besideLayout += beside;
-        if (times[i] <= mode.framePeriodUs)
-            continue;
-        ++overBudget;
-        overBesideLayout += beside;
-        if (slow.size() < kListedSlowFrames)
-            slow << QStringLiteral("%1 (%2 ms)").arg(i).arg(times[i] / 1000.0, 0, 'f', 3);
+    for (const int frame : late.listed) {
+        const size_t at = static_cast<size_t>(frame);
+        const int textUs = statistics.textCpuUs[at];
+        slow << QStringLiteral("%1 (%2 ms; render thread ran %3 ms, text thread %4)")
+                    .arg(frame)
+                    .arg(statistics.frameTimesUs[at] / 1000.0, 0, 'f', 3)
+                    .arg(statistics.renderCpuUs[at] / 1000.0, 0, 'f', 3)
+                    .arg(textUs < 0 ? QStringLiteral("unknown") : QStringLiteral("%1 ms").arg(textUs / 1000.0, 0, 'f', 3));
     }
     const double busiestChunkMs = statistics.busiestTextChunkUs / 1000.0;
     const double periodMs = mode.framePeriodUs / 1000.0;
@@ -151,9 +140,9 @@ int RunSoak(const QStringList& arguments)
                     .arg(rssEnd - rssFirstMinute)
                     .arg(statistics.frames - framesFirstMinute));
     ToolOut(QStringLiteral("longest frame: %1 ms; frames over the %2 ms budget: %3%4\n")
-                .arg(longest / 1000.0, 0, 'f', 3)
+                .arg(late.longestUs / 1000.0, 0, 'f', 3)
                 .arg(periodMs, 0, 'f', 3)
-                .arg(overBudget)
+                .arg(late.overBudget)
                 .arg(slow.isEmpty() ? QString() : QStringLiteral(" (first: ") + slow.join(QStringLiteral(", ")) + QLatin1Char(')')));
     // The render thread never waits for text: the text thread can only make
     // a frame late by taking the machine from it (a frame over budget), or
@@ -166,13 +155,20 @@ int RunSoak(const QStringList& arguments)
     // Set against the share of all frames drawn beside layout: late frames
     // that come with text no more often than that are not the text's.
     ToolOut(QStringLiteral("frames over budget while the text thread laid out text: %1 of %2 (of all frames: %3 %)\n")
-                .arg(overBesideLayout)
-                .arg(overBudget)
-                .arg(times.empty() ? 0.0 : 100.0 * besideLayout / static_cast<double>(times.size()), 0, 'f', 1));
-    if (overBudget == 0 && statistics.textWaitFrames == 0)
-        ToolOut(QStringLiteral("soak: clean\n"));
+                .arg(late.overBesideLayout)
+                .arg(late.overBudget)
+                .arg(late.frames ? 100.0 * late.besideLayout / late.frames : 0.0, 0, 'f', 1));
+    ToolOut(QStringLiteral("frames over budget by no more than the text thread ran in them: %1 of %2\n")
+                .arg(late.overByText)
+                .arg(late.overBudget));
+    if (late.overByText > 0)
+        ToolOut(QStringLiteral("soak: frames over budget by the text thread\n"));
+    else if (statistics.textWaitFrames > 0)
+        ToolOut(QStringLiteral("soak: text late\n"));
+    else if (late.overBudget > 0)
+        ToolOut(QStringLiteral("soak: frames over budget, none by the text thread\n"));
     else
-        ToolOut(overBudget ? QStringLiteral("soak: frames over budget\n") : QStringLiteral("soak: text late\n"));
+        ToolOut(QStringLiteral("soak: clean\n"));
     return 0;
 }
 
@@ -194,8 +190,14 @@ const ToolCommandRegistration registration({
         "many of the frames over the period were drawn while the text thread\n"
         "laid out text, beside the share of all frames drawn so.\n"
         "The render thread never waits for the text thread: chunks are laid out\n"
-        "ahead of need. Last line: \"soak: clean\", \"soak: frames over budget\"\n"
-        "or \"soak: text late\".\n"
+        "ahead of need. The text thread, one thread, can hold a frame up by no\n"
+        "more than the processor time it had during that frame, which is\n"
+        "measured with each frame (beside the render thread's own): a frame over\n"
+        "the period by more than that was made late by something else. Last\n"
+        "line: \"soak: clean\"; \"soak: frames over budget, none by the text\n"
+        "thread\"; \"soak: text late\" (moving text waited); or \"soak: frames\n"
+        "over budget by the text thread\" (a frame over the period by no more\n"
+        "than the text thread ran in it).\n"
         "Exit status: 0 run to the end; 1 the page could not be read or the\n"
         "renderer failed (with the reason); 5 made for another video mode;\n"
         "2 wrong arguments.\n"),

@@ -282,6 +282,8 @@ TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
     ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
     page_.PlayAllObjects();
     ASSERT_TRUE(WaitFor([&] { return rolling->chunksRendered.load() >= 1; }));
+    const int framesAfterLayout = render->FramesPresented() + 2;
+    ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= framesAfterLayout; }));
     const CRenderStatistics statistics = render->StopAndCollect();
     render.reset();
     EXPECT_TRUE(messages.Warnings().isEmpty()) << qPrintable(messages.Warnings().join(QLatin1Char('\n')));
@@ -295,6 +297,19 @@ TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
         EXPECT_LE(span.lastFrame, statistics.frames);
         previous = span.lastFrame;
     }
+
+    // With each frame, the processor time each thread had in it: a thread
+    // runs no longer than the frame lasts (a millisecond for the clocks'
+    // reading), and the text thread's clock is read once it has started.
+    ASSERT_EQ(statistics.renderCpuUs.size(), statistics.frameTimesUs.size());
+    ASSERT_EQ(statistics.textCpuUs.size(), statistics.frameTimesUs.size());
+    bool textSeen = false;
+    for (size_t i = 0; i < statistics.frameTimesUs.size(); ++i) {
+        EXPECT_LE(statistics.renderCpuUs[i], statistics.frameTimesUs[i] + 1000) << "frame " << i;
+        EXPECT_LE(statistics.textCpuUs[i], statistics.frameTimesUs[i] + 1000) << "frame " << i;
+        textSeen = textSeen || statistics.textCpuUs[i] >= 0;
+    }
+    EXPECT_TRUE(textSeen);
 }
 
 }  // namespace
