@@ -43,8 +43,9 @@ struct CRenderEnvironment
     bool raisePriorities = true;
     // Makes the device instead of the factory (tests that act out failures).
     std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> createDevice;
-    // Keep the time each frame took and when the text thread laid out text
-    // (bench, soak); at most this many frames.
+    // Keep the time each frame took, the processor time the render and text
+    // threads had in it, and when the text thread laid out text (bench,
+    // soak); at most this many frames.
     int recordFrames = 0;
 };
 
