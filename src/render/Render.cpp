@@ -114,12 +114,12 @@ struct TextMeasures
     std::vector<LayoutSpan> spans;
     int recordedSpans = 0;  // text thread
     // The text thread's processor clock, which the render thread reads
-    // around each recorded frame; published once the thread runs.
+    // between recorded frames; published once the thread runs.
     clockid_t clock{};
     std::atomic<bool> clockKnown{false};
 };
 
-// Read around each recorded frame.
+// Read between recorded frames.
 struct FrameClocks
 {
     std::chrono::steady_clock::time_point wall;
@@ -493,12 +493,13 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
 
     const auto started = std::chrono::steady_clock::now();
     int result = kFrameOk;
+    // One reading of the clocks ends a recorded frame and starts the next.
+    FrameClocks before;
+    if (s.recordLimit > 0)
+        before = ReadFrameClocks(s.text);
     while (!s.stopRequested.load()) {
-        if (s.recordedFrames >= s.recordLimit) {
-            result = RenderFrame(s, -1);
-        } else {
-            const FrameClocks before = ReadFrameClocks(s.text);
-            result = RenderFrame(s, -1);
+        result = RenderFrame(s, -1);
+        if (s.recordedFrames < s.recordLimit) {
             const FrameClocks after = ReadFrameClocks(s.text);
             const int frame = s.recordedFrames++;
             s.frameTimesUs[frame] = static_cast<int>(
@@ -507,6 +508,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
             s.textCpuUs[frame] = before.textCpuUs >= 0 && after.textCpuUs >= 0
                                      ? static_cast<int>(after.textCpuUs - before.textCpuUs)
                                      : -1;
+            before = after;
         }
         if (result != kFrameOk)
             break;
