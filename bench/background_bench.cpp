@@ -4,6 +4,7 @@
 // locked texture). The budget is 5 % of a 20 ms frame, 1 ms.
 #include "BenchPictures.h"
 
+#include "content/FramePlayer.h"
 #include "model/Frame.h"
 #include "playback/PresentResult.h"
 #include "playback/TextureDevice.h"
@@ -20,19 +21,19 @@ constexpr int kWidth = 1920, kHeight = 1080;
 constexpr int kFramePeriod = 20000;
 
 // Object textures on the graphics device, written in place.
-class CDeviceTextures : public CTextureDevice
+class CDeviceTextures : public ITextureDevice
 {
 public:
     explicit CDeviceTextures(IGraphicsDevice& device) : device_(device) {}
 
-    struct Texture : CDeviceTexture
+    struct Texture : IObjectTexture
     {
         std::unique_ptr<IDeviceTexture> texture;
         int Width() const override { return texture->Width(); }
         int Height() const override { return texture->Height(); }
     };
 
-    std::unique_ptr<CDeviceTexture> CreateTexture(int width, int height) override
+    std::unique_ptr<IObjectTexture> CreateTexture(int width, int height) override
     {
         auto texture = device_.CreateTexture(width, height);
         if (!texture)
@@ -41,7 +42,7 @@ public:
         own->texture = std::move(texture);
         return own;
     }
-    int WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) override
+    int WriteTexture(IObjectTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) override
     {
         CLockedTexels locked;
         if (!LockTexture(texture, &locked))
@@ -52,7 +53,7 @@ public:
         return UnlockTexture(texture) ? 1 : 0;
     }
     bool CanLock() const override { return true; }
-    bool LockTexture(CDeviceTexture& texture, CLockedTexels* locked) override
+    bool LockTexture(IObjectTexture& texture, CLockedTexels* locked) override
     {
         LockedRect rect;
         if (!device_.LockTexture(static_cast<Texture&>(texture).texture.get(), &rect))
@@ -61,7 +62,7 @@ public:
         locked->pitch = rect.pitch;
         return true;
     }
-    bool UnlockTexture(CDeviceTexture& texture) override
+    bool UnlockTexture(IObjectTexture& texture) override
     {
         return device_.UnlockTexture(static_cast<Texture&>(texture).texture.get());
     }
@@ -87,17 +88,17 @@ void BM_ChangedAnimationFrame(benchmark::State& state)
     }
     state.SetLabel(object.backgroundFrames[0].picture.compressedSize == CCompressedPicture::kRaw ? "photo, raw"
                                                                                                   : "lower third, compressed");
-    object.Play();
+    CFramePlayer(object).Play();
     object.hasText = 0;
     object.noMoreChunks.store(1);
     object.chunksRendered.store(1);
     PresentResult result;
-    object.PresentFrame(result, &textures, kFramePeriod);  // the texture is made here
+    CFramePlayer(object).PresentFrame(result, &textures, kFramePeriod);  // the texture is made here
     int uploads = 0;
     for (auto _ : state) {
         // Frames of 20 ms: every output frame shows the other one.
         const int before = object.animationFrame;
-        object.PresentFrame(result, &textures, kFramePeriod);
+        CFramePlayer(object).PresentFrame(result, &textures, kFramePeriod);
         uploads += object.animationFrame != before;
         benchmark::ClobberMemory();
     }

@@ -1,8 +1,10 @@
 // The render thread presents every playing object once per output frame; a
 // full page of 256 objects must cost well under 1 % of a 20 ms frame and
 // must not allocate. Every allocation in the process is counted here.
+#include "content/FramePlayer.h"
+#include "content/PagePlayback.h"
 #include "model/FrameSet.h"
-#include "playback/MemoryTextureDevice.h"
+#include "support/MemoryTextureDevice.h"
 #include "playback/PresentResult.h"
 
 #include <benchmark/benchmark.h>
@@ -70,7 +72,7 @@ void FillPage(CFrameSet& page)
 }
 
 // What the render thread does for each object of a frame, less the drawing.
-void PresentPage(const FrameList& list, CTextureDevice& device, PresentResult& result)
+void PresentPage(const FrameList& list, ITextureDevice& device, PresentResult& result)
 {
     for (CFrame* object : list) {
         if (!object->EnterRender())
@@ -80,7 +82,7 @@ void PresentPage(const FrameList& list, CTextureDevice& device, PresentResult& r
             object->noMoreChunks.store(1);
             object->chunksRendered.store(1);
         }
-        benchmark::DoNotOptimize(object->PresentFrame(result, &device, kFramePeriod));
+        benchmark::DoNotOptimize(CFramePlayer(*object).PresentFrame(result, &device, kFramePeriod));
         benchmark::DoNotOptimize(result);
         object->LeaveRender();
     }
@@ -91,7 +93,7 @@ void BM_PresentFrameOf256SolidObjects(benchmark::State& state)
     CFrameSet page;
     FillPage(page);
     page.outputActive.store(1);
-    page.PlayAllObjects();
+    CPagePlayback(page).PlayAllObjects();
     CMemoryTextureDevice device;
     FrameList list;
     page.TakeSnapshot(list);

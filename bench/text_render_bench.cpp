@@ -3,8 +3,11 @@
 // rolling text is laid out 2048 rows at a time.
 #include "QtBenchmarkMain.h"
 
+#include "content/FramePlayer.h"
+#include "content/FrameTextLayout.h"
 #include "content/RichEditTextRenderer.h"
 #include "model/Frame.h"
+#include "playback/FrameTextSource.h"
 
 #include <QGuiApplication>
 
@@ -51,12 +54,12 @@ void BM_TimerObjectChunk(benchmark::State& state)
     timer.timerStart = 3600;
     timer.timerStop = 0;
     timer.timerFormat = QStringLiteral("%M:%S.%h");
-    timer.BuildDefaultText();
+    CFrameTextSource(timer).BuildDefaultText();
     timer.rect = CRect{0, 0, 200, 60};
     timer.framePeriod = int(kFrameMicros);
-    timer.Play();
+    CFramePlayer(timer).Play();
     CRichEditTextRenderer renderer;
-    timer.InvokeRender(renderer);
+    CFrameTextLayout(timer).InvokeRender(renderer);
     int rendered = 0;
     std::optional<FrameShare> share;
     for (auto _ : state) {
@@ -67,7 +70,7 @@ void BM_TimerObjectChunk(benchmark::State& state)
         timer.elapsed.store((timer.elapsed.load() + 20) % 3600000);
         timer.chunkReady.store(0);
         timer.sourceCheckDue.store(1);
-        timer.InvokeRender(renderer);
+        CFrameTextLayout(timer).InvokeRender(renderer);
         rendered += timer.chunkReady.load();
     }
     share.reset();
@@ -95,7 +98,7 @@ void BM_RollChunk(benchmark::State& state)
         if (!share)
             share.emplace(state);
         int position = 0, total = 0, width = 0, height = 0;
-        roll.RenderTextChunk(chunk, position, renderer, false, total, width, height);
+        CFrameTextLayout(roll).RenderTextChunk(chunk, position, renderer, false, total, width, height);
         benchmark::DoNotOptimize(chunk.pixels.data());
     }
     share.reset();

@@ -4,6 +4,7 @@
 #include "app/SettingsRegister.h"
 #include "model/Frame.h"
 #include "playback/CsvSource.h"
+#include "playback/FrameTextSource.h"
 #include "playback/TextFileSource.h"
 
 #include <QFile>
@@ -24,7 +25,7 @@ void BM_FormatTimer(benchmark::State& state)
     timer.playing = 1;
     for (auto _ : state) {
         timer.elapsed = (timer.elapsed + 20) % 3600000;
-        benchmark::DoNotOptimize(timer.FormatTimer());
+        benchmark::DoNotOptimize(CFrameTextSource(timer).FormatTimer());
     }
     timer.playing = 0;
 }

@@ -6,6 +6,7 @@
 
 #include "app/Log.h"
 #include "app/MainApp.h"
+#include "content/PagePlayback.h"
 #include "document/MainDoc.h"
 #include "document/RenderOutputEngine.h"
 
@@ -92,7 +93,7 @@ int RunPreview(QGuiApplication& app, const QString& path, int holdMs)
     doc->OutputStart(1);
     if (!doc->OutputOn())
         return 1;
-    doc->page.PlayAllObjects();
+    CPagePlayback(doc->page).PlayAllObjects();
     std::printf("Showing %s in a preview window; close the window to end.\n", path.toUtf8().constData());
     std::fflush(stdout);
 
@@ -104,7 +105,7 @@ int RunPreview(QGuiApplication& app, const QString& path, int holdMs)
             return;
         }
         if (!AnyObjectPlaying(doc->page))
-            doc->page.PlayAllObjects();
+            CPagePlayback(doc->page).PlayAllObjects();
     });
     tick.start(kPreviewTickMs);
     if (holdMs > 0)

@@ -323,40 +323,36 @@ CPictureImportResult ImportPictureObject(const QString& path, const CImportTarge
     return result;
 }
 
-int CFrame::InitBackground()
+int InitBackground(CFrame& object)
 {
     WriteLog(kLogLifecycle, "CFrame::InitBackground() called");
-    if (!linkImageFile)
+    if (!object.linkImageFile)
         return 1;
-    const CFileStamp stamp = FileStampOf(imageFileName);
+    const CFileStamp stamp = FileStampOf(object.imageFileName);
     // An unchanged file that gave no frames before gives none now either.
-    if (stamp.IsValid() && stamp == imageFileStamp)
-        return backgroundFrames.empty() ? 0 : 1;
+    if (stamp.IsValid() && stamp == object.imageFileStamp)
+        return object.backgroundFrames.empty() ? 0 : 1;
 
-    backgroundFrames.clear();
-    CBackgroundLoader loader(*this, kLinkedMaxWidth, kLinkedMaxHeight, framePeriod > 0 ? framePeriod / 1000 : 20,
-                             nullptr);
-    const QString extension = LowerExtension(imageFileName);
+    object.backgroundFrames.clear();
+    CBackgroundLoader loader(object, kLinkedMaxWidth, kLinkedMaxHeight,
+                             object.framePeriod > 0 ? object.framePeriod / 1000 : 20, nullptr);
+    const QString extension = LowerExtension(object.imageFileName);
     if (extension == QLatin1String(".txt")) {
         bool opened = false;
-        const QStringList entries = ReadList(imageFileName, &opened);
-        loader.List(entries, FolderOf(imageFileName));
+        const QStringList entries = ReadList(object.imageFileName, &opened);
+        loader.List(entries, FolderOf(object.imageFileName));
     } else if (IsVideoExtension(extension)) {
-        loader.Video(imageFileName);
+        loader.Video(object.imageFileName);
     } else {
-        loader.Picture(imageFileName);
+        loader.Picture(object.imageFileName);
     }
-    {
-        // Made again at the new size by the next presentation.
-        std::unique_ptr<CDeviceTexture> released;
-        std::lock_guard guard(textureReleaseLock_);
-        released = std::move(backgroundTexture);
-    }
-    animationFrame = -1;
-    imageFileStamp = stamp;
-    imageFileTime = stamp.LastWriteTime();
-    previewBackgroundValid = 0;
-    const int result = backgroundFrames.empty() ? 0 : 1;
+    // Made again at the new size by the next presentation.
+    object.ReleaseBackgroundTexture();
+    object.animationFrame = -1;
+    object.imageFileStamp = stamp;
+    object.imageFileTime = stamp.LastWriteTime();
+    object.previewBackgroundValid = 0;
+    const int result = object.backgroundFrames.empty() ? 0 : 1;
     WriteLog(kLogLifecycle, "CFrame::InitBackground() = %d", result);
     return result;
 }

@@ -54,6 +54,12 @@ struct CPictureImportResult
 // time, relative paths from the list's folder) or a video as a new object.
 CPictureImportResult ImportPictureObject(const QString& path, const CImportTarget& target, IImportFeedback& feedback);
 
+// Imports an object's linked image file again when it changed on disk (or
+// was never imported): the frames are replaced and the background texture
+// released, to be made at the new size. Returns 1 when the object has
+// frames; 1 at once for an object without a linked file.
+int InitBackground(CFrame& object);
+
 // The file names of a numbered sequence starting at `path` ("name007.png",
 // "name008.png", ...: the same prefix, the number zero-padded to the same
 // digit count), as long as the files exist; just `path` when its name does

@@ -4,6 +4,8 @@
 
 #include "app/Log.h"
 #include "app/SettingsRegister.h"
+#include "content/FramePlayer.h"
+#include "content/PagePlayback.h"
 #include "render/VideoMode.h"
 
 #include <QFileInfo>
@@ -445,10 +447,10 @@ bool CMainDoc::OnCommand(int id)
     case cmd::kPauseObject: PauseSelection(); break;
     case cmd::kEndObject: EndSelection(); break;
     case cmd::kStopObject: StopSelection(); break;
-    case cmd::kPlayAll: page.PlayAllObjects(); break;
-    case cmd::kPauseAll: page.PauseAllObjects(); break;
-    case cmd::kEndAll: page.EndAllObjects(); break;
-    case cmd::kStopAll: page.StopAllObjects(); break;
+    case cmd::kPlayAll: CPagePlayback(page).PlayAllObjects(); break;
+    case cmd::kPauseAll: CPagePlayback(page).PauseAllObjects(); break;
+    case cmd::kEndAll: CPagePlayback(page).EndAllObjects(); break;
+    case cmd::kStopAll: CPagePlayback(page).StopAllObjects(); break;
     case cmd::kPagesLoad: PagesPaneLoad(); break;
     case cmd::kPagesAdd: PagesPaneAdd(); break;
     case cmd::kPagesLoadAndPlay: PagesPaneLoadAndPlay(); break;
@@ -492,8 +494,8 @@ void CMainDoc::PlaySelection()
     if (selection == nullptr)
         return;
     if (page.outputActive.load())
-        selection->Play();
-    page.PlayGroup(selection->group, selection);
+        CFramePlayer(*selection).Play();
+    CPagePlayback(page).PlayGroup(selection->group, selection);
 }
 
 void CMainDoc::PauseSelection()
@@ -501,8 +503,8 @@ void CMainDoc::PauseSelection()
     if (selection == nullptr)
         return;
     if (page.outputActive.load() && selection->playing.load())
-        selection->TogglePause();
-    page.PauseGroup(selection->group, selection);
+        CFramePlayer(*selection).TogglePause();
+    CPagePlayback(page).PauseGroup(selection->group, selection);
 }
 
 void CMainDoc::EndSelection()
@@ -510,8 +512,8 @@ void CMainDoc::EndSelection()
     if (selection == nullptr)
         return;
     if (page.outputActive.load())
-        selection->End();
-    page.EndGroup(selection->group, selection);
+        CFramePlayer(*selection).End();
+    CPagePlayback(page).EndGroup(selection->group, selection);
 }
 
 void CMainDoc::StopSelection()
@@ -520,7 +522,7 @@ void CMainDoc::StopSelection()
         return;
     if (page.outputActive.load())
         selection->StopOutput();
-    page.StopGroup(selection->group, selection);
+    CPagePlayback(page).StopGroup(selection->group, selection);
 }
 
 void CMainDoc::HotkeyPressed(int n)
@@ -538,7 +540,7 @@ void CMainDoc::HotkeyPressed(int n)
                                 [n](const CFrame* o) { return o->hotkey == n && o->playing.load(); });
         page.ReleaseSnapshot();
     }
-    if (page.PlayOrEndByHotkey(n) || endedSome) {
+    if (CPagePlayback(page).PlayOrEndByHotkey(n) || endedSome) {
         ScriptStop();
         return;
     }
@@ -627,7 +629,7 @@ void CMainDoc::PagesPaneLoadAndPlay()
     }
     ScriptStop();
     if (OpenDocumentFile(pagesPanePath) && renderer != nullptr)
-        page.PlayAllObjects();
+        CPagePlayback(page).PlayAllObjects();
 }
 
 void CMainDoc::PagesPaneAddAndPlay()
@@ -639,7 +641,7 @@ void CMainDoc::PagesPaneAddAndPlay()
         return;
     FrameList kept;
     if (PageMerge(pagesPanePath, 0, &kept) && renderer != nullptr)
-        page.PlayAllObjectsExcept(kept);
+        CPagePlayback(page).PlayAllObjectsExcept(kept);
 }
 
 void CMainDoc::PagesPaneOpenInEditor()

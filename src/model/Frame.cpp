@@ -149,12 +149,38 @@ void CFrame::FinishStopOutput()
     ReleaseTextures();
 }
 
+int CFrame::EnterRender()
+{
+    if (!playing.load())
+        return 0;
+    inRender.exchange(1);
+    // Checked again after inRender is visible: a StopOutput that cleared
+    // playing meanwhile either sees inRender and waits, or is seen here.
+    if (!playing.load()) {
+        inRender.exchange(0);
+        return 0;
+    }
+    return 1;
+}
+
+void CFrame::LeaveRender()
+{
+    inRender.exchange(0);
+}
+
+void CFrame::ReleaseBackgroundTexture()
+{
+    std::unique_ptr<IObjectTexture> released;
+    std::lock_guard guard(textureReleaseLock_);
+    released = std::move(backgroundTexture);
+}
+
 void CFrame::ReleaseTextures()
 {
     // The render thread stops a finished object while the user-interface
     // thread may be stopping the same one: only one of them may free.
-    std::unique_ptr<CDeviceTexture> background;
-    std::unique_ptr<CDeviceTexture> text;
+    std::unique_ptr<IObjectTexture> background;
+    std::unique_ptr<IObjectTexture> text;
     {
         std::lock_guard guard(textureReleaseLock_);
         background = std::move(backgroundTexture);

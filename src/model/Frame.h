@@ -1,9 +1,9 @@
 #pragma once
 
-#include "model/DeviceTexture.h"
 #include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
+#include "model/ObjectTexture.h"
 #include "model/Picture.h"
 #include "model/Rect.h"
 
@@ -17,8 +17,6 @@
 #include <mutex>
 #include <vector>
 
-class CTextureDevice;
-struct PresentResult;
 class CUniFile;
 
 // Stored setting values (fixed numbering: they are kept in page files).
@@ -42,17 +40,6 @@ inline constexpr int kEffectCount = 31;       // in and out effects 0..30
 inline constexpr int kMaxBackgroundFrames = 1000;
 inline constexpr int kMaxSwitcherButton = 16;
 inline constexpr int kMaxHotkey = 20;        // Ctrl+0..9 are 1..10, Alt+0..9 are 11..20
-
-class ISourceTextControl;
-class CRichEditTextRenderer;
-
-// What the source steps of the text thread did for an object.
-enum SourceStepResult : int {
-    kSourceIdle = 0,       // ready and no check due: go on rendering chunks
-    kSourceChecked = 1,    // checked and unchanged; next check scheduled
-    kSourceRestarted = 2,  // (re)read: render the text again from its beginning
-    kSourceFailed = 3,     // could not be read; retried on the next pass
-};
 
 // The background type the operator sees, derived from the stored one.
 enum class BackgroundKind { Solid, Picture, Animation };
@@ -87,29 +74,18 @@ public:
     // (returns 1 when it was playing), then the wait and the release.
     int BeginStopOutput();
     void FinishStopOutput();
+    // The render thread brackets its use of a playing object with these:
+    // EnterRender sets inRender and returns 1 when the object is still
+    // playing (0: skip it, inRender is clear again). StopOutput waits for
+    // LeaveRender before it releases the textures.
+    int EnterRender();
+    void LeaveRender();
+    // Releases the background texture alone (a linked image re-imported at
+    // another size), safe against a stop on another thread.
+    void ReleaseBackgroundTexture();
 
-    // Text sources (playback/FrameTextSource.cpp). All but BuildDefaultText
-    // run on the text thread; the control is the text renderer's control for
-    // the object's movement.
-    int InitSource(ISourceTextControl& control);
-    int IsSourceChanged();
-    int LoadContent(ISourceTextControl& control);
-    int SubstituteText(ISourceTextControl& control, const QString& text);
-    QString FormatClock() const;
-    QString FormatTimer() const;
-    QString CsvField(int i) const;
-    // Steps 1 to 3 of each text thread pass: check, (re)read, schedule.
-    SourceStepResult RunSourceSteps(ISourceTextControl& control);
-    // One text thread pass for a playing object: keeps the source up to date
-    // and renders the next chunk of text (content/FrameTextRender.cpp).
-    // Returns 1 when it did any work.
-    int InvokeRender(CRichEditTextRenderer& textRenderer);
-    // A white bold template with the source's placeholders for a new source
-    // (user-interface thread, after a settings change); keeps a non-empty one.
-    void BuildDefaultText();
     // The version of the source file last read (sourceFileTime is its time).
     CFileStamp sourceFileStamp;
-
     // The next id a new object will take (tests).
     static int PeekNextId();
 
@@ -221,46 +197,14 @@ public:
         previewTextValid = 0;
     }
 
-    // Playback: the timeline, effects and movement (defined under playback/).
-    // Play, End, TogglePause and StopOutput run on the user-interface thread;
-    // PresentFrame, EnterRender and LeaveRender on the render thread.
-    //
-    // Starts the object (1), or resumes a paused one, or makes a playing
-    // repeating one start over at the next frame (0).
-    int Play();
-    // Schedules the out effect (after the in effect at the earliest); returns
-    // 1 only when it resumed a paused object.
-    int End();
-    // Freezes or resumes a playing object's clock, movement and animation.
-    int TogglePause();
-    void ResetTimeline();
-    // One output frame: advances the clock by `deltaMicros` and describes
-    // what to draw in `result`. Returns 0 when the object has finished (the
-    // caller then stops it), else 1. Allocation-free once the textures exist.
-    int PresentFrame(PresentResult& result, CTextureDevice* device, int deltaMicros);
-    // The render thread brackets PresentFrame with these: EnterRender sets
-    // inRender and returns 1 when the object is still playing (0: skip it,
-    // inRender is clear again). StopOutput waits for LeaveRender.
-    int EnterRender();
-    void LeaveRender();
-    // Texture steps of PresentFrame; 0 = failure, the object stops.
-    int InitBackground();
-    int PrepareBackgroundTexture(CTextureDevice* device);
-    int PrepareTextTexture(CTextureDevice* device);
+    // The textures the object draws with on the output, made on the render
+    // thread and released by the stop (content/FrameTextures.h).
+    std::unique_ptr<IObjectTexture> backgroundTexture;
+    std::unique_ptr<IObjectTexture> textTexture;
 
-    std::unique_ptr<CDeviceTexture> backgroundTexture;
-    std::unique_ptr<CDeviceTexture> textTexture;
-
-    // Backgrounds and pictures (content/FrameBackgroundFile.cpp).
-    // A texture of exactly width x height, or null (logged) when the device
-    // cannot make one or makes one of another size.
-    static std::unique_ptr<CDeviceTexture> CreateTexture(CTextureDevice* device, int width, int height);
-    // The editor's picture of the background at the object's size; kept
-    // until previewBackgroundValid is cleared. A linked image is re-imported
-    // here only while the object is not playing (the render thread owns the
-    // frames then).
-    const CPicture& GetBackgroundPreview();
+    // The editor's pictures of the background and the text (content/FramePreview.h).
     CPicture previewBackground;
+    CPicture previewText;
     // The version of the linked image last imported (imageFileTime is its time).
     CFileStamp imageFileStamp;
     // Hand-over of rendered text chunks from the text thread and the ring's
@@ -271,36 +215,16 @@ public:
     std::atomic<int> chunksRendered{0};
     CRect textWriteRect;
 
-    // Text rendering (content/FrameTextRender.cpp). The text thread lays
-    // out the next chunk of the text into chunkPicture and hands it over
-    // with chunkReady; the render thread uploads chunkRect of it and moves
-    // its leading edge (left for scroll, top for roll) as it goes.
+    // The text thread lays out the next chunk of the text into chunkPicture
+    // and hands it over with chunkReady (content/FrameTextLayout.h); the
+    // render thread uploads chunkRect of it and moves its leading edge (left
+    // for scroll, top for roll) as it goes.
     CPicture chunkPicture;
     CRect chunkRect;
-    // Lays the text out from `position` into `target` (straight BGRA, with
-    // textAlpha); whole-text mode is the editor's picture of the object.
-    // Returns 1 and advances `position` when something was rendered.
-    int RenderTextChunk(CPicture& target, int& position, CRichEditTextRenderer& textRenderer, bool wholeText,
-                        int& totalChars, int& renderedWidth, int& renderedHeight);
-    // The editor's picture of the text at the object's size, cached until
-    // previewTextValid is cleared; sets caption (user-interface thread).
-    // While the object plays it is not made (the text thread owns the
-    // source): the last picture, or a transparent one, stands.
-    const CPicture& GetTextPreview(CRichEditTextRenderer& textRenderer);
-    CPicture previewText;
 
 private:
     void ReleaseTextures();
     std::mutex textureReleaseLock_;
-    // Playback helpers (playback/).
-    void SizeTextTexture();
-    void Restart();
-    void AdvanceClock(int deltaMicros);
-    bool EnoughTextToStartDisplay() const;
-    void ComposeResult(PresentResult& result, int t, int end) const;
-    void MoveText(PresentResult& result, int deltaMicros);
-    int WriteTextPiece(CTextureDevice& device, int destStart, int count, int sourceStart);
-    int ReadSource(ISourceTextControl& control);  // InitSource by source
 };
 
 // Where a clone goes: 16 pixels right (or left, or not at all) and 16 down

@@ -67,26 +67,8 @@ public:
     int ObjectNumber(const CFrame* object);
     int LiveCount();
 
-    // Playback of the whole page, a group or a hotkey (defined under
-    // playback/). Each works on a snapshot, does nothing while outputActive
-    // is 0, and returns 1 when at least one object operation returned 1.
-    // Group operations do nothing for an empty group name and leave out
-    // `except`; names compare exactly.
-    int PlayAllObjects();
-    int PauseAllObjects();
-    int EndAllObjects();
-    int StopAllObjects();
-    int PlayAllObjectsExcept(const FrameList& except);
-    int PlayGroup(const QString& group, const CFrame* except);
-    int PauseGroup(const QString& group, const CFrame* except);
-    int EndGroup(const QString& group, const CFrame* except);
-    int StopGroup(const QString& group, const CFrame* except);
-    // Double click: ends a playing object with its group, else plays them.
-    int TogglePlayEnd(CFrame* object);
-    // Ends the playing objects with this hotkey when any plays, else plays them all.
-    int PlayOrEndByHotkey(int key);
-
-    // 1 while the output engine runs; page-wide playback does nothing while 0.
+    // 1 while the output engine runs; page-wide playback (content/PagePlayback.h)
+    // does nothing while 0.
     std::atomic<int> outputActive{0};
 
 private:

@@ -1,7 +1,7 @@
 // The text source operations of CFrame: reading the object's source into the
 // RTF that the text renderer draws, noticing changes, and the default
 // template of a new source.
-#include "model/Frame.h"
+#include "playback/FrameTextSource.h"
 
 #include "app/Log.h"
 #include "playback/ClockText.h"
@@ -24,141 +24,141 @@ int FramesIn(int micros, int framePeriod)
 
 }  // namespace
 
-QString CFrame::FormatClock() const
+QString CFrameTextSource::FormatClock() const
 {
-    return FormatClockNow(clockFormat);
+    return FormatClockNow(o_.clockFormat);
 }
 
-QString CFrame::FormatTimer() const
+QString CFrameTextSource::FormatTimer() const
 {
-    const bool isPlaying = playing.load() != 0;
-    const int64_t v = TimerValueMicros(timerDirection, timerStart, timerStop, isPlaying, elapsed, elapsedMicros);
-    return FormatTimerValue(timerFormat, timerDirection == kTimerDown, v);
+    const bool isPlaying = o_.playing.load() != 0;
+    const int64_t v = TimerValueMicros(o_.timerDirection, o_.timerStart, o_.timerStop, isPlaying, o_.elapsed, o_.elapsedMicros);
+    return FormatTimerValue(o_.timerFormat, o_.timerDirection == kTimerDown, v);
 }
 
-QString CFrame::CsvField(int i) const
+QString CFrameTextSource::CsvField(int i) const
 {
-    return ::CsvField(csvData, i);
+    return ::CsvField(o_.csvData, i);
 }
 
-int CFrame::SubstituteText(ISourceTextControl& control, const QString& text)
+int CFrameTextSource::SubstituteText(ISourceTextControl& control, const QString& text)
 {
-    control.StreamIn(richText);
+    control.StreamIn(o_.richText);
     SubstitutePlaceholder(control, text);
-    preparedRtf = control.StreamOut();
+    o_.preparedRtf = control.StreamOut();
     return 1;
 }
 
-int CFrame::InitSource(ISourceTextControl& control)
+int CFrameTextSource::InitSource(ISourceTextControl& control)
 {
-    preparedRtf.clear();
+    o_.preparedRtf.clear();
     const int result = ReadSource(control);
-    if (result && (textSource == kSourceTextFile || textSource == kSourceRtfFile || textSource == kSourceCsvFile))
-        sourceFileTime = sourceFileStamp.LastWriteTime();
+    if (result && (o_.textSource == kSourceTextFile || o_.textSource == kSourceRtfFile || o_.textSource == kSourceCsvFile))
+        o_.sourceFileTime = o_.sourceFileStamp.LastWriteTime();
     return result;
 }
 
-int CFrame::ReadSource(ISourceTextControl& control)
+int CFrameTextSource::ReadSource(ISourceTextControl& control)
 {
-    switch (textSource) {
+    switch (o_.textSource) {
     case kSourceObjectText:
         return 1;
     case kSourceClock:
-        currentText = FormatClock();
-        return SubstituteText(control, currentText);
+        o_.currentText = FormatClock();
+        return SubstituteText(control, o_.currentText);
     case kSourceTimer:
-        currentText = FormatTimer();
-        return SubstituteText(control, currentText);
+        o_.currentText = FormatTimer();
+        return SubstituteText(control, o_.currentText);
     case kSourceTextFile: {
         QString text;
-        if (!ReadTextFile(fileName, encoding, movement, text, &sourceFileStamp))
+        if (!ReadTextFile(o_.fileName, o_.encoding, o_.movement, text, &o_.sourceFileStamp))
             return 0;
-        if (barGraph) {
-            barValue.exchange(BarGraphValue(text));
+        if (o_.barGraph) {
+            o_.barValue.exchange(BarGraphValue(text));
             return 1;
         }
         return SubstituteText(control, text);
     }
     case kSourceRtfFile:
-        return ReadRtfFile(fileName, preparedRtf, &sourceFileStamp);
+        return ReadRtfFile(o_.fileName, o_.preparedRtf, &o_.sourceFileStamp);
     case kSourceCsvFile:
-        return ReadCsvFile(csvData, fileName, encoding, separator, firstLineIsHeader, &sourceFileStamp);
+        return ReadCsvFile(o_.csvData, o_.fileName, o_.encoding, o_.separator, o_.firstLineIsHeader, &o_.sourceFileStamp);
     default:
         return 0;
     }
 }
 
-int CFrame::IsSourceChanged()
+int CFrameTextSource::IsSourceChanged()
 {
-    switch (textSource) {
+    switch (o_.textSource) {
     case kSourceObjectText:
         return 0;
     case kSourceClock:
-        return FormatClock() != currentText ? 1 : 0;
+        return FormatClock() != o_.currentText ? 1 : 0;
     case kSourceTimer:
-        return FormatTimer() != currentText ? 1 : 0;
+        return FormatTimer() != o_.currentText ? 1 : 0;
     case kSourceTextFile:
     case kSourceRtfFile:
     case kSourceCsvFile: {
-        const CFileStamp stamp = FileStampOf(fileName);
-        return !stamp.IsValid() || stamp != sourceFileStamp ? 1 : 0;
+        const CFileStamp stamp = FileStampOf(o_.fileName);
+        return !stamp.IsValid() || stamp != o_.sourceFileStamp ? 1 : 0;
     }
     default:
         return 1;
     }
 }
 
-int CFrame::LoadContent(ISourceTextControl& control)
+int CFrameTextSource::LoadContent(ISourceTextControl& control)
 {
-    switch (textSource) {
+    switch (o_.textSource) {
     case kSourceCsvFile: {
-        if (csvData.currentRow < 0 || static_cast<size_t>(csvData.currentRow) >= csvData.rows.size())
+        if (o_.csvData.currentRow < 0 || static_cast<size_t>(o_.csvData.currentRow) >= o_.csvData.rows.size())
             return 0;
-        if (!control.StreamIn(richText))
+        if (!control.StreamIn(o_.richText))
             return 1;
-        SubstituteCsvFields(control, csvData.placeholders, [this](int i) { return CsvField(i); });
+        SubstituteCsvFields(control, o_.csvData.placeholders, [this](int i) { return CsvField(i); });
         return 1;
     }
     case kSourceClock:
     case kSourceTimer:
     case kSourceRtfFile:
-        control.StreamIn(preparedRtf);
+        control.StreamIn(o_.preparedRtf);
         return 1;
     case kSourceTextFile:
-        control.StreamIn(barGraph ? richText : preparedRtf);
+        control.StreamIn(o_.barGraph ? o_.richText : o_.preparedRtf);
         return 1;
     default:
-        control.StreamIn(richText);
+        control.StreamIn(o_.richText);
         return 1;
     }
 }
 
-SourceStepResult CFrame::RunSourceSteps(ISourceTextControl& control)
+SourceStepResult CFrameTextSource::RunSourceSteps(ISourceTextControl& control)
 {
-    const void* self = this;
+    const void* self = &o_;
     bool checked = false;
-    if (sourceReady.load() && sourceCheckDue.load()) {
+    if (o_.sourceReady.load() && o_.sourceCheckDue.load()) {
         const int changed = IsSourceChanged();
         if (changed)
-            sourceReady.exchange(0);
+            o_.sourceReady.exchange(0);
         WriteLog(kLogDetail, "CFrame::InvokeRender(%08X) IsSourceChanged() = %d", LogAddress(self), changed);
         checked = changed == 0;
     }
 
     SourceStepResult result = kSourceIdle;
-    if (!sourceReady.load()) {
+    if (!o_.sourceReady.load()) {
         if (InitSource(control)) {
             WriteLog(kLogDetail, "CFrame::InvokeRender(%08X) InitSource()", LogAddress(self));
-            sourceReady.exchange(1);
-            sourceError.exchange(0);
+            o_.sourceReady.exchange(1);
+            o_.sourceError.exchange(0);
             result = kSourceRestarted;
         } else {
-            sourceError.exchange(1);
-            sourceCheckCountdown.exchange(FramesIn(1000000, framePeriod));
-            sourceCheckDue.exchange(0);
+            o_.sourceError.exchange(1);
+            o_.sourceCheckCountdown.exchange(FramesIn(1000000, o_.framePeriod));
+            o_.sourceCheckDue.exchange(0);
             result = kSourceFailed;
         }
-        WriteLog(kLogDetail, "CFrame::InvokeRender(%08X): InitSource() = %d", LogAddress(self), sourceReady.load());
+        WriteLog(kLogDetail, "CFrame::InvokeRender(%08X): InitSource() = %d", LogAddress(self), o_.sourceReady.load());
         if (result == kSourceFailed)
             return result;
     } else if (checked) {
@@ -167,23 +167,23 @@ SourceStepResult CFrame::RunSourceSteps(ISourceTextControl& control)
         return kSourceIdle;
     }
 
-    sourceCheckDue.exchange(0);
-    switch (textSource) {
+    o_.sourceCheckDue.exchange(0);
+    switch (o_.textSource) {
     case kSourceClock:
-        sourceCheckCountdown.exchange(FramesIn(100000, framePeriod));
+        o_.sourceCheckCountdown.exchange(FramesIn(100000, o_.framePeriod));
         break;
     case kSourceTimer:
-        sourceCheckCountdown.exchange(1);
+        o_.sourceCheckCountdown.exchange(1);
         break;
     case kSourceTextFile:
     case kSourceRtfFile:
-        if (monitorFile && movement == kMovementFixed)
-            sourceCheckCountdown.exchange(FramesIn(1000000, framePeriod));
+        if (o_.monitorFile && o_.movement == kMovementFixed)
+            o_.sourceCheckCountdown.exchange(FramesIn(1000000, o_.framePeriod));
         break;
     case kSourceCsvFile:
-        if (static_cast<size_t>(csvData.currentRow) >= csvData.rows.size()) {
+        if (static_cast<size_t>(o_.csvData.currentRow) >= o_.csvData.rows.size()) {
             WriteLog(kLogDetail, "CFrame::InvokeRender(%08X): restart source", LogAddress(self));
-            csvData.currentRow = 0;
+            o_.csvData.currentRow = 0;
         }
         break;
     default:
@@ -192,19 +192,19 @@ SourceStepResult CFrame::RunSourceSteps(ISourceTextControl& control)
     return result;
 }
 
-void CFrame::BuildDefaultText()
+void CFrameTextSource::BuildDefaultText()
 {
-    if (!richText.isEmpty())
+    if (!o_.richText.isEmpty())
         return;
     QString placeholder;
-    switch (textSource) {
+    switch (o_.textSource) {
     case kSourceClock:
     case kSourceTextFile:
     case kSourceTimer:
         placeholder = QStringLiteral("%1%");
         break;
     case kSourceCsvFile: {
-        const QStringList placeholders = ReadCsvPlaceholders(fileName, encoding, separator, firstLineIsHeader);
+        const QStringList placeholders = ReadCsvPlaceholders(o_.fileName, o_.encoding, o_.separator, o_.firstLineIsHeader);
         placeholder = placeholders.isEmpty() ? QStringLiteral("%1%") : placeholders.join(QLatin1Char(' '));
         break;
     }
@@ -212,5 +212,5 @@ void CFrame::BuildDefaultText()
         break;
     }
     if (!placeholder.isEmpty())
-        richText = BuildDefaultRtf(placeholder);
+        o_.richText = BuildDefaultRtf(placeholder);
 }

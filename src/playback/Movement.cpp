@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "model/Frame.h"
+#include "playback/FrameTimeline.h"
 
 #include <algorithm>
 
@@ -72,37 +73,37 @@ FloatRect TextWindow(const FloatRect& uv, bool vertical, int extent, int ringExt
     return window;
 }
 
-void CFrame::MoveText(PresentResult& result, int deltaMicros)
+void CFrameTimeline::MoveText(PresentResult& result, int deltaMicros)
 {
-    const bool vertical = movement == kMovementRoll;
-    const int extent = vertical ? rect.Height() : rect.Width();
-    const int ringExtent = vertical ? textTextureHeight : textTextureWidth;
+    const bool vertical = o_.movement == kMovementRoll;
+    const int extent = vertical ? o_.rect.Height() : o_.rect.Width();
+    const int ringExtent = vertical ? o_.textTextureHeight : o_.textTextureWidth;
     if (ringExtent <= 0)
         return;
 
-    if (!paused.load(std::memory_order_relaxed)) {
-        const int step = MovementStep(deltaMicros, framePeriod, speed);
-        if (static_cast<long long>(textCopied) - scrollPosition - step >= extent) {
-            if (scrollPosition == 0)
-                WriteLog(kLogDetail, "CFrame::PresentFrame(%08X): start moving, copied: %d", LogAddress(this), textCopied);
-            scrollPosition += step;
+    if (!o_.paused.load(std::memory_order_relaxed)) {
+        const int step = MovementStep(deltaMicros, o_.framePeriod, o_.speed);
+        if (static_cast<long long>(o_.textCopied) - o_.scrollPosition - step >= extent) {
+            if (o_.scrollPosition == 0)
+                WriteLog(kLogDetail, "CFrame::PresentFrame(%08X): start moving, copied: %d", LogAddress(&o_), o_.textCopied);
+            o_.scrollPosition += step;
             // The reader's mark in the ring: the writer never writes past it.
-            int& consumed = vertical ? textWriteRect.bottom : textWriteRect.right;
+            int& consumed = vertical ? o_.textWriteRect.bottom : o_.textWriteRect.right;
             consumed = Wrap(consumed + step, ringExtent);
-            if (scrollPosition >= kCounterRebaseAt) {
+            if (o_.scrollPosition >= kCounterRebaseAt) {
                 const int turns = (kCounterRebaseAt / 2) / ringExtent * ringExtent;
-                scrollPosition -= turns;
-                textCopied -= turns;
+                o_.scrollPosition -= turns;
+                o_.textCopied -= turns;
             }
-        } else if (showWhileMoving && noMoreChunks.load() && endTime.load() == 0) {
+        } else if (o_.showWhileMoving && o_.noMoreChunks.load() && o_.endTime.load() == 0) {
             // The text has run through: leave with the out effect.
             End();
-        } else if (scrollPosition > 0 && step > 0 && !noMoreChunks.load()) {
+        } else if (o_.scrollPosition > 0 && step > 0 && !o_.noMoreChunks.load()) {
             // More text is due but the ring has run dry.
-            ++textWaits;
+            ++o_.textWaits;
         }
     }
 
-    if (hasText)
-        result.textUV = TextWindow(result.textUV, vertical, extent, ringExtent, scrollPosition, reverse != 0);
+    if (o_.hasText)
+        result.textUV = TextWindow(result.textUV, vertical, extent, ringExtent, o_.scrollPosition, o_.reverse != 0);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-class CDeviceTexture;
+class IObjectTexture;
 
 // A rectangle in floats: canvas pixels or texture coordinates.
 struct FloatRect
@@ -19,8 +19,8 @@ struct FloatRect
 // textures null draws nothing.
 struct PresentResult
 {
-    CDeviceTexture* backgroundTexture = nullptr;
-    CDeviceTexture* textTexture = nullptr;
+    IObjectTexture* backgroundTexture = nullptr;
+    IObjectTexture* textTexture = nullptr;
     FloatRect destRect;      // canvas pixels, whole numbers
     FloatRect backgroundUV;  // 0..1
     FloatRect textUV;        // may run past 1 in the movement direction: sample with wrap-around

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/DeviceTexture.h"
+#include "model/ObjectTexture.h"
 #include "model/Rect.h"
 
 #include <cstdint>
@@ -18,23 +18,23 @@ struct CLockedTexels
 
 // The graphics-device operations that presenting an object needs: making its
 // textures and writing texels into them. The output engine implements it on
-// its graphics device; CMemoryTextureDevice keeps textures in memory.
+// its graphics device; the tests keep textures in memory (tests/support).
 // Called on the render thread only.
-class CTextureDevice
+class ITextureDevice
 {
 public:
-    virtual ~CTextureDevice() = default;
+    virtual ~ITextureDevice() = default;
 
     // A dynamic texture of exactly width x height 32-bit texels (B, G, R, A
     // bytes), contents undefined, or null when the device cannot make one of
     // that size (the object then stops). Rare: once per object and play.
-    virtual std::unique_ptr<CDeviceTexture> CreateTexture(int width, int height) = 0;
+    virtual std::unique_ptr<IObjectTexture> CreateTexture(int width, int height) = 0;
 
     // Copies rows of texels into `rect` of the texture: row y of the rect
     // comes from texels + y * pitch (pitch in texels). `rect` lies inside the
     // texture. Returns 1, or 0 when the device failed (the object then
     // stops). Called when a texture's contents change, not every frame.
-    virtual int WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) = 0;
+    virtual int WriteTexture(IObjectTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) = 0;
 
     // Direct writing into a texture, for devices whose textures can be
     // written in place (no copy through a buffer of the caller's): LockTexture
@@ -42,8 +42,8 @@ public:
     // Devices that offer it answer CanLock() with true; the others keep the
     // defaults and are written through WriteTexture.
     virtual bool CanLock() const { return false; }
-    virtual bool LockTexture(CDeviceTexture& /*texture*/, CLockedTexels* /*locked*/) { return false; }
-    virtual bool UnlockTexture(CDeviceTexture& /*texture*/) { return false; }
+    virtual bool LockTexture(IObjectTexture& /*texture*/, CLockedTexels* /*locked*/) { return false; }
+    virtual bool UnlockTexture(IObjectTexture& /*texture*/) { return false; }
 };
 
 // Copies the `source` rectangle of a picture row by row into `destination`

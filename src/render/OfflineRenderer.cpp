@@ -1,5 +1,6 @@
 #include "render/OfflineRenderer.h"
 
+#include "content/PagePlayback.h"
 #include "model/FrameSet.h"
 #include "render/VideoMode.h"
 
@@ -21,7 +22,7 @@ COfflineRenderer::COfflineRenderer(CFrameSet& page, const VideoMode& mode, int f
     if (render_->renderError.load() == 0) {
         if (page_.outputActive.load() != 1) {
             if (page_.outputActive.load() != 0)
-                page_.StopAllObjects();
+                CPagePlayback(page_).StopAllObjects();
             page_.outputActive.store(1);
         }
     }
@@ -30,7 +31,7 @@ COfflineRenderer::COfflineRenderer(CFrameSet& page, const VideoMode& mode, int f
 COfflineRenderer::~COfflineRenderer()
 {
     if (render_->renderError.load() == 0 && page_.outputActive.load() != 0) {
-        page_.StopAllObjects();
+        CPagePlayback(page_).StopAllObjects();
         page_.outputActive.store(0);
     }
     render_.reset();

@@ -2,6 +2,9 @@
 
 #include "app/Log.h"
 #include "app/SettingsRegister.h"
+#include "content/FramePlayer.h"
+#include "content/FrameTextLayout.h"
+#include "content/PagePlayback.h"
 #include "content/RichEditTextRenderer.h"
 #include "model/FrameSet.h"
 #include "model/Picture.h"
@@ -487,7 +490,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
         ApplyOwnPriority(ThreadPriorityLevel::TimeCritical, "CRender::RenderThread()");
     if (s.page->outputActive.load() != 1) {
         if (s.page->outputActive.load() != 0)
-            s.page->StopAllObjects();
+            CPagePlayback(*s.page).StopAllObjects();
         s.page->outputActive.store(1);
     }
 
@@ -522,7 +525,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
     if (result != kFrameOk)
         s.renderError.store(result == kFrameDeviceLost ? 5 : 6);
     if (s.page->outputActive.load() != 0) {
-        s.page->StopAllObjects();
+        CPagePlayback(*s.page).StopAllObjects();
         s.page->outputActive.store(0);
     }
     if (s.raisePriorities)
@@ -544,7 +547,7 @@ int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRe
         if (object->playing.load()) {
             const auto start = std::chrono::steady_clock::now();
             const int firstFrame = frameCount.load(std::memory_order_relaxed);
-            const int work = object->InvokeRender(textRenderer);
+            const int work = CFrameTextLayout(*object).InvokeRender(textRenderer);
             const int us = static_cast<int>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
             if (work) {
@@ -630,7 +633,7 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
             object->sourceCheckDue.exchange(1);
 
         PresentResult result;
-        if (!object->PresentFrame(result, s.textureDevice.get(), step)) {
+        if (!CFramePlayer(*object).PresentFrame(result, s.textureDevice.get(), step)) {
             object->LeaveRender();
             s.entered.pop_back();
             if (s.page->outputActive.load() != 0)

@@ -6,7 +6,7 @@ namespace {
 
 // An object's texture: owns the device's texture, which may be released on
 // any thread (the device's textures allow that).
-class CRenderTexture final : public CDeviceTexture
+class CRenderTexture final : public IObjectTexture
 {
 public:
     explicit CRenderTexture(std::unique_ptr<IDeviceTexture> texture) : texture(std::move(texture)) {}
@@ -18,7 +18,7 @@ public:
 
 }  // namespace
 
-std::unique_ptr<CDeviceTexture> CRenderTextureDevice::CreateTexture(int width, int height)
+std::unique_ptr<IObjectTexture> CRenderTextureDevice::CreateTexture(int width, int height)
 {
     auto texture = device_.CreateTexture(width, height);
     if (!texture)
@@ -26,7 +26,7 @@ std::unique_ptr<CDeviceTexture> CRenderTextureDevice::CreateTexture(int width, i
     return std::make_unique<CRenderTexture>(std::move(texture));
 }
 
-int CRenderTextureDevice::WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch)
+int CRenderTextureDevice::WriteTexture(IObjectTexture& texture, const CRect& rect, const uint32_t* texels, int pitch)
 {
     auto* own = dynamic_cast<CRenderTexture*>(&texture);
     if (!own || rect.IsEmpty() || rect.left < 0 || rect.top < 0 || rect.right > own->Width() ||
@@ -43,7 +43,7 @@ int CRenderTextureDevice::WriteTexture(CDeviceTexture& texture, const CRect& rec
     return device_.UnlockTexture(own->texture.get()) ? 1 : 0;
 }
 
-IDeviceTexture* CRenderTextureDevice::DeviceTextureOf(CDeviceTexture* texture)
+IDeviceTexture* CRenderTextureDevice::DeviceTextureOf(IObjectTexture* texture)
 {
     auto* own = dynamic_cast<CRenderTexture*>(texture);
     return own ? own->texture.get() : nullptr;

@@ -1,6 +1,7 @@
 #include "scripts/ScriptRunner.h"
 
 #include "app/Log.h"
+#include "content/PagePlayback.h"
 #include "model/FrameSet.h"
 
 namespace {
@@ -61,16 +62,16 @@ bool CScriptRunner::PerformStep(const CFrameScriptItem& item, IScriptTarget& tar
         target.ScriptMergePage(item.sdata, 0);
         return true;
     case CFrameScriptItem::kPlay:
-        group.isEmpty() ? page.PlayAllObjects() : page.PlayGroup(group, nullptr);
+        group.isEmpty() ? CPagePlayback(page).PlayAllObjects() : CPagePlayback(page).PlayGroup(group, nullptr);
         return true;
     case CFrameScriptItem::kPause:
-        group.isEmpty() ? page.PauseAllObjects() : page.PauseGroup(group, nullptr);
+        group.isEmpty() ? CPagePlayback(page).PauseAllObjects() : CPagePlayback(page).PauseGroup(group, nullptr);
         return true;
     case CFrameScriptItem::kEnd:
-        group.isEmpty() ? page.EndAllObjects() : page.EndGroup(group, nullptr);
+        group.isEmpty() ? CPagePlayback(page).EndAllObjects() : CPagePlayback(page).EndGroup(group, nullptr);
         return true;
     case CFrameScriptItem::kStop:
-        group.isEmpty() ? page.StopAllObjects() : page.StopGroup(group, nullptr);
+        group.isEmpty() ? CPagePlayback(page).StopAllObjects() : CPagePlayback(page).StopGroup(group, nullptr);
         return true;
     case CFrameScriptItem::kDelete:
         target.ScriptDeleteObjects(group);

@@ -1,6 +1,7 @@
 #include "tool/PageInput.h"
 #include "tool/ToolCommand.h"
 
+#include "content/FramePlayer.h"
 #include "render/Render.h"
 #include "render/VideoMode.h"
 
@@ -42,7 +43,7 @@ BenchResult Measure(const PlayOptions& options, const QString& device, double se
     FrameList objects;
     page.TakeSnapshot(objects);
     for (CFrame* object : objects)
-        object->Play();
+        CFramePlayer(*object).Play();
     page.ReleaseSnapshot();
 
     CRenderEnvironment environment;

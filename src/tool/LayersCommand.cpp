@@ -2,6 +2,7 @@
 #include "tool/PageInput.h"
 #include "tool/ToolCommand.h"
 
+#include "content/FramePlayer.h"
 #include "model/Picture.h"
 #include "render/OfflineRenderer.h"
 #include "render/VideoMode.h"
@@ -60,7 +61,7 @@ int RenderObjectAlone(const PlayOptions& options, int index, int atMs, CPicture*
     FrameList objects;
     page.TakeSnapshot(objects);
     if (index < static_cast<int>(objects.size()))
-        objects[index]->Play();
+        CFramePlayer(*objects[index]).Play();
     page.ReleaseSnapshot();
     const int frames = static_cast<int>(static_cast<int64_t>(atMs) * 1000 / mode.framePeriodUs) + 1;
     for (int i = 0; i < frames; ++i) {

@@ -1,6 +1,7 @@
 #include "tool/PageInput.h"
 #include "tool/ToolCommand.h"
 
+#include "content/PagePlayback.h"
 #include "content/VideoFile.h"
 #include "content/VideoWriter.h"
 #include "model/Picture.h"
@@ -237,7 +238,7 @@ int RunRender(const QStringList& arguments)
     if (driver)
         renderer.SetBeforeFrame([&driver](int index, int64_t timeUs) { driver->BeforeFrame(index, timeUs); });
     else if (play != QLatin1String("none"))
-        page.PlayAllObjects();
+        CPagePlayback(page).PlayAllObjects();
     const bool rgba = output == QLatin1String("rgba");
     for (int i = 0; i < frames; ++i) {
         if (renderer.RenderNext() != kFrameOk) {

@@ -1,6 +1,7 @@
 #include "tool/PageInput.h"
 #include "tool/ToolCommand.h"
 
+#include "content/FramePlayer.h"
 #include "render/LateFrames.h"
 #include "render/Render.h"
 #include "render/VideoMode.h"
@@ -63,7 +64,7 @@ int RunSoak(const QStringList& arguments)
     FrameList objects;
     page.TakeSnapshot(objects);
     for (CFrame* object : objects)
-        object->Play();
+        CFramePlayer(*object).Play();
     page.ReleaseSnapshot();
 
     const long rssBefore = ResidentKiB();

@@ -4,6 +4,7 @@
 #include "content/RichEditSourceControl.h"
 #include "content/RichEditTextRenderer.h"
 #include "model/PageFile.h"
+#include "playback/FrameTextSource.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ int RunText(const QStringList& arguments)
     CRichEditTextRenderer renderer;
     CRichEditExCtrl& control = renderer.ControlFor(object.movement);
     CRichEditSourceControl source(control);
-    if (!object.InitSource(source)) {
+    if (!CFrameTextSource(object).InitSource(source)) {
         ToolError(QStringLiteral("tavrel-tool text: the source of object %1 cannot be read: %2\n")
                       .arg(a.object)
                       .arg(object.fileName));
@@ -96,7 +97,7 @@ int RunText(const QStringList& arguments)
         }
         object.csvData.currentRow = a.row - 1;
     }
-    object.LoadContent(source);
+    CFrameTextSource(object).LoadContent(source);
     QString text = PlainTextOf(control);
     if (!text.isEmpty())
         text += QLatin1Char('\n');

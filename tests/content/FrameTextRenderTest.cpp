@@ -1,5 +1,7 @@
 #include "TextPlayout.h"
 
+#include "content/FramePreview.h"
+#include "content/FrameTextLayout.h"
 #include "content/RichEditTextRenderer.h"
 #include "model/Frame.h"
 
@@ -54,7 +56,7 @@ CPicture WholeText(const CFrame& like, int height)
     CRichEditTextRenderer renderer;
     CPicture picture;
     int position = 0, total = 0, width = 0, textHeight = 0;
-    EXPECT_EQ(object.RenderTextChunk(picture, position, renderer, false, total, width, textHeight), 1);
+    EXPECT_EQ(CFrameTextLayout(object).RenderTextChunk(picture, position, renderer, false, total, width, textHeight), 1);
     EXPECT_EQ(picture.height, textHeight);
     return picture;
 }
@@ -217,7 +219,7 @@ TEST_P(FrameTextCrawl, ShowsTheTextColumnByColumnThroughRingWraps)
     CRichEditTextRenderer renderer;
     CPicture text;
     int position = 0, total = 0, textWidth = 0, textHeight = 0;
-    ASSERT_EQ(reference.RenderTextChunk(text, position, renderer, false, total, textWidth, textHeight), 1);
+    ASSERT_EQ(CFrameTextLayout(reference).RenderTextChunk(text, position, renderer, false, total, textWidth, textHeight), 1);
     ASSERT_GT(textWidth, 4 * object.textTextureWidth) << "several turns of the ring";
     const int lead = c.startFromEdge ? width : 0;
     const int period = lead + textWidth;
@@ -366,7 +368,7 @@ TEST(FrameTextRender, EditorPictureAndCaption)
         object.richText = RtfOfParagraphs({c.text});
         object.rect = CRect{0, 0, 400, 80};
         CRichEditTextRenderer renderer;
-        const CPicture& picture = object.GetTextPreview(renderer);
+        const CPicture& picture = CFramePreview(object).GetTextPreview(renderer);
         EXPECT_EQ(object.caption, c.caption);
         EXPECT_EQ(picture.width, 400);
         EXPECT_EQ(picture.height, 80);
@@ -383,7 +385,7 @@ TEST(FrameTextRender, ReverseTickerPictureIsRightAligned)
     object.movement = kMovementScroll;
     object.reverse = 1;
     CRichEditTextRenderer renderer;
-    const CPicture& picture = object.GetTextPreview(renderer);
+    const CPicture& picture = CFramePreview(object).GetTextPreview(renderer);
     auto columnHasInk = [&](int x) {
         for (int y = 0; y < picture.height; ++y)
             if (Alpha(picture.Row(y)[x]))
@@ -411,11 +413,11 @@ TEST(FrameTextRender, FailingSourceIsReportedAndShowsNothing)
     EXPECT_EQ(playout.result.textTexture, nullptr);
     // Tried again on every pass, but not as work: the text thread rests
     // between passes instead of spinning a core while the file is missing.
-    EXPECT_EQ(object.InvokeRender(playout.renderer), 0);
+    EXPECT_EQ(CFrameTextLayout(object).InvokeRender(playout.renderer), 0);
     EXPECT_EQ(object.sourceError.load(), 1);
 
     CRichEditTextRenderer renderer;
-    object.GetTextPreview(renderer);
+    CFramePreview(object).GetTextPreview(renderer);
     EXPECT_EQ(object.sourceError.load(), 1);
 }
 
@@ -580,7 +582,7 @@ TEST(FrameTextRender, EditorPictureOfAPlayingObjectWaitsUntilItStops)
     ASSERT_FALSE(prepared.isEmpty());
 
     CRichEditTextRenderer editor;
-    const CPicture& playing = object.GetTextPreview(editor);
+    const CPicture& playing = CFramePreview(object).GetTextPreview(editor);
     EXPECT_EQ(playing.width, 200);
     EXPECT_EQ(playing.height, 50);
     EXPECT_EQ(RowsWithInk(playing, 0, 50), 0);
@@ -588,6 +590,6 @@ TEST(FrameTextRender, EditorPictureOfAPlayingObjectWaitsUntilItStops)
     EXPECT_EQ(object.preparedRtf, prepared) << "the text thread's text is left alone";
 
     object.StopOutput();
-    EXPECT_GT(RowsWithInk(object.GetTextPreview(editor), 0, 50), 5);
+    EXPECT_GT(RowsWithInk(CFramePreview(object).GetTextPreview(editor), 0, 50), 5);
     EXPECT_EQ(object.previewTextValid, 1);
 }

@@ -3,9 +3,12 @@
 // changes every frame.
 #include "TextPlayout.h"
 
+#include "content/FramePlayer.h"
+#include "content/FrameTextLayout.h"
 #include "content/RichEditTextRenderer.h"
 #include "model/Frame.h"
-#include "playback/MemoryTextureDevice.h"
+#include "playback/FrameTextSource.h"
+#include "support/MemoryTextureDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -39,13 +42,13 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
     CFrame& timer = add(kMovementFixed, CRect{0, 0, 200, 60});
     timer.textSource = kSourceTimer;
     timer.timerFormat = QStringLiteral("%M:%S.%h");
-    timer.BuildDefaultText();
+    CFrameTextSource(timer).BuildDefaultText();
     // Repeating objects start over every 0.2 s while the text thread may be
     // laying out their text.
     CFrame& repeatingTimer = add(kMovementFixed, CRect{0, 0, 200, 60});
     repeatingTimer.textSource = kSourceTimer;
     repeatingTimer.timerFormat = QStringLiteral("%S.%h");
-    repeatingTimer.BuildDefaultText();
+    CFrameTextSource(repeatingTimer).BuildDefaultText();
     CFrame& repeatingRoll = add(kMovementRoll, CRect{0, 0, 240, 100});
     repeatingRoll.richText = roll.richText;
     repeatingRoll.startFromEdge = 1;
@@ -55,7 +58,7 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
         o->repeat = 1;
     }
     for (auto& o : objects)
-        o->Play();
+        CFramePlayer(*o).Play();
 
     std::atomic<int> stop{0};
     std::thread textThread([&] {
@@ -63,7 +66,7 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
         while (!stop.load()) {
             int work = 0;
             for (auto& o : objects)
-                work |= o->InvokeRender(renderer);
+                work |= CFrameTextLayout(*o).InvokeRender(renderer);
             if (!work)
                 std::this_thread::yield();
         }
@@ -81,7 +84,7 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
             if (countdown > 0 && o->sourceCheckCountdown.fetch_sub(1) == 1)
                 o->sourceCheckDue.exchange(1);
             ASSERT_EQ(o->EnterRender(), 1);
-            const int presented = o->PresentFrame(result, &device, TextPlayout::kFramePeriod);
+            const int presented = CFramePlayer(*o).PresentFrame(result, &device, TextPlayout::kFramePeriod);
             o->LeaveRender();
             ASSERT_EQ(presented, 1);
         }

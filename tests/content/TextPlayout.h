@@ -1,8 +1,10 @@
 #pragma once
 
+#include "content/FramePlayer.h"
+#include "content/FrameTextLayout.h"
 #include "content/RichEditTextRenderer.h"
 #include "model/Frame.h"
-#include "playback/MemoryTextureDevice.h"
+#include "support/MemoryTextureDevice.h"
 #include "playback/PresentResult.h"
 
 #include <QByteArray>
@@ -44,14 +46,14 @@ struct TextPlayout
     {
         object.rect = rect;
         object.movement = movement;
-        object.Play();
+        CFramePlayer(object).Play();
     }
 
     // Text thread passes until it finds nothing to do (bounded, as a
     // changing source may find work on every pass).
     void TextThread()
     {
-        for (int pass = 0; pass < 8 && object.InvokeRender(renderer); ++pass) {
+        for (int pass = 0; pass < 8 && CFrameTextLayout(object).InvokeRender(renderer); ++pass) {
         }
     }
 
@@ -63,7 +65,7 @@ struct TextPlayout
             object.sourceCheckDue.exchange(1);
         if (!object.EnterRender())
             return 0;
-        const int presented = object.PresentFrame(result, &device, kFramePeriod);
+        const int presented = CFramePlayer(object).PresentFrame(result, &device, kFramePeriod);
         object.LeaveRender();
         return presented;
     }

@@ -3,6 +3,7 @@
 #include "app/MemorySettingsStore.h"
 #include "app/SettingsRegister.h"
 #include "app/SettingsStore.h"
+#include "content/PagePlayback.h"
 #include "document/DocumentHost.h"
 #include "document/InterfaceTimer.h"
 #include "document/MainDoc.h"
@@ -128,7 +129,7 @@ private:
         if (thread_.joinable())
             thread_.join();
         if (params_.page->outputActive.load()) {
-            params_.page->StopAllObjects();
+            CPagePlayback(*params_.page).StopAllObjects();
             params_.page->outputActive.store(0);
         }
     }

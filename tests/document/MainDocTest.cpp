@@ -2,6 +2,7 @@
 
 #include "TestEnvironment.h"
 #include "app/SettingsRegister.h"
+#include "content/FramePlayer.h"
 #include "document/CommandIds.h"
 #include "render/VideoMode.h"
 
@@ -243,11 +244,11 @@ TEST(DocumentOverlay, OutlinesFollowPlayingPausedAndFailedObjects)
     CFrame* paused = f.AddObject(Recipe().Left(200));
     CFrame* failedIdle = f.AddObject(Recipe().Left(300));
     CFrame* failedPlaying = f.AddObject(Recipe().Left(400));
-    running->Play();
-    paused->Play();
-    paused->TogglePause();
+    CFramePlayer(*running).Play();
+    CFramePlayer(*paused).Play();
+    CFramePlayer(*paused).TogglePause();
     failedIdle->sourceError.store(1);
-    failedPlaying->Play();
+    CFramePlayer(*failedPlaying).Play();
     failedPlaying->backgroundError.store(1);
     (void)idle;
 
@@ -398,7 +399,7 @@ TEST(DocumentFiles, AddToCurrentPageKeepsWhatIsOnAirOrLocked)
     CFrame* playing = f.AddObject(Recipe().Left(1));
     CFrame* locked = f.AddObject(Recipe().Locked().Left(2));
     CFrame* doomed = f.AddObject(Recipe().Left(3));
-    playing->Play();
+    CFramePlayer(*playing).Play();
     f.doc->SetSelection(doomed);
     f.doc->objectClipboard = std::make_unique<CFrame>();
     const int doomedId = doomed->id;
@@ -593,7 +594,7 @@ TEST(DocumentPlayback, HotkeysPlayOrEndAndFallThroughToAutomation)
     CFrame* a = f.AddObject(Recipe().Hotkey(3));
     CFrame* b = f.AddObject(Recipe().Hotkey(3));
     f.doc->OnCommand(cmd::kHdmiOutput);
-    a->Play();
+    CFramePlayer(*a).Play();
 
     f.doc->OnCommand(cmd::kHotkeyFirst + 2);  // Ctrl+2 is hotkey 3
     EXPECT_EQ(a->ending.load(), 1) << "the playing one ends";

@@ -1,5 +1,6 @@
 #include "PresentedObject.h"
 
+#include "content/FramePlayer.h"
 #include "playback/AnimationFrame.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +54,7 @@ TEST(Animation, ShortFramesAdvanceOnePerOutputFrame)
 {
     PresentedObject p;
     MakeAnimation(p.object, 4, 10);
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(FramesShown(p, 6), (std::vector<int>{0, 1, 2, 3, 0, 1}));
     const auto* texture = static_cast<const CMemoryTexture*>(p.object.backgroundTexture.get());
     EXPECT_EQ(texture->writes, 6) << "a frame is uploaded when it changes";
@@ -63,7 +64,7 @@ TEST(Animation, FramesKeepTheirDuration)
 {
     PresentedObject p;
     MakeAnimation(p.object, 3, 50);
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(FramesShown(p, 8), (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2}));
     EXPECT_EQ(static_cast<const CMemoryTexture*>(p.object.backgroundTexture.get())->writes, 3);
 }
@@ -73,7 +74,7 @@ TEST(Animation, WithoutLoopingStaysOnTheLastFrame)
     PresentedObject p;
     MakeAnimation(p.object, 3, 20);
     p.object.loopAnimation = 0;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(FramesShown(p, 6), (std::vector<int>{0, 1, 2, 2, 2, 2}));
 }
 
@@ -82,12 +83,12 @@ TEST(Animation, HoldsDuringTheDelayAndWhilePaused)
     PresentedObject p;
     MakeAnimation(p.object, 3, 40);
     p.object.startDelay = 60;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     // Frame 0 through the delay (0, 20, 40 ms), then its full 40 ms after it.
     EXPECT_EQ(FramesShown(p, 6), (std::vector<int>{0, 0, 0, 0, 0, 1}));
-    p.object.TogglePause();
+    CFramePlayer(p.object).TogglePause();
     EXPECT_EQ(FramesShown(p, 5), (std::vector<int>{1, 1, 1, 1, 1}));
-    p.object.TogglePause();
+    CFramePlayer(p.object).TogglePause();
     EXPECT_EQ(FramesShown(p, 3), (std::vector<int>{1, 2, 2}));
 }
 
@@ -98,7 +99,7 @@ TEST(Animation, RepeatStartsFromTheFirstFrame)
     p.object.repeat = 1;
     p.object.showIndefinitely = 0;
     p.object.showFor = 60;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(FramesShown(p, 3), (std::vector<int>{0, 1, 2}));
     p.Frame();  // starts over, waiting for the text
     EXPECT_EQ(FramesShown(p, 2), (std::vector<int>{0, 1}));
@@ -131,7 +132,7 @@ TEST(SolidBackground, EightByEightTexelsOfTheColour)
 {
     PresentedObject p;
     p.object.backgroundColor = 0x80112233u;  // alpha 0x80, blue 0x11, green 0x22, red 0x33
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     ASSERT_EQ(p.Frame(), 1);
     const auto* texture = static_cast<const CMemoryTexture*>(p.object.backgroundTexture.get());
     ASSERT_NE(texture, nullptr);
@@ -150,10 +151,10 @@ TEST(SolidBackground, EightByEightTexelsOfTheColour)
 TEST(SolidBackground, ADeviceWithoutTexturesStopsTheObject)
 {
     PresentedObject p;
-    p.object.Play();
-    EXPECT_EQ(p.object.PresentFrame(p.result, nullptr, 20000), 0);
+    CFramePlayer(p.object).Play();
+    EXPECT_EQ(CFramePlayer(p.object).PresentFrame(p.result, nullptr, 20000), 0);
     CMemoryTextureDevice tiny(4);  // too small even for 8 x 8
-    EXPECT_EQ(p.object.PresentFrame(p.result, &tiny, 20000), 0);
+    EXPECT_EQ(CFramePlayer(p.object).PresentFrame(p.result, &tiny, 20000), 0);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "PresentedObject.h"
 
+#include "content/FramePlayer.h"
+#include "content/FramePreview.h"
+#include "content/FrameTextures.h"
 #include "playback/TextureDevice.h"
 
 #include <QFile>
@@ -38,7 +41,7 @@ protected:
     }
     void PlayOneFrame()
     {
-        p.object.Play();
+        CFramePlayer(p.object).Play();
         ASSERT_EQ(p.Frame(), 1);
     }
 };
@@ -70,12 +73,12 @@ TEST_F(LinkedImage, MissingFileStopsTheObjectAndShowsBlack)
 {
     ASSERT_TRUE(QFile::remove(path));
     p.object.rect = {0, 0, 8, 4};
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(p.Frame(), 0);
     EXPECT_EQ(p.object.backgroundError.load(), 1);
     EXPECT_FALSE(p.object.playing.load());
 
-    const CPicture& preview = p.object.GetBackgroundPreview();
+    const CPicture& preview = CFramePreview(p.object).GetBackgroundPreview();
     EXPECT_EQ(preview.width, 8);
     EXPECT_EQ(preview.pixels, std::vector<uint32_t>(32, 0xFF000000u));
     EXPECT_EQ(p.object.backgroundError.load(), 1);
@@ -86,20 +89,20 @@ TEST_F(LinkedImage, MissingFileStopsTheObjectAndShowsBlack)
     broken.write("not a picture");
     broken.close();
     for (int i = 0; i < 2; ++i) {
-        p.object.Play();
+        CFramePlayer(p.object).Play();
         EXPECT_EQ(p.Frame(), 0);
         EXPECT_EQ(p.object.backgroundError.load(), 1);
     }
     // An unlinked picture object without frames stops too.
     p.object.linkImageFile = 0;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(p.Frame(), 0);
     p.object.linkImageFile = 1;
 
     // The file comes back: the next preview after an invalidation finds it.
     SavePng(path, 16, 16, 0xFF0000FFu);
     p.object.InvalidatePreview();
-    EXPECT_EQ(p.object.GetBackgroundPreview().pixels, std::vector<uint32_t>(32, 0xFF0000FFu));
+    EXPECT_EQ(CFramePreview(p.object).GetBackgroundPreview().pixels, std::vector<uint32_t>(32, 0xFF0000FFu));
     EXPECT_EQ(p.object.backgroundError.load(), 0);
 }
 
@@ -108,7 +111,7 @@ TEST(BackgroundPreview, SolidAndMiddleFrameStretched)
     CFrame o;
     o.rect = {10, 10, 14, 12};
     o.backgroundColor = 0x80010203u;  // a colour reference: red 0x03 in the low byte
-    EXPECT_EQ(o.GetBackgroundPreview().pixels, std::vector<uint32_t>(8, 0x80030201u));
+    EXPECT_EQ(CFramePreview(o).GetBackgroundPreview().pixels, std::vector<uint32_t>(8, 0x80030201u));
 
     // Three frames of 2 x 1: the middle one, stretched to 4 x 2.
     o.backgroundType = kBackgroundPicture;
@@ -117,12 +120,12 @@ TEST(BackgroundPreview, SolidAndMiddleFrameStretched)
         frame.pixels = {colour, colour | 0x100u};
         ASSERT_EQ(o.AddBackgroundFrame(1080, frame, 1920, 40), 1);
     }
-    EXPECT_EQ(o.GetBackgroundPreview().pixels[0], 0x80030201u) << "kept until invalidated";
+    EXPECT_EQ(CFramePreview(o).GetBackgroundPreview().pixels[0], 0x80030201u) << "kept until invalidated";
     o.InvalidatePreview();
-    EXPECT_EQ(o.GetBackgroundPreview().pixels.size(), 8u);
+    EXPECT_EQ(CFramePreview(o).GetBackgroundPreview().pixels.size(), 8u);
     // The frames were padded to 16 x 16: the middle frame's top-left 2 x 1
     // lands in the first row's left eighth.
-    EXPECT_EQ(o.GetBackgroundPreview().pixels[0], 0xFF000002u);
+    EXPECT_EQ(CFramePreview(o).GetBackgroundPreview().pixels[0], 0xFF000002u);
 }
 
 // Animation frames written straight into a locked texture.
@@ -137,7 +140,7 @@ TEST(BackgroundTexture, LockedUploadOnlyWhenTheFrameChanges)
         frame.pixels[5] = 0xFFABCDEFu;
         ASSERT_EQ(p.object.AddBackgroundFrame(1080, frame, 1920, 40), 1);
     }
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     std::vector<uint32_t> shown;
     for (int i = 0; i < 6; ++i) {
         p.Frame();
@@ -177,7 +180,7 @@ TEST(BackgroundTexture, CopyToLockedTextureFillsTheRest)
 class RoundingDevice : public CMemoryTextureDevice
 {
 public:
-    std::unique_ptr<CDeviceTexture> CreateTexture(int width, int height) override
+    std::unique_ptr<IObjectTexture> CreateTexture(int width, int height) override
     {
         auto round = [](int v) {
             int p = 1;
@@ -192,11 +195,11 @@ public:
 TEST(BackgroundTexture, TexturesOfAnotherSizeAreRefused)
 {
     RoundingDevice device;
-    EXPECT_NE(CFrame::CreateTexture(&device, 64, 32), nullptr);
-    EXPECT_EQ(CFrame::CreateTexture(&device, 100, 32), nullptr);
+    EXPECT_NE(CFrameTextures::CreateTexture(&device, 64, 32), nullptr);
+    EXPECT_EQ(CFrameTextures::CreateTexture(&device, 100, 32), nullptr);
     CMemoryTextureDevice small(64);
-    EXPECT_EQ(CFrame::CreateTexture(&small, 65, 8), nullptr);
-    EXPECT_EQ(CFrame::CreateTexture(nullptr, 8, 8), nullptr);
+    EXPECT_EQ(CFrameTextures::CreateTexture(&small, 65, 8), nullptr);
+    EXPECT_EQ(CFrameTextures::CreateTexture(nullptr, 8, 8), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
+#include "content/FramePlayer.h"
+#include "content/PagePlayback.h"
 #include "model/FrameSet.h"
-#include "playback/MemoryTextureDevice.h"
+#include "support/MemoryTextureDevice.h"
 #include "playback/PresentResult.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +48,7 @@ private:
                     object->chunksRendered.store(1);
                 }
                 PresentResult result;
-                const int presented = object->PresentFrame(result, &device, 20000);
+                const int presented = CFramePlayer(*object).PresentFrame(result, &device, 20000);
                 int texels = 0;
                 if (result.backgroundTexture)
                     texels += result.backgroundTexture->Width() * result.backgroundTexture->Height();
@@ -93,13 +95,13 @@ TEST(FramePlaybackThreads, CommandsWhileTheRenderThreadPresents)
             page.TakeSnapshot(list);
             CFrame* someone = list[size_t(round) % list.size()];
             switch (round % 8) {
-            case 0: page.PlayAllObjects(); break;
-            case 1: page.PauseAllObjects(); break;
-            case 2: page.EndAllObjects(); break;
-            case 3: page.TogglePlayEnd(someone); break;
-            case 4: page.PlayOrEndByHotkey(1 + round % 4); break;
-            case 5: page.StopGroup(someone->group, nullptr); break;
-            case 6: page.PlayGroup(someone->group, someone); break;
+            case 0: CPagePlayback(page).PlayAllObjects(); break;
+            case 1: CPagePlayback(page).PauseAllObjects(); break;
+            case 2: CPagePlayback(page).EndAllObjects(); break;
+            case 3: CPagePlayback(page).TogglePlayEnd(someone); break;
+            case 4: CPagePlayback(page).PlayOrEndByHotkey(1 + round % 4); break;
+            case 5: CPagePlayback(page).StopGroup(someone->group, nullptr); break;
+            case 6: CPagePlayback(page).PlayGroup(someone->group, someone); break;
             case 7:
                 someone->StopOutput();
                 EXPECT_EQ(someone->backgroundTexture, nullptr);
@@ -113,7 +115,7 @@ TEST(FramePlaybackThreads, CommandsWhileTheRenderThreadPresents)
                     std::this_thread::yield();
             }
         }
-        page.StopAllObjects();
+        CPagePlayback(page).StopAllObjects();
         EXPECT_GT(render.Drawn(), 0) << "objects were on air";
     }
     FrameList list;
@@ -132,9 +134,9 @@ TEST(FramePlaybackThreads, StopWaitsForTheRenderThread)
     object.framePeriod = 1000;
     CMemoryTextureDevice device;
     PresentResult result;
-    object.Play();
+    CFramePlayer(object).Play();
     ASSERT_EQ(object.EnterRender(), 1);
-    ASSERT_EQ(object.PresentFrame(result, &device, 20000), 1);
+    ASSERT_EQ(CFramePlayer(object).PresentFrame(result, &device, 20000), 1);
     ASSERT_NE(object.backgroundTexture, nullptr);
 
     std::atomic<int> stopped{-1};

@@ -3,6 +3,7 @@
 
 #include "model/Frame.h"
 #include "playback/DefaultText.h"
+#include "playback/FrameTextSource.h"
 #include "playback/TextFileSource.h"
 
 #include <QDateTime>
@@ -42,12 +43,12 @@ TEST(FrameTextSource, TextFileJoinedByMovement)
     frame.fileName = path;
     frame.richText = "News: %1%";
     CPlainTextControl control;
-    ASSERT_EQ(frame.InitSource(control), 1);
+    ASSERT_EQ(CFrameTextSource(frame).InitSource(control), 1);
     EXPECT_EQ(frame.preparedRtf, QByteArray("News: a\r\nb\r\nc"));
     EXPECT_TRUE(frame.sourceFileTime.isValid());
 
     frame.fileName = files.Path(QStringLiteral("missing.txt"));
-    EXPECT_EQ(frame.InitSource(control), 0);
+    EXPECT_EQ(CFrameTextSource(frame).InitSource(control), 0);
     EXPECT_TRUE(frame.preparedRtf.isEmpty());
 }
 
@@ -68,9 +69,9 @@ TEST(FrameTextSource, BarGraphValue)
     frame.richText = "{\\rtf1 bar}";
     frame.fileName = files.Write(QStringLiteral("bar.txt"), "42\n");
     CPlainTextControl control;
-    ASSERT_EQ(frame.InitSource(control), 1);
+    ASSERT_EQ(CFrameTextSource(frame).InitSource(control), 1);
     EXPECT_EQ(frame.barValue.load(), 43);
-    EXPECT_EQ(frame.LoadContent(control), 1);
+    EXPECT_EQ(CFrameTextSource(frame).LoadContent(control), 1);
     EXPECT_EQ(control.text, QStringLiteral("{\\rtf1 bar}"));  // the template itself is drawn
 }
 
@@ -81,12 +82,12 @@ TEST(FrameTextSource, RtfFileNeedsEightBytes)
     frame.textSource = kSourceRtfFile;
     CPlainTextControl control;
     frame.fileName = files.Write(QStringLiteral("short.rtf"), "{\\rtf1}");
-    EXPECT_EQ(frame.InitSource(control), 0);
+    EXPECT_EQ(CFrameTextSource(frame).InitSource(control), 0);
     frame.fileName = files.Write(QStringLiteral("ok.rtf"), "{\\rtf1 x}");
-    ASSERT_EQ(frame.InitSource(control), 1);
+    ASSERT_EQ(CFrameTextSource(frame).InitSource(control), 1);
     EXPECT_EQ(frame.preparedRtf, QByteArray("{\\rtf1 x}"));
     frame.fileName = QStringLiteral("/dev/zero");
-    EXPECT_EQ(frame.InitSource(control), 0);
+    EXPECT_EQ(CFrameTextSource(frame).InitSource(control), 0);
 }
 
 TEST(FrameTextSource, ClockAndTimerSubstituteTheirText)
@@ -96,20 +97,20 @@ TEST(FrameTextSource, ClockAndTimerSubstituteTheirText)
     clock.textSource = kSourceClock;
     clock.clockFormat = QStringLiteral("fixed");
     clock.richText = "Time: %1% (%1%)";
-    ASSERT_EQ(clock.InitSource(control), 1);
+    ASSERT_EQ(CFrameTextSource(clock).InitSource(control), 1);
     EXPECT_EQ(clock.currentText, QStringLiteral("fixed"));
     EXPECT_EQ(clock.preparedRtf, QByteArray("Time: fixed (%1%)"));  // only the first placeholder
-    EXPECT_EQ(clock.IsSourceChanged(), 0);
+    EXPECT_EQ(CFrameTextSource(clock).IsSourceChanged(), 0);
 
     CFrame timer;
     timer.textSource = kSourceTimer;
     timer.timerFormat = QStringLiteral("%s");
     timer.richText = "no placeholder";
-    ASSERT_EQ(timer.InitSource(control), 1);
+    ASSERT_EQ(CFrameTextSource(timer).InitSource(control), 1);
     EXPECT_EQ(timer.preparedRtf, QByteArray("0"));  // the whole text is replaced
     timer.playing = 1;
     timer.elapsed = 2000;
-    EXPECT_EQ(timer.IsSourceChanged(), 1);
+    EXPECT_EQ(CFrameTextSource(timer).IsSourceChanged(), 1);
     timer.playing = 0;
 }
 
@@ -122,9 +123,9 @@ TEST(FrameTextSource, CsvRowsThroughLoadContent)
     frame.fileName = files.Write(QStringLiteral("t.csv"), "Name;Value\nTom;5\n\"Ann\";\"7\"\n;\n");
     frame.richText = "%Name%: %Value%";
     CPlainTextControl control;
-    ASSERT_EQ(frame.InitSource(control), 1);
+    ASSERT_EQ(CFrameTextSource(frame).InitSource(control), 1);
     QStringList shown;
-    while (frame.LoadContent(control)) {
+    while (CFrameTextSource(frame).LoadContent(control)) {
         shown.append(control.text);
         ++frame.csvData.currentRow;
     }
@@ -133,7 +134,7 @@ TEST(FrameTextSource, CsvRowsThroughLoadContent)
     // A template the engine cannot read is drawn as it is.
     frame.csvData.currentRow = 0;
     control.failStreamIn = true;
-    EXPECT_EQ(frame.LoadContent(control), 1);
+    EXPECT_EQ(CFrameTextSource(frame).LoadContent(control), 1);
     EXPECT_EQ(control.text, QStringLiteral("%Name%: %Value%"));
 }
 
@@ -146,15 +147,15 @@ TEST(FrameTextSource, FileChangesAreNoticed)
         frame.textSource = source;
         frame.fileName = path;
         CPlainTextControl control;
-        ASSERT_EQ(frame.InitSource(control), 1) << source;
-        EXPECT_EQ(frame.IsSourceChanged(), 0) << source;
+        ASSERT_EQ(CFrameTextSource(frame).InitSource(control), 1) << source;
+        EXPECT_EQ(CFrameTextSource(frame).IsSourceChanged(), 0) << source;
         Touch(path, 2);
-        EXPECT_EQ(frame.IsSourceChanged(), 1) << source;
+        EXPECT_EQ(CFrameTextSource(frame).IsSourceChanged(), 1) << source;
         ASSERT_TRUE(QFile::remove(path));
-        EXPECT_EQ(frame.IsSourceChanged(), 1) << source;
+        EXPECT_EQ(CFrameTextSource(frame).IsSourceChanged(), 1) << source;
     }
     CFrame text;
-    EXPECT_EQ(text.IsSourceChanged(), 0);
+    EXPECT_EQ(CFrameTextSource(text).IsSourceChanged(), 0);
 }
 
 // A feed that truncates its file and writes it again within one millisecond
@@ -174,10 +175,10 @@ TEST(FrameTextSource, RewriteWithinTheSameMillisecondIsNoticed)
     frame.textSource = kSourceTextFile;
     frame.fileName = writeAt("");
     CPlainTextControl control;
-    ASSERT_EQ(frame.InitSource(control), 1);
+    ASSERT_EQ(CFrameTextSource(frame).InitSource(control), 1);
     EXPECT_EQ(frame.sourceFileTime, fixed);
     writeAt("2:1");
-    EXPECT_EQ(frame.IsSourceChanged(), 1);
+    EXPECT_EQ(CFrameTextSource(frame).IsSourceChanged(), 1);
 }
 
 TEST(FrameTextSource, SourceStepsScheduleChecksAndRetries)
@@ -192,49 +193,49 @@ TEST(FrameTextSource, SourceStepsScheduleChecksAndRetries)
     CPlainTextControl control;
 
     // Missing file: failed, retried on every pass.
-    EXPECT_EQ(frame.RunSourceSteps(control), kSourceFailed);
+    EXPECT_EQ(CFrameTextSource(frame).RunSourceSteps(control), kSourceFailed);
     EXPECT_EQ(frame.sourceError.load(), 1);
     EXPECT_EQ(frame.sourceCheckCountdown.load(), 50);
-    EXPECT_EQ(frame.RunSourceSteps(control), kSourceFailed);
+    EXPECT_EQ(CFrameTextSource(frame).RunSourceSteps(control), kSourceFailed);
 
     files.Write(QStringLiteral("later.txt"), "one");
-    EXPECT_EQ(frame.RunSourceSteps(control), kSourceRestarted);
+    EXPECT_EQ(CFrameTextSource(frame).RunSourceSteps(control), kSourceRestarted);
     EXPECT_EQ(frame.sourceReady.load(), 1);
     EXPECT_EQ(frame.sourceError.load(), 0);
     EXPECT_EQ(frame.sourceCheckCountdown.load(), 50);  // monitored, fixed: once a second
-    EXPECT_EQ(frame.RunSourceSteps(control), kSourceIdle);
+    EXPECT_EQ(CFrameTextSource(frame).RunSourceSteps(control), kSourceIdle);
 
     frame.sourceCheckDue = 1;
-    EXPECT_EQ(frame.RunSourceSteps(control), kSourceChecked);
+    EXPECT_EQ(CFrameTextSource(frame).RunSourceSteps(control), kSourceChecked);
     EXPECT_EQ(frame.sourceCheckDue.load(), 0);
 
     files.Write(QStringLiteral("later.txt"), "two");
     Touch(frame.fileName, 2);
     frame.sourceCheckDue = 1;
-    EXPECT_EQ(frame.RunSourceSteps(control), kSourceRestarted);
+    EXPECT_EQ(CFrameTextSource(frame).RunSourceSteps(control), kSourceRestarted);
     EXPECT_EQ(frame.preparedRtf, QByteArray("two"));
 
     // A moving object does not look again until it is played again.
     frame.movement = kMovementRoll;
     frame.sourceCheckCountdown = 0;
     frame.sourceReady = 0;
-    EXPECT_EQ(frame.RunSourceSteps(control), kSourceRestarted);
+    EXPECT_EQ(CFrameTextSource(frame).RunSourceSteps(control), kSourceRestarted);
     EXPECT_EQ(frame.sourceCheckCountdown.load(), 0);
 
     CFrame clock;
     clock.framePeriod = 16667;
     clock.textSource = kSourceClock;
-    EXPECT_EQ(clock.RunSourceSteps(control), kSourceRestarted);
+    EXPECT_EQ(CFrameTextSource(clock).RunSourceSteps(control), kSourceRestarted);
     EXPECT_EQ(clock.sourceCheckCountdown.load(), 5);  // 0.1 s
 
     // Rows exhausted: the next check starts them again.
     CFrame csv;
     csv.textSource = kSourceCsvFile;
     csv.fileName = files.Write(QStringLiteral("r.csv"), "a\nb\n");
-    EXPECT_EQ(csv.RunSourceSteps(control), kSourceRestarted);
+    EXPECT_EQ(CFrameTextSource(csv).RunSourceSteps(control), kSourceRestarted);
     csv.csvData.currentRow = 2;
     csv.sourceCheckDue = 1;
-    EXPECT_EQ(csv.RunSourceSteps(control), kSourceChecked);
+    EXPECT_EQ(CFrameTextSource(csv).RunSourceSteps(control), kSourceChecked);
     EXPECT_EQ(csv.csvData.currentRow, 0);
 }
 
@@ -257,21 +258,21 @@ TEST(FrameTextSource, DefaultTemplate)
     csv.textSource = kSourceCsvFile;
     csv.firstLineIsHeader = 1;
     csv.fileName = files.Write(QStringLiteral("h.csv"), "Name;Value\n1;2\n");
-    csv.BuildDefaultText();
+    CFrameTextSource(csv).BuildDefaultText();
     EXPECT_TRUE(csv.richText.contains("\\fs56 %Name% %Value%\\lang1049"));
-    csv.BuildDefaultText();  // a template is never replaced
+    CFrameTextSource(csv).BuildDefaultText();  // a template is never replaced
     EXPECT_EQ(csv.richText.count("%Name%"), 1);
 
     CFrame missing;
     missing.textSource = kSourceCsvFile;
     missing.fileName = files.Path(QStringLiteral("none.csv"));
-    missing.BuildDefaultText();
+    CFrameTextSource(missing).BuildDefaultText();
     EXPECT_EQ(missing.richText, rtf);
 
     for (const int source : {kSourceObjectText, kSourceRtfFile}) {
         CFrame none;
         none.textSource = source;
-        none.BuildDefaultText();
+        CFrameTextSource(none).BuildDefaultText();
         EXPECT_TRUE(none.richText.isEmpty());
     }
 }

@@ -1,5 +1,6 @@
 #include "PresentedObject.h"
 
+#include "content/FramePlayer.h"
 #include "playback/EffectGeometry.h"
 #include "playback/Movement.h"
 
@@ -99,7 +100,7 @@ protected:
     Scrolling()
     {
         p.object.movement = kMovementScroll;
-        p.object.Play();
+        CFramePlayer(p.object).Play();
         p.object.chunksRendered.store(1);
         p.object.hasText = 1;
         p.object.textCopied = 500;
@@ -142,12 +143,12 @@ TEST_F(Scrolling, LateFramesAndPause)
     p.object.speed = kSpeedFast;
     p.Frame(45000);
     EXPECT_EQ(p.object.scrollPosition, 6);
-    p.object.TogglePause();
+    CFramePlayer(p.object).TogglePause();
     for (int i = 0; i < 10; ++i)
         p.Frame();
     EXPECT_EQ(p.object.scrollPosition, 6);
     EXPECT_NEAR(p.result.textUV.left * 600, 6, 1e-3) << "a paused object is drawn where it stopped";
-    p.object.TogglePause();
+    CFramePlayer(p.object).TogglePause();
     p.Frame();
     EXPECT_EQ(p.object.scrollPosition, 9);
 }
@@ -160,7 +161,7 @@ TEST_F(Scrolling, ShowWhileMovingLeavesWhenTheTextHasRunThrough)
     p.object.showFor = 1000;  // ignored: the text sets the time
     p.object.outDuration = 200;
     p.object.outEffect = kEffectRevealLeft;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(p.object.endTime.load(), 0);
     p.object.chunksRendered.store(1);
     p.object.hasText = 1;
@@ -186,11 +187,11 @@ TEST(MovementStartFromEdge, TheRingStartsWithBlankSpace)
     PresentedObject p;
     p.object.movement = kMovementRoll;
     p.object.startFromEdge = 1;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(p.object.leadDone, 0) << "the text preparation puts an object's height of blank space first";
     p.object.StopOutput();
     p.object.movement = kMovementFixed;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     EXPECT_EQ(p.object.leadDone, 1) << "only moving text starts from the edge";
 }
 

@@ -1,5 +1,6 @@
 #include "PresentedObject.h"
 
+#include "content/FramePlayer.h"
 #include "playback/EffectGeometry.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ protected:
 
     void DrawAt(int t)
     {
-        p.object.Play();
+        CFramePlayer(p.object).Play();
         p.RunTo(t);
         ASSERT_EQ(p.Frame(), 1);
     }
@@ -51,7 +52,7 @@ TEST_F(Presenting, NothingAtOpacityZero)
 TEST_F(Presenting, ClearSolidBackgroundDrawsOnlyTheText)
 {
     p.object.backgroundColor = 0x00FFFFFFu;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     GiveText();
     p.RunTo(1000);
     ASSERT_EQ(p.Frame(), 1);
@@ -100,7 +101,7 @@ TEST(BarGraph, ShowsTheFractionTheSourceGives)
         p.object.barGraph = 1;
         p.object.inEffect = c.inEffect;
         p.object.barValue.store(c.barValue);
-        p.object.Play();
+        CFramePlayer(p.object).Play();
         ASSERT_EQ(p.Frame(), 1);
         EXPECT_EQ(p.result.destRect, c.dest) << c.barValue << " in effect " << c.inEffect;
     }
@@ -116,13 +117,13 @@ TEST(BarGraph, KeepsItsLengthThroughInAndOutEffects)
     p.object.fadeIn = 1;
     p.object.outDuration = 1000;
     p.object.outEffect = 7;  // ignored: a bar leaves the way it came
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(500);
     p.Frame();
     EXPECT_EQ(p.result.destRect, (FloatRect{0, 0, 100, 100})) << "half of the half bar";
     EXPECT_EQ(p.result.alpha, 127) << "the fade follows the in effect, not the bar";
     p.RunTo(2000);
-    p.object.End();
+    CFramePlayer(p.object).End();
     p.RunTo(2500);
     p.Frame();
     EXPECT_EQ(p.result.destRect, (FloatRect{0, 0, 100, 100}));

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "content/FramePlayer.h"
 #include "model/Frame.h"
-#include "playback/MemoryTextureDevice.h"
+#include "support/MemoryTextureDevice.h"
 #include "playback/PresentResult.h"
 
 #include <ostream>
@@ -40,7 +41,7 @@ struct PresentedObject
         TextThreadFindsNoText();
         if (!object.EnterRender())
             return 0;
-        const int presented = object.PresentFrame(result, &device, deltaMicros);
+        const int presented = CFramePlayer(object).PresentFrame(result, &device, deltaMicros);
         object.LeaveRender();
         if (!presented)
             object.StopOutput();

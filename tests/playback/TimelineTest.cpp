@@ -1,5 +1,6 @@
 #include "PresentedObject.h"
 
+#include "content/FramePlayer.h"
 #include "playback/EffectGeometry.h"
 #include "playback/TimelinePhase.h"
 
@@ -41,7 +42,7 @@ protected:
 
 TEST_F(Timeline, DelayInShowOutFinish)
 {
-    ASSERT_EQ(p.object.Play(), 1);
+    ASSERT_EQ(CFramePlayer(p.object).Play(), 1);
     const auto widths = VisibleWidthByTime();
     for (const auto& [t, width] : widths) {
         SCOPED_TRACE(t);
@@ -66,7 +67,7 @@ TEST_F(Timeline, DelayInShowOutFinish)
 TEST_F(Timeline, ShowForShorterThanTheDelayNeverShows)
 {
     p.object.showFor = 1000;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     const auto widths = VisibleWidthByTime();
     EXPECT_EQ(widths.rbegin()->first, 1000);
     EXPECT_EQ(widths.rbegin()->second, -1);
@@ -76,12 +77,12 @@ TEST_F(Timeline, ShowForShorterThanTheDelayNeverShows)
 
 TEST_F(Timeline, EndDuringTheInEffectWaitsForIt)
 {
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(2200);
-    EXPECT_EQ(p.object.End(), 0) << "a running object is not resumed";
+    EXPECT_EQ(CFramePlayer(p.object).End(), 0) << "a running object is not resumed";
     EXPECT_EQ(p.object.endTime.load(), 3000);
     EXPECT_EQ(p.object.ending.load(), 1);
-    EXPECT_EQ(p.object.End(), 0);
+    EXPECT_EQ(CFramePlayer(p.object).End(), 0);
     EXPECT_EQ(p.object.endTime.load(), 3000) << "a second End changes nothing";
 
     const auto widths = VisibleWidthByTime();
@@ -94,20 +95,20 @@ TEST_F(Timeline, EndDuringTheInEffectWaitsForIt)
 
 TEST_F(Timeline, EndResumesAPausedObject)
 {
-    EXPECT_EQ(p.object.End(), 0) << "not playing";
-    p.object.Play();
+    EXPECT_EQ(CFramePlayer(p.object).End(), 0) << "not playing";
+    CFramePlayer(p.object).Play();
     p.RunTo(3000);
-    EXPECT_EQ(p.object.TogglePause(), 1);
-    EXPECT_EQ(p.object.End(), 1);
+    EXPECT_EQ(CFramePlayer(p.object).TogglePause(), 1);
+    EXPECT_EQ(CFramePlayer(p.object).End(), 1);
     EXPECT_EQ(p.object.paused.load(), 0);
     EXPECT_EQ(p.object.endTime.load(), 3500);
 }
 
 TEST_F(Timeline, PauseFreezesClockAndEffect)
 {
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(2100);
-    p.object.TogglePause();
+    CFramePlayer(p.object).TogglePause();
     p.Frame();
     const FloatRect before = p.result.destRect;
     EXPECT_EQ(before.right, 180);
@@ -115,19 +116,19 @@ TEST_F(Timeline, PauseFreezesClockAndEffect)
         ASSERT_EQ(p.Frame(), 1);
     EXPECT_EQ(p.object.elapsed.load(), 2100);
     EXPECT_EQ(p.result.destRect, before) << "a paused object keeps being drawn as it was";
-    EXPECT_EQ(p.object.Play(), 0) << "Play resumes";
+    EXPECT_EQ(CFramePlayer(p.object).Play(), 0) << "Play resumes";
     EXPECT_EQ(p.object.paused.load(), 0);
     p.Frame();
     EXPECT_EQ(p.object.elapsed.load(), 2120);
-    EXPECT_EQ(p.object.TogglePause(), 1);
+    EXPECT_EQ(CFramePlayer(p.object).TogglePause(), 1);
     p.object.StopOutput();
-    EXPECT_EQ(p.object.TogglePause(), 0) << "only a playing object pauses";
+    EXPECT_EQ(CFramePlayer(p.object).TogglePause(), 0) << "only a playing object pauses";
 }
 
 TEST_F(Timeline, RepeatStartsOverUntilEnded)
 {
     p.object.repeat = 1;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(4980);
     ASSERT_EQ(p.Frame(), 1);
     EXPECT_EQ(p.object.elapsed.load(), 5000);
@@ -139,7 +140,7 @@ TEST_F(Timeline, RepeatStartsOverUntilEnded)
     EXPECT_FALSE(p.Visible()) << "back in the start delay";
 
     p.RunTo(3000);
-    p.object.End();
+    CFramePlayer(p.object).End();
     const auto widths = VisibleWidthByTime();
     EXPECT_EQ(widths.rbegin()->first, 3500) << "ended: plays its out effect once and finishes";
     EXPECT_EQ(widths.rbegin()->second, -1);
@@ -147,21 +148,21 @@ TEST_F(Timeline, RepeatStartsOverUntilEnded)
 
 TEST_F(Timeline, PlayOnAPlayingObjectRestartsOnlyWhenRepeating)
 {
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(3000);
-    EXPECT_EQ(p.object.Play(), 0);
+    EXPECT_EQ(CFramePlayer(p.object).Play(), 0);
     p.Frame();
     EXPECT_EQ(p.object.elapsed.load(), 3020) << "without repeat nothing happens";
 
     p.object.repeat = 1;
-    EXPECT_EQ(p.object.Play(), 0);
+    EXPECT_EQ(CFramePlayer(p.object).Play(), 0);
     ASSERT_EQ(p.Frame(), 1);
     EXPECT_EQ(p.object.elapsed.load(), 0) << "restarted at the next frame";
 }
 
 TEST_F(Timeline, StopDuringTheOutEffectRemovesAtOnce)
 {
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(4700);
     EXPECT_EQ(p.object.StopOutput(), 1);
     EXPECT_EQ(p.object.playing.load(), 0);
@@ -173,11 +174,11 @@ TEST_F(Timeline, StopDuringTheOutEffectRemovesAtOnce)
 TEST_F(Timeline, AnEndThatNeverFinishedDoesNotEndTheNextPlay)
 {
     p.object.repeat = 1;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(3000);
-    p.object.End();
+    CFramePlayer(p.object).End();
     p.object.StopOutput();
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.RunTo(5000);
     EXPECT_EQ(p.Frame(), 1) << "repeats";
     EXPECT_TRUE(p.object.playing.load());
@@ -186,7 +187,7 @@ TEST_F(Timeline, AnEndThatNeverFinishedDoesNotEndTheNextPlay)
 TEST(TimelineClock, KeepsTheMicrosecondRemainder)
 {
     PresentedObject p;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     for (int i = 0; i < 3; ++i)
         p.Frame(16667);
     EXPECT_EQ(p.object.elapsed.load(), 50);
@@ -200,8 +201,8 @@ TEST(TimelineClock, KeepsTheMicrosecondRemainder)
 TEST(TimelineClock, WaitsForTheTextThread)
 {
     PresentedObject p;
-    p.object.Play();
-    ASSERT_EQ(p.object.PresentFrame(p.result, &p.device, 20000), 1);
+    CFramePlayer(p.object).Play();
+    ASSERT_EQ(CFramePlayer(p.object).PresentFrame(p.result, &p.device, 20000), 1);
     EXPECT_FALSE(p.Visible());
     EXPECT_EQ(p.object.elapsed.load(), 0) << "no chunk rendered yet: the clock stands";
     EXPECT_NE(p.object.backgroundTexture, nullptr) << "the background is prepared meanwhile";
@@ -227,7 +228,7 @@ TEST(TimelineClock, DisplayStartsOnceEnoughTextIsInTheTexture)
         SCOPED_TRACE(c.movement * 10 + c.noMoreChunks);
         PresentedObject p;
         p.object.movement = c.movement;
-        p.object.Play();
+        CFramePlayer(p.object).Play();
         p.object.chunksRendered.store(1);
         p.object.hasText = 1;
         p.object.noMoreChunks.store(c.noMoreChunks);
@@ -247,7 +248,7 @@ TEST(TimelineClock, AnOpenEndedObjectRunsForMonths)
 {
     PresentedObject p;
     p.object.startDelay = 100;
-    p.object.Play();
+    CFramePlayer(p.object).Play();
     p.Frame();
     p.object.elapsed.store((1 << 30) - 10);
     // Frames of 2000 s each: 1000 of them are 23 days, more than the clock could hold.

@@ -1,4 +1,5 @@
 #include "model/Frame.h"
+#include "playback/FrameTextSource.h"
 #include "playback/TimerText.h"
 
 #include <gtest/gtest.h>
@@ -55,8 +56,8 @@ TEST(TimerText, ObjectTimerUsesItsPlayTime)
     frame.timerStop = 0;
     frame.elapsed = 1234;
     frame.elapsedMicros = 999;
-    EXPECT_EQ(frame.FormatTimer(), QStringLiteral("0.000"));  // stopped
+    EXPECT_EQ(CFrameTextSource(frame).FormatTimer(), QStringLiteral("0.000"));  // stopped
     frame.playing = 1;
-    EXPECT_EQ(frame.FormatTimer(), QStringLiteral("1.234"));
+    EXPECT_EQ(CFrameTextSource(frame).FormatTimer(), QStringLiteral("1.234"));
     frame.playing = 0;
 }

@@ -2,6 +2,7 @@
 
 #include "app/MemorySettingsStore.h"
 #include "app/SettingsRegister.h"
+#include "content/PagePlayback.h"
 #include "model/Picture.h"
 #include "render/MemoryDisplayBackend.h"
 #include "render/OfflineRenderer.h"
@@ -305,7 +306,7 @@ TEST_F(OfflineFrames, ObjectsAdvanceByOneFramePeriodPerFrame)
     BuildPage();
     auto offline = Offline("cpu");
     ASSERT_EQ(offline->RenderError(), 0);
-    ASSERT_EQ(page_.PlayAllObjects(), 1);
+    ASSERT_EQ(CPagePlayback(page_).PlayAllObjects(), 1);
     TextLookedAt(page_);
 
     FrameList list;
@@ -367,7 +368,7 @@ TEST_F(OfflineFrames, DeveloperValuesChangeTheOutput)
             Add(page, Solid(0, 0, 400, 400, 0xFF0000FFu, mode_.framePeriodUs));
             COfflineRenderer offline(page, mode_, 0, QStringLiteral("cpu"));
             ASSERT_EQ(offline.RenderError(), 0);
-            page.PlayAllObjects();
+            CPagePlayback(page).PlayAllObjects();
             TextLookedAt(page);
             ASSERT_EQ(offline.RenderNext(), kFrameOk);
             CPicture output;
@@ -400,7 +401,7 @@ void OfflineFrames::ExpectGoldenFrames(const char* name, const std::vector<int>&
 {
     auto offline = Offline("cpu", 1);
     ASSERT_EQ(offline->RenderError(), 0);
-    page_.PlayAllObjects();
+    CPagePlayback(page_).PlayAllObjects();
     const QString folder = QStringLiteral(TAVREL_FIXTURES_DIR "/render/");
     const bool update = qEnvironmentVariableIntValue("TAVREL_UPDATE_GOLDEN") == 1;
     for (int i = 0; i <= frames.back(); ++i) {
@@ -450,7 +451,7 @@ void OfflineFrames::ExpectDevicesAgree(const std::vector<int>& frames)
         auto offline = Offline(devices[d], 1);
         if (offline->RenderError() != 0 || (d == 1 && offline->Device()->api != QStringLiteral("OpenGL")))
             GTEST_SKIP() << "no OpenGL device here (./test runs this under Xvfb)";
-        page_.PlayAllObjects();
+        CPagePlayback(page_).PlayAllObjects();
         for (int i = 0; i <= frames.back(); ++i) {
             ASSERT_EQ(offline->RenderNext(), kFrameOk);
             if (std::find(frames.begin(), frames.end(), i) != frames.end()) {

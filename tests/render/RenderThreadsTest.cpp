@@ -1,6 +1,7 @@
 #include "RenderFixture.h"
 
 #include "app/MemorySettingsStore.h"
+#include "content/PagePlayback.h"
 #include "render/cpu/CpuDevice.h"
 
 #include <QByteArray>
@@ -60,14 +61,14 @@ TEST_F(RenderThreads, StartAndStopManyTimesWithObjectsPlaying)
         auto render = OffscreenRender(page_);
         ASSERT_EQ(render->renderError.load(), 0);
         ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
-        EXPECT_EQ(page_.PlayAllObjects(), 1);
+        EXPECT_EQ(CPagePlayback(page_).PlayAllObjects(), 1);
         TextLookedAt(page_);
         // Let a few frames present the objects (and stop some of them from
         // the user-interface thread meanwhile, as the operator would).
         const int start = render->FramesPresented();
         ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= start + 3; }));
         if (round % 3 == 1)
-            page_.EndAllObjects();
+            CPagePlayback(page_).EndAllObjects();
         if (round % 3 == 2) {
             FrameList list;
             page_.TakeSnapshot(list);
@@ -92,7 +93,7 @@ TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
     auto render = OffscreenRender(page_);
     ASSERT_EQ(render->renderError.load(), 0);
     ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
-    page_.PlayAllObjects();
+    CPagePlayback(page_).PlayAllObjects();
     ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 5; }));
     const CRenderStatistics statistics = render->StopAndCollect();
     EXPECT_GE(statistics.frames, 5);
@@ -181,7 +182,7 @@ TEST_F(RenderThreads, PresentationFailureEndsTheOutputWithItsCode)
         auto render = OffscreenRender(page_, environment);
         ASSERT_EQ(render->renderError.load(), 0);
         ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
-        page_.PlayAllObjects();
+        CPagePlayback(page_).PlayAllObjects();
         ASSERT_TRUE(WaitFor([&] { return render->renderError.load() != 0; }));
         EXPECT_EQ(render->renderError.load(), c.renderError);
         ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 0; }));
@@ -205,7 +206,7 @@ TEST_F(RenderThreads, HungRenderThreadIsLeftBehindAndEndsLater)
     };
     auto render = OffscreenRender(page_, environment);
     ASSERT_EQ(render->renderError.load(), 0);
-    page_.PlayAllObjects();
+    CPagePlayback(page_).PlayAllObjects();
     ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 3; }));
     render.reset();  // returns although the render thread still hangs
     EXPECT_FALSE(destroyed.load()) << "nothing is freed under the hung thread";
@@ -280,7 +281,7 @@ TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
     auto render = OffscreenRender(page_, environment);
     ASSERT_EQ(render->renderError.load(), 0);
     ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
-    page_.PlayAllObjects();
+    CPagePlayback(page_).PlayAllObjects();
     ASSERT_TRUE(WaitFor([&] { return rolling->chunksRendered.load() >= 1; }));
     const int framesAfterLayout = render->FramesPresented() + 2;
     ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= framesAfterLayout; }));

@@ -1,3 +1,4 @@
+#include "content/PagePlayback.h"
 #include "model/FrameSet.h"
 #include "model/PageFile.h"
 #include "scripts/PageScriptTarget.h"
@@ -287,7 +288,7 @@ TEST(PageScriptTarget, RunsAScriptOnABarePage)
     EXPECT_EQ(list[0]->framePeriod, 20000);
     EXPECT_EQ(messages, std::vector<int>{10311});
     EXPECT_EQ(runner.scriptRunning, 1);
-    page.StopAllObjects();
+    CPagePlayback(page).StopAllObjects();
     page.outputActive.store(0);
 }
 

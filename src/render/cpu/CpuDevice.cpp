@@ -70,7 +70,7 @@ CCpuDevice::CCpuDevice(int backBufferWidth, int backBufferHeight, int framePerio
 }
 
 CCpuDevice::CCpuDevice(QWindow* window, int framePeriodUs, int threads)
-    : presenter_(CCpuWindowPresenter::Create(window))
+    : presenter_(ICpuWindowPresenter::Create(window))
 {
     Init(presenter_->Size().width(), presenter_->Size().height(), framePeriodUs, threads);
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 class CCpuEffect;
-class CCpuWindowPresenter;
+class ICpuWindowPresenter;
 class QWindow;
 
 // The graphics device on the processor: the reference for the OpenGL device
@@ -98,5 +98,5 @@ private:
     const CCpuEffect* activeEffect_ = nullptr;
     std::unique_ptr<CBandWorkers> workers_;
     CFramePacer pacer_;
-    std::unique_ptr<CCpuWindowPresenter> presenter_;
+    std::unique_ptr<ICpuWindowPresenter> presenter_;
 };

@@ -13,7 +13,7 @@
 
 #include <cstdlib>
 
-std::unique_ptr<CCpuWindowPresenter> CCpuWindowPresenter::Create(QWindow* window)
+std::unique_ptr<ICpuWindowPresenter> ICpuWindowPresenter::Create(QWindow* window)
 {
     if (window && QGuiApplication::platformName() == QLatin1String("xcb")) {
         const auto id = static_cast<uint32_t>(window->winId());

@@ -19,13 +19,13 @@ class QWindow;
 //   frame waits in a mailbox and the GUI thread paints it through the
 //   window's backing store; frames the GUI thread has no time for are
 //   replaced, never queued, and the render thread never waits for it.
-class CCpuWindowPresenter
+class ICpuWindowPresenter
 {
 public:
     // Made on the window's (GUI) thread, like the window's device; used on
     // one thread at a time after that (the render thread).
-    static std::unique_ptr<CCpuWindowPresenter> Create(QWindow* window);
-    virtual ~CCpuWindowPresenter() = default;
+    static std::unique_ptr<ICpuWindowPresenter> Create(QWindow* window);
+    virtual ~ICpuWindowPresenter() = default;
 
     // The window's current size in device pixels; the device's back buffer
     // follows it.

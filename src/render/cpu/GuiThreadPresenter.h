@@ -16,7 +16,7 @@ class QObject;
 // thread swaps its frame in and posts one paint request when none is
 // pending, so it never waits for the GUI thread and frames the GUI thread
 // has no time for are replaced rather than queued.
-class CGuiThreadPresenter final : public CCpuWindowPresenter
+class CGuiThreadPresenter final : public ICpuWindowPresenter
 {
 public:
     // On the window's thread.

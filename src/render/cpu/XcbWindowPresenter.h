@@ -16,7 +16,7 @@ struct xcb_connection_t;
 // segments, otherwise as put-image requests in row bands. The window's size
 // comes from its configure events on this connection; its destruction from
 // the destroy event, an error on the window, or the tracker of its QWindow.
-class CXcbWindowPresenter final : public CCpuWindowPresenter
+class CXcbWindowPresenter final : public ICpuWindowPresenter
 {
 public:
     // displayName null: $DISPLAY. Null with *error set when the display

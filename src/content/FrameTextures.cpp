@@ -2,9 +2,10 @@
 // animation frame rule and upload a frame only when it changes; text is
 // overwritten for fixed objects and written into a ring ahead of the part on
 // display for moving ones.
-#include "model/Frame.h"
+#include "content/FrameTextures.h"
 
 #include "app/Log.h"
+#include "content/PictureImport.h"
 #include "playback/AnimationFrame.h"
 #include "playback/TextureDevice.h"
 
@@ -27,25 +28,43 @@ uint32_t SolidTexel(uint32_t colour)
 
 }  // namespace
 
-int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
+std::unique_ptr<IObjectTexture> CFrameTextures::CreateTexture(ITextureDevice* device, int width, int height)
 {
-    const bool solid = backgroundType == kBackgroundSolid;
-    if (!solid && backgroundFrames.empty()) {
+    if (!device)
+        return nullptr;
+    std::unique_ptr<IObjectTexture> texture = device->CreateTexture(width, height);
+    if (!texture) {
+        WriteLog(kLogFailure, "CFrame::CreateTexture(): CreateTexture(%d, %d) failed", width, height);
+        return nullptr;
+    }
+    if (texture->Width() != width || texture->Height() != height) {
+        WriteLog(kLogFailure, "CFrame::CreateTexture(): incorrect texture size: %dx%d, should be: %dx%d",
+                 texture->Width(), texture->Height(), width, height);
+        return nullptr;
+    }
+    return texture;
+}
+
+
+int CFrameTextures::PrepareBackgroundTexture(ITextureDevice* device)
+{
+    const bool solid = o_.backgroundType == kBackgroundSolid;
+    if (!solid && o_.backgroundFrames.empty()) {
         // A linked image that is not loaded yet (or a picture object
         // without frames, which has nothing to show).
-        if (!InitBackground() || backgroundFrames.empty()) {
-            backgroundError.exchange(1);
+        if (!InitBackground(o_) || o_.backgroundFrames.empty()) {
+            o_.backgroundError.exchange(1);
             return 0;
         }
-        backgroundError.exchange(0);
+        o_.backgroundError.exchange(0);
     }
     bool created = false;
-    if (!backgroundTexture) {
+    if (!o_.backgroundTexture) {
         if (!device)
             return 0;
-        backgroundTexture = solid ? CreateTexture(device, kSolidTextureSize, kSolidTextureSize)
-                                  : CreateTexture(device, backgroundWidth, backgroundHeight);
-        if (!backgroundTexture)
+        o_.backgroundTexture = solid ? CreateTexture(device, kSolidTextureSize, kSolidTextureSize)
+                                  : CreateTexture(device, o_.backgroundWidth, o_.backgroundHeight);
+        if (!o_.backgroundTexture)
             return 0;
         created = true;
     }
@@ -53,43 +72,43 @@ int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
         if (!created)
             return 1;
         std::array<uint32_t, kSolidTextureSize * kSolidTextureSize> texels;
-        texels.fill(SolidTexel(backgroundColor));
-        return device->WriteTexture(*backgroundTexture, CRect{0, 0, kSolidTextureSize, kSolidTextureSize},
+        texels.fill(SolidTexel(o_.backgroundColor));
+        return device->WriteTexture(*o_.backgroundTexture, CRect{0, 0, kSolidTextureSize, kSolidTextureSize},
                                     texels.data(), kSolidTextureSize);
     }
 
-    const int t = elapsed.load(std::memory_order_relaxed);
-    const int target = ChooseAnimationFrame(backgroundFrames, animationFrame, animationFrameStart, t, startDelay,
-                                            loopAnimation != 0);
+    const int t = o_.elapsed.load(std::memory_order_relaxed);
+    const int target = ChooseAnimationFrame(o_.backgroundFrames, o_.animationFrame, o_.animationFrameStart, t, o_.startDelay,
+                                            o_.loopAnimation != 0);
     // A texture made just now is filled even when the frame stays the same.
-    if (target == animationFrame && !created)
+    if (target == o_.animationFrame && !created)
         return 1;
-    if (target != animationFrame) {
-        animationFrame = target;
+    if (target != o_.animationFrame) {
+        o_.animationFrame = target;
         // A frame chosen during the start delay is timed from the delay's end.
-        animationFrameStart = std::max(0, t - startDelay);
+        o_.animationFrameStart = std::max(0, t - o_.startDelay);
     }
     if (!device)
         return 1;
-    const CCompressedPicture& picture = backgroundFrames[size_t(target)].picture;
-    if (picture.width != backgroundWidth || picture.height != backgroundHeight)
+    const CCompressedPicture& picture = o_.backgroundFrames[size_t(target)].picture;
+    if (picture.width != o_.backgroundWidth || picture.height != o_.backgroundHeight)
         return 1;
-    const CRect whole{0, 0, backgroundWidth, backgroundHeight};
+    const CRect whole{0, 0, o_.backgroundWidth, o_.backgroundHeight};
     if (device->CanLock()) {
         CLockedTexels locked;
-        if (!device->LockTexture(*backgroundTexture, &locked)) {
+        if (!device->LockTexture(*o_.backgroundTexture, &locked)) {
             WriteLog(kLogFailure, "CFrame::PrepareBackgroundTexture(): LockTexture() failed");
             return 0;
         }
         // Expanded straight into the texture where its rows are packed,
         // else through the render thread's frame buffer.
-        if (locked.pitch == backgroundWidth * 4) {
-            picture.DecompressTo(reinterpret_cast<uint32_t*>(locked.bits), backgroundWidth);
+        if (locked.pitch == o_.backgroundWidth * 4) {
+            picture.DecompressTo(reinterpret_cast<uint32_t*>(locked.bits), o_.backgroundWidth);
         } else {
-            picture.Decompress(framePicture);
-            CopyToLockedTexture(framePicture, whole, whole, locked);
+            picture.Decompress(o_.framePicture);
+            CopyToLockedTexture(o_.framePicture, whole, whole, locked);
         }
-        if (!device->UnlockTexture(*backgroundTexture)) {
+        if (!device->UnlockTexture(*o_.backgroundTexture)) {
             WriteLog(kLogFailure, "CFrame::PrepareBackgroundTexture(): UnlockTexture() failed");
             return 0;
         }
@@ -99,12 +118,12 @@ int CFrame::PrepareBackgroundTexture(CTextureDevice* device)
     // the render thread's frame buffer, which keeps its size between frames.
     const uint32_t* texels = picture.pixels.data();
     if (picture.compressedSize != CCompressedPicture::kRaw) {
-        picture.Decompress(framePicture);
-        texels = framePicture.pixels.data();
+        picture.Decompress(o_.framePicture);
+        texels = o_.framePicture.pixels.data();
     } else if (picture.pixels.size() < picture.PixelCount()) {
         return 1;
     }
-    return device->WriteTexture(*backgroundTexture, whole, texels, backgroundWidth);
+    return device->WriteTexture(*o_.backgroundTexture, whole, texels, o_.backgroundWidth);
 }
 
 namespace {
@@ -112,7 +131,7 @@ namespace {
 // Transparent black texels that zero-filled areas are written from, band by band.
 constexpr int kZeroTexels = 32768;
 
-int WriteZeros(CTextureDevice& device, CDeviceTexture& texture, const CRect& area)
+int WriteZeros(ITextureDevice& device, IObjectTexture& texture, const CRect& area)
 {
     static const std::vector<uint32_t> zeros(kZeroTexels, 0u);
     if (area.IsEmpty())
@@ -129,94 +148,94 @@ int WriteZeros(CTextureDevice& device, CDeviceTexture& texture, const CRect& are
 
 }  // namespace
 
-int CFrame::WriteTextPiece(CTextureDevice& device, int destStart, int count, int sourceStart)
+int CFrameTextures::WriteTextPiece(ITextureDevice& device, int destStart, int count, int sourceStart)
 {
-    CDeviceTexture& texture = *textTexture;
+    IObjectTexture& texture = *o_.textTexture;
     const int textureWidth = texture.Width();
     const int textureHeight = texture.Height();
-    if (movement == kMovementScroll) {
+    if (o_.movement == kMovementScroll) {
         // All rows of the chunk (up to the texture's height); zeros below.
-        const int top = std::max(chunkRect.top, 0);
-        const int rows = std::min({chunkRect.Height(), textureHeight, chunkPicture.height - top});
+        const int top = std::max(o_.chunkRect.top, 0);
+        const int rows = std::min({o_.chunkRect.Height(), textureHeight, o_.chunkPicture.height - top});
         if (rows > 0 && count > 0 &&
             !device.WriteTexture(texture, CRect{destStart, 0, destStart + count, rows},
-                                 chunkPicture.Row(top) + sourceStart, chunkPicture.width))
+                                 o_.chunkPicture.Row(top) + sourceStart, o_.chunkPicture.width))
             return 0;
         return WriteZeros(device, texture, CRect{destStart, std::max(rows, 0), destStart + count, textureHeight});
     }
     // Roll: all columns of the chunk (up to the texture's width); zeros right of them.
-    const int left = std::max(chunkRect.left, 0);
-    const int columns = std::min({chunkRect.Width(), textureWidth, chunkPicture.width - left});
+    const int left = std::max(o_.chunkRect.left, 0);
+    const int columns = std::min({o_.chunkRect.Width(), textureWidth, o_.chunkPicture.width - left});
     if (columns > 0 && count > 0 &&
         !device.WriteTexture(texture, CRect{0, destStart, columns, destStart + count},
-                             chunkPicture.Row(sourceStart) + left, chunkPicture.width))
+                             o_.chunkPicture.Row(sourceStart) + left, o_.chunkPicture.width))
         return 0;
     return WriteZeros(device, texture, CRect{std::max(columns, 0), destStart, textureWidth, destStart + count});
 }
 
-int CFrame::PrepareTextTexture(CTextureDevice* device)
+int CFrameTextures::PrepareTextTexture(ITextureDevice* device)
 {
-    const void* self = this;
-    if (!textTexture) {
+    const void* self = &o_;
+    if (!o_.textTexture) {
         if (!device)
             return 0;
-        textTexture = device->CreateTexture(textTextureWidth, textTextureHeight);
-        if (!textTexture) {
+        o_.textTexture = device->CreateTexture(o_.textTextureWidth, o_.textTextureHeight);
+        if (!o_.textTexture) {
             WriteLog(kLogFailure, "CFrame::PrepareTextTexture(%08X): no %d x %d texture", LogAddress(self),
-                     textTextureWidth, textTextureHeight);
+                     o_.textTextureWidth, o_.textTextureHeight);
             return 0;
         }
     }
-    if (!chunkReady.load() || !device)
+    if (!o_.chunkReady.load() || !device)
         return 1;
 
-    const bool scroll = movement == kMovementScroll;
-    const bool roll = movement == kMovementRoll;
+    const bool scroll = o_.movement == kMovementScroll;
+    const bool roll = o_.movement == kMovementRoll;
     if (!scroll && !roll) {
         // Fixed text: the chunk, cut to the object, over transparency.
-        const int width = std::min({chunkRect.Width(), textTextureWidth, chunkPicture.width - chunkRect.left});
-        const int height = std::min({chunkRect.Height(), textTextureHeight, chunkPicture.height - chunkRect.top});
+        const int width = std::min({o_.chunkRect.Width(), o_.textTextureWidth, o_.chunkPicture.width - o_.chunkRect.left});
+        const int height = std::min({o_.chunkRect.Height(), o_.textTextureHeight, o_.chunkPicture.height - o_.chunkRect.top});
         int ok = 1;
         if (width > 0 && height > 0)
-            ok = device->WriteTexture(*textTexture, CRect{0, 0, width, height},
-                                      chunkPicture.Row(chunkRect.top) + chunkRect.left, chunkPicture.width);
-        ok = ok && WriteZeros(*device, *textTexture, CRect{std::max(width, 0), 0, textTextureWidth, std::max(height, 0)});
-        ok = ok && WriteZeros(*device, *textTexture, CRect{0, std::max(height, 0), textTextureWidth, textTextureHeight});
+            ok = device->WriteTexture(*o_.textTexture, CRect{0, 0, width, height},
+                                      o_.chunkPicture.Row(o_.chunkRect.top) + o_.chunkRect.left, o_.chunkPicture.width);
+        ok = ok && WriteZeros(*device, *o_.textTexture, CRect{std::max(width, 0), 0, o_.textTextureWidth, std::max(height, 0)});
+        ok = ok && WriteZeros(*device, *o_.textTexture, CRect{0, std::max(height, 0), o_.textTextureWidth, o_.textTextureHeight});
         if (!ok) {
             WriteLog(kLogFailure, "CFrame::PrepareTextTexture(%08X): WriteTexture() failed", LogAddress(self));
             return 0;
         }
-        textCopied = 1;
-        chunkReady.exchange(0);
-        noMoreChunks.store(1);
+        o_.textCopied = 1;
+        o_.chunkReady.exchange(0);
+        o_.noMoreChunks.store(1);
         return 1;
     }
 
     // Moving text: the texture is a ring. The writer fills it from its write
     // position up to the reader's mark, never past text still on display,
     // and only once at least moveLead of it is free.
-    const int ring = scroll ? textTextureWidth : textTextureHeight;
-    const int extent = scroll ? rect.Width() : rect.Height();
+    const int ring = scroll ? o_.textTextureWidth : o_.textTextureHeight;
+    const int extent = scroll ? o_.rect.Width() : o_.rect.Height();
     if (ring <= 0)
         return 1;
-    int& writePosition = scroll ? textWriteRect.left : textWriteRect.top;
-    int& chunkStart = scroll ? chunkRect.left : chunkRect.top;
-    const int chunkEnd = scroll ? chunkRect.right : chunkRect.bottom;
-    const bool mirrored = reverse != 0;
-    auto freeSpace = [&] { return static_cast<long long>(ring) + scrollPosition - textCopied; };
+    int& writePosition = scroll ? o_.textWriteRect.left : o_.textWriteRect.top;
+    int& chunkStart = scroll ? o_.chunkRect.left : o_.chunkRect.top;
+    const int chunkEnd = scroll ? o_.chunkRect.right : o_.chunkRect.bottom;
+    const bool mirrored = o_.reverse != 0;
+    auto freeSpace = [&] { return static_cast<long long>(ring) + o_.scrollPosition - o_.textCopied; };
     auto roomToWrite = [&] {
         const long long free = freeSpace();
-        return textCopied == 0 || (free >= moveLead && free > 0);
+        return o_.textCopied == 0 || (free >= o_.moveLead && free > 0);
     };
     auto failed = [&] {
         WriteLog(kLogFailure, "CFrame::PrepareTextTexture(%08X): WriteTexture() failed", LogAddress(self));
         return 0;
     };
 
-    while (chunkReady.load() && roomToWrite()) {
+    while (o_.chunkReady.load() && roomToWrite()) {
         WriteLog(kLogDetail, "CFrame::PrepareTextTexture(%08X): on display: %d, copied: %d", LogAddress(self),
-                 scrollPosition, textCopied);
-        const int readPosition = scroll ? textWriteRect.right : textWriteRect.bottom;
+                 o_.scrollPosition, o_.textCopied);
+        const int readPosition = scroll ? o_.textWriteRect.right : o_.textWriteRect.bottom;
         writePosition = std::clamp(writePosition, 0, ring - 1);
         const int destinationEnd = writePosition < readPosition ? std::min(readPosition, ring) : ring;
         const long long room = std::min<long long>(destinationEnd - writePosition, freeSpace());
@@ -231,7 +250,7 @@ int CFrame::PrepareTextTexture(CTextureDevice* device)
             if (roll && !mirrored)
                 WriteLog(kLogDetail, "CFrame::PrepareTextTexture(%08X): copied: %d lines from %d-%d to %d-%d",
                          LogAddress(self), n, source, source + n, destination, destination + n);
-            textCopied += n;
+            o_.textCopied += n;
             chunkStart += n;
             writePosition = (writePosition + n) % ring;
         }
@@ -242,31 +261,31 @@ int CFrame::PrepareTextTexture(CTextureDevice* device)
         }
 
         // The chunk is used up.
-        chunkReady.exchange(0);
-        if (!noMoreChunks.load())
+        o_.chunkReady.exchange(0);
+        if (!o_.noMoreChunks.load())
             break;
-        if (loop) {
-            if (chunksRendered.load() == 1 && (textSource == kSourceObjectText || textSource == kSourceClock) &&
+        if (o_.loop) {
+            if (o_.chunksRendered.load() == 1 && (o_.textSource == kSourceObjectText || o_.textSource == kSourceClock) &&
                 chunkEnd > 0) {
                 // A one-chunk text follows itself at once.
                 chunkStart = 0;
-                chunkReady.exchange(1);
-            } else if (sourceReady.load()) {
+                o_.chunkReady.exchange(1);
+            } else if (o_.sourceReady.load()) {
                 // The text thread looks at the source again and renders the
                 // text anew from its start, right behind this one.
-                sourceCheckDue.exchange(1);
-                chunkPosition.store(0);
-                noMoreChunks.store(0);
+                o_.sourceCheckDue.exchange(1);
+                o_.chunkPosition.store(0);
+                o_.noMoreChunks.store(0);
             }
-        } else if (textCopied < extent) {
+        } else if (o_.textCopied < extent) {
             // Transparent padding, so that a short text scrolls out completely.
-            const int padding = std::min(extent - textCopied, ring - writePosition);
+            const int padding = std::min(extent - o_.textCopied, ring - writePosition);
             const int destination = mirrored ? ring - writePosition - padding : writePosition;
-            const CRect area = scroll ? CRect{destination, 0, destination + padding, textTextureHeight}
-                                      : CRect{0, destination, textTextureWidth, destination + padding};
-            if (padding > 0 && !WriteZeros(*device, *textTexture, area))
+            const CRect area = scroll ? CRect{destination, 0, destination + padding, o_.textTextureHeight}
+                                      : CRect{0, destination, o_.textTextureWidth, destination + padding};
+            if (padding > 0 && !WriteZeros(*device, *o_.textTexture, area))
                 return failed();
-            textCopied += padding;
+            o_.textCopied += padding;
             writePosition = (writePosition + padding) % ring;
         }
     }

@@ -1,5 +1,7 @@
 // Page-wide, group and hotkey playback.
-#include "model/FrameSet.h"
+#include "content/PagePlayback.h"
+
+#include "content/FramePlayer.h"
 
 #include <algorithm>
 
@@ -57,79 +59,79 @@ auto GroupMembers(const QString& group, const CFrame* except)
     return [&group, except](const CFrame& o) { return !group.isEmpty() && &o != except && o.group == group; };
 }
 
-int Play(CFrame& o) { return o.Play(); }
-int End(CFrame& o) { return o.End(); }
-int TogglePauseIfPlaying(CFrame& o) { return o.playing.load() ? o.TogglePause() : 0; }
+int Play(CFrame& o) { return CFramePlayer(o).Play(); }
+int End(CFrame& o) { return CFramePlayer(o).End(); }
+int TogglePauseIfPlaying(CFrame& o) { return o.playing.load() ? CFramePlayer(o).TogglePause() : 0; }
 
 }  // namespace
 
-int CFrameSet::PlayAllObjects()
+int CPagePlayback::PlayAllObjects()
 {
-    return ForObjects(*this, Everyone(), Play);
+    return ForObjects(page_, Everyone(), Play);
 }
 
-int CFrameSet::PauseAllObjects()
+int CPagePlayback::PauseAllObjects()
 {
-    return ForObjects(*this, Everyone(), TogglePauseIfPlaying);
+    return ForObjects(page_, Everyone(), TogglePauseIfPlaying);
 }
 
-int CFrameSet::EndAllObjects()
+int CPagePlayback::EndAllObjects()
 {
-    return ForObjects(*this, Everyone(), End);
+    return ForObjects(page_, Everyone(), End);
 }
 
-int CFrameSet::StopAllObjects()
+int CPagePlayback::StopAllObjects()
 {
-    return StopObjects(*this, Everyone());
+    return StopObjects(page_, Everyone());
 }
 
-int CFrameSet::PlayAllObjectsExcept(const FrameList& except)
+int CPagePlayback::PlayAllObjectsExcept(const FrameList& except)
 {
     const auto notListed = [&except](const CFrame& o) {
         return std::find(except.begin(), except.end(), &o) == except.end();
     };
-    return ForObjects(*this, notListed, Play);
+    return ForObjects(page_, notListed, Play);
 }
 
-int CFrameSet::PlayGroup(const QString& group, const CFrame* except)
+int CPagePlayback::PlayGroup(const QString& group, const CFrame* except)
 {
-    return ForObjects(*this, GroupMembers(group, except), Play);
+    return ForObjects(page_, GroupMembers(group, except), Play);
 }
 
-int CFrameSet::PauseGroup(const QString& group, const CFrame* except)
+int CPagePlayback::PauseGroup(const QString& group, const CFrame* except)
 {
-    return ForObjects(*this, GroupMembers(group, except), TogglePauseIfPlaying);
+    return ForObjects(page_, GroupMembers(group, except), TogglePauseIfPlaying);
 }
 
-int CFrameSet::EndGroup(const QString& group, const CFrame* except)
+int CPagePlayback::EndGroup(const QString& group, const CFrame* except)
 {
-    return ForObjects(*this, GroupMembers(group, except), End);
+    return ForObjects(page_, GroupMembers(group, except), End);
 }
 
-int CFrameSet::StopGroup(const QString& group, const CFrame* except)
+int CPagePlayback::StopGroup(const QString& group, const CFrame* except)
 {
-    return StopObjects(*this, GroupMembers(group, except));
+    return StopObjects(page_, GroupMembers(group, except));
 }
 
-int CFrameSet::TogglePlayEnd(CFrame* object)
+int CPagePlayback::TogglePlayEnd(CFrame* object)
 {
     // Only an object of this page (a deleted one is not listed).
     const auto isObject = [object](const CFrame& o) { return &o == object; };
     const auto playOrEnd = [this](CFrame& o) {
         const QString group = o.group;
         if (o.playing.load())
-            return o.End() | EndGroup(group, &o);
-        return o.Play() | PlayGroup(group, &o);
+            return End(o) | EndGroup(group, &o);
+        return Play(o) | PlayGroup(group, &o);
     };
-    return ForObjects(*this, isObject, playOrEnd);
+    return ForObjects(page_, isObject, playOrEnd);
 }
 
-int CFrameSet::PlayOrEndByHotkey(int key)
+int CPagePlayback::PlayOrEndByHotkey(int key)
 {
-    if (key <= 0 || !outputActive.load())
+    if (key <= 0 || !page_.outputActive.load())
         return 0;  // 0 is "no hotkey"
     FrameList list;
-    TakeSnapshot(list);
+    page_.TakeSnapshot(list);
     const auto unbound = [key](const CFrame* o) { return o->hotkey != key; };
     list.erase(std::remove_if(list.begin(), list.end(), unbound), list.end());
     const bool anyPlaying = std::any_of(list.begin(), list.end(), [](const CFrame* o) { return o->playing.load(); });
@@ -137,8 +139,8 @@ int CFrameSet::PlayOrEndByHotkey(int key)
     for (CFrame* object : list) {
         // Decided once for all of them: a hotkey never ends some and starts others.
         if (object->playing.load() == int(anyPlaying))
-            result |= anyPlaying ? object->End() : object->Play();
+            result |= anyPlaying ? End(*object) : Play(*object);
     }
-    ReleaseSnapshot();
+    page_.ReleaseSnapshot();
     return result;
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 // A texture in system memory.
-class CMemoryTexture : public CDeviceTexture
+class CMemoryTexture : public IObjectTexture
 {
 public:
     CMemoryTexture(int width, int height);
@@ -27,7 +27,7 @@ private:
 // Textures held in system memory, for presenting objects without a graphics
 // device (off-line work and tests). `maxExtent` stands for a device's
 // largest texture: bigger requests fail like a device that cannot make them.
-class CMemoryTextureDevice : public CTextureDevice
+class CMemoryTextureDevice : public ITextureDevice
 {
 public:
     explicit CMemoryTextureDevice(int maxExtent = 8192)
@@ -35,11 +35,11 @@ public:
     {
     }
 
-    std::unique_ptr<CDeviceTexture> CreateTexture(int width, int height) override;
-    int WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) override;
+    std::unique_ptr<IObjectTexture> CreateTexture(int width, int height) override;
+    int WriteTexture(IObjectTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) override;
     bool CanLock() const override { return lockable; }
-    bool LockTexture(CDeviceTexture& texture, CLockedTexels* locked) override;
-    bool UnlockTexture(CDeviceTexture& texture) override;
+    bool LockTexture(IObjectTexture& texture, CLockedTexels* locked) override;
+    bool UnlockTexture(IObjectTexture& texture) override;
 
     int created = 0;  // textures made so far
     bool lockable = false;  // offers LockTexture like a device with textures in memory

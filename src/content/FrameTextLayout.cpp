@@ -1,9 +1,11 @@
 // The text thread's side of an object's text: keeping its source up to date
 // and laying the rich text out into chunks that the render thread uploads
-// into the object's text texture; and the editor's picture of the text.
+// into the object's text texture.
+#include "content/FrameTextLayout.h"
+
 #include "content/RichEditSourceControl.h"
 #include "content/RichEditTextRenderer.h"
-#include "model/Frame.h"
+#include "playback/FrameTextSource.h"
 
 #include "app/Log.h"
 
@@ -19,8 +21,6 @@ namespace {
 constexpr int kRollChunkHeight = 2048;
 // Pictures are limited to this many pixels either way.
 constexpr int kMaxRenderExtent = 32000;
-// The editor caption: this many characters, then "...".
-constexpr int kCaptionLength = 20;
 
 int ToTwips(int pixels, double twipsPerPixel)
 {
@@ -68,17 +68,17 @@ void AddBlankLead(CPicture& picture, int lead, bool vertical, bool reverse)
 
 }  // namespace
 
-int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRenderer& textRenderer, bool wholeText,
+int CFrameTextLayout::RenderTextChunk(CPicture& target, int& position, CRichEditTextRenderer& textRenderer, bool wholeText,
                             int& totalChars, int& renderedWidth, int& renderedHeight)
 {
     totalChars = 0;
     renderedWidth = 0;
     renderedHeight = 0;
-    const bool scroll = movement == kMovementScroll;
-    const bool roll = movement == kMovementRoll;
-    CRichEditExCtrl& control = textRenderer.ControlFor(movement);
+    const bool scroll = o_.movement == kMovementScroll;
+    const bool roll = o_.movement == kMovementRoll;
+    CRichEditExCtrl& control = textRenderer.ControlFor(o_.movement);
     CRichEditSourceControl source(control);
-    if (!LoadContent(source))
+    if (!CFrameTextSource(o_).LoadContent(source))
         return 0;
     // A ticker is measured left aligned: its pixels start at x = 0.
     if (scroll)
@@ -87,8 +87,8 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
     if (total <= 0)
         return 0;
 
-    const int objectWidth = rect.Width();
-    const int objectHeight = rect.Height();
+    const int objectWidth = o_.rect.Width();
+    const int objectHeight = o_.rect.Height();
     if (objectWidth <= 0 || objectHeight <= 0)
         return 0;
     const double twipsX = control.TwipsPerPixelX();
@@ -97,7 +97,7 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
     int height = objectHeight;
     if (scroll) {
         control.SetFormattingWidth(0);
-        if (!wholeText || reverse) {
+        if (!wholeText || o_.reverse) {
             // The ticker is as wide as its one line: the last character
             // that lies right of the start ends it.
             for (int i = total; i >= 0; --i) {
@@ -109,11 +109,11 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
                 }
             }
         }
-        if (wholeText && reverse)
+        if (wholeText && o_.reverse)
             control.SetAlignment(true);
     } else {
         control.SetFormattingWidth(objectWidth);
-        if (roll && reverse) {
+        if (roll && o_.reverse) {
             // A reverse roll shows the end of the text first: the whole
             // text is one chunk, as tall as the text.
             const FormatRangeResult measured =
@@ -128,7 +128,7 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
 
     int formatWidth = width;
     int formatHeight = height;
-    if (wholeText && !reverse) {
+    if (wholeText && !o_.reverse) {
         if (scroll)
             formatWidth = objectWidth + width;
         else if (roll)
@@ -136,7 +136,7 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
     }
     // Fixed text: a line that starts inside the object is drawn even when it
     // does not end there; the picture cuts it at the object's bottom edge.
-    if (movement == kMovementFixed)
+    if (o_.movement == kMovementFixed)
         formatHeight = height + objectHeight / 2;
 
     CPicture& black = textRenderer.blackRender;
@@ -161,7 +161,7 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
 
     // Coverage becomes alpha and the colour is taken back unpremultiplied,
     // so edges over transparency keep the text's true colour.
-    target.CombineBlackWhite(white, black, std::clamp(textAlpha, 0, 255));
+    target.CombineBlackWhite(white, black, std::clamp(o_.textAlpha, 0, 255));
 
     renderedWidth = std::min(width, ToPixels(laidOut.right, twipsX));
     renderedHeight = std::min(height, ToPixels(laidOut.bottom, twipsY));
@@ -169,27 +169,27 @@ int CFrame::RenderTextChunk(CPicture& target, int& position, CRichEditTextRender
     WriteLog(kLogDetail, "dest size: %d x %d", ToPixels(laidOut.right, twipsX), ToPixels(laidOut.bottom, twipsY));
     CutToHeight(target, renderedHeight);
 
-    if ((scroll || roll) && !wholeText && !leadDone.load()) {
+    if ((scroll || roll) && !wholeText && !o_.leadDone.load()) {
         // The text enters from the object's edge instead of starting in place.
-        AddBlankLead(target, roll ? objectHeight : objectWidth, roll, reverse != 0);
+        AddBlankLead(target, roll ? objectHeight : objectWidth, roll, o_.reverse != 0);
         if (roll)
             renderedHeight = target.height;
         else
             renderedWidth += objectWidth;
-        leadDone.store(1);
+        o_.leadDone.store(1);
     }
     position = laidOut.nextChar;
     totalChars = total;
     return 1;
 }
 
-int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
+int CFrameTextLayout::InvokeRender(CRichEditTextRenderer& textRenderer)
 {
-    const void* self = this;
+    const void* self = &o_;
     int work = 0;
-    if (!chunkReady.load()) {
-        CRichEditSourceControl source(textRenderer.ControlFor(movement));
-        const SourceStepResult step = RunSourceSteps(source);
+    if (!o_.chunkReady.load()) {
+        CRichEditSourceControl source(textRenderer.ControlFor(o_.movement));
+        const SourceStepResult step = CFrameTextSource(o_).RunSourceSteps(source);
         // A source that cannot be read is tried again on the next pass. It
         // does not count as work: a missing file must not keep the text
         // thread from resting, or it takes a whole core from the render thread.
@@ -197,106 +197,56 @@ int CFrame::InvokeRender(CRichEditTextRenderer& textRenderer)
             return 0;
         if (step == kSourceRestarted) {
             // The text is rendered again from its beginning.
-            noMoreChunks.store(0);
-            chunkPosition.store(0);
+            o_.noMoreChunks.store(0);
+            o_.chunkPosition.store(0);
         }
         if (step != kSourceIdle) {
-            if (chunksRendered.load() == 0 || movement == kMovementFixed)
-                textWriteRect = CRect{0, 0, textTextureWidth, textTextureHeight};
+            if (o_.chunksRendered.load() == 0 || o_.movement == kMovementFixed)
+                o_.textWriteRect = CRect{0, 0, o_.textTextureWidth, o_.textTextureHeight};
             work = 1;
         }
     }
-    if (!sourceReady.load() || noMoreChunks.load() || chunkReady.load())
+    if (!o_.sourceReady.load() || o_.noMoreChunks.load() || o_.chunkReady.load())
         return work;
 
-    const int firstChunk = chunksRendered.load() == 0;
-    int position = chunkPosition.load();
+    const int firstChunk = o_.chunksRendered.load() == 0;
+    int position = o_.chunkPosition.load();
     int total = 0;
     int width = 0;
     int height = 0;
     int noMore = 1;
-    const int rendered = RenderTextChunk(chunkPicture, position, textRenderer, false, total, width, height);
-    if (!firstChunk && chunksRendered.load() == 0) {
+    const int rendered = RenderTextChunk(o_.chunkPicture, position, textRenderer, false, total, width, height);
+    if (!firstChunk && o_.chunksRendered.load() == 0) {
         // A repeat restarted the timeline while this chunk was laid out: it
         // belongs to the last presentation, and the next pass starts afresh.
         return 1;
     }
     if (rendered) {
-        chunkRect = CRect{0, 0, width, height};
-        noMore = movement == kMovementRoll && position < total ? 0 : 1;
+        o_.chunkRect = CRect{0, 0, width, height};
+        noMore = o_.movement == kMovementRoll && position < total ? 0 : 1;
         int next = position;
-        if (noMore && textSource == kSourceCsvFile) {
+        if (noMore && o_.textSource == kSourceCsvFile) {
             // The rows follow one another as chunks.
-            ++csvData.currentRow;
-            if (static_cast<size_t>(csvData.currentRow) < csvData.rows.size()) {
+            ++o_.csvData.currentRow;
+            if (static_cast<size_t>(o_.csvData.currentRow) < o_.csvData.rows.size()) {
                 noMore = 0;
                 next = 0;
             }
         }
         // On every chunk: a restart on the render thread clears it, also
         // while the first chunk is being laid out.
-        hasText.store(1);
-        chunkPosition.store(next);
-        noMoreChunks.store(noMore);
+        o_.hasText.store(1);
+        o_.chunkPosition.store(next);
+        o_.noMoreChunks.store(noMore);
         // Last: from here on the render thread owns the chunk.
-        chunkReady.exchange(1);
+        o_.chunkReady.exchange(1);
     } else {
-        noMoreChunks.store(1);
+        o_.noMoreChunks.store(1);
         if (firstChunk)
-            hasText.store(0);
+            o_.hasText.store(0);
     }
-    const int count = chunksRendered.fetch_add(1) + 1;
+    const int count = o_.chunksRendered.fetch_add(1) + 1;
     WriteLog(kLogDetail, "CFrame::InvokeRender(%08X): rendered chunk %d (no more: %d), %d x %d", LogAddress(self),
              count, noMore, width, height);
     return 1;
-}
-
-const CPicture& CFrame::GetTextPreview(CRichEditTextRenderer& textRenderer)
-{
-    if (previewTextValid)
-        return previewText;
-    const int objectWidth = std::max(rect.Width(), 0);
-    const int objectHeight = std::max(rect.Height(), 0);
-    if (playing.load()) {
-        // The text thread owns the source state of a playing object; the
-        // picture is made once the object has stopped.
-        if (previewText.width != objectWidth || previewText.height != objectHeight) {
-            previewText.Resize(objectWidth, objectHeight);
-            previewText.Fill(0, 0);
-        }
-        return previewText;
-    }
-    previewText.Resize(objectWidth, objectHeight);
-    previewText.Fill(0, 0);
-    CRichEditExCtrl& control = textRenderer.ControlFor(movement);
-    CRichEditSourceControl source(control);
-    if (!InitSource(source)) {
-        sourceError.exchange(1);
-    } else {
-        sourceError.exchange(0);
-        CPicture picture;
-        int position = 0;
-        int total = 0;
-        int width = 0;
-        int height = 0;
-        const bool rendered = RenderTextChunk(picture, position, textRenderer, true, total, width, height) != 0;
-        caption = control.Text();
-        if (caption.size() > kCaptionLength)
-            caption = caption.left(kCaptionLength) + QStringLiteral("...");
-        if (rendered) {
-            int x = 0, y = 0, sourceX = 0, sourceY = 0;
-            if (reverse && movement == kMovementScroll) {
-                x = std::max(0, objectWidth - width);
-                sourceX = std::max(0, width - objectWidth);
-            } else if (reverse && movement == kMovementRoll) {
-                y = std::max(0, objectHeight - height);
-                sourceY = std::max(0, height - objectHeight);
-            }
-            previewText.Blit(picture, x, y, std::min(width, objectWidth), std::min(height, objectHeight), sourceX,
-                             sourceY, 0);
-        }
-    }
-    preparedRtf.clear();
-    previewTextValid = 1;
-    return previewText;
 }

@@ -1,4 +1,4 @@
-#include "playback/MemoryTextureDevice.h"
+#include "support/MemoryTextureDevice.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@ CMemoryTexture::CMemoryTexture(int width, int height)
 {
 }
 
-std::unique_ptr<CDeviceTexture> CMemoryTextureDevice::CreateTexture(int width, int height)
+std::unique_ptr<IObjectTexture> CMemoryTextureDevice::CreateTexture(int width, int height)
 {
     if (width <= 0 || height <= 0 || width > maxExtent_ || height > maxExtent_)
         return nullptr;
@@ -17,7 +17,7 @@ std::unique_ptr<CDeviceTexture> CMemoryTextureDevice::CreateTexture(int width, i
     return std::make_unique<CMemoryTexture>(width, height);
 }
 
-int CMemoryTextureDevice::WriteTexture(CDeviceTexture& texture, const CRect& rect, const uint32_t* texels, int pitch)
+int CMemoryTextureDevice::WriteTexture(IObjectTexture& texture, const CRect& rect, const uint32_t* texels, int pitch)
 {
     auto* memory = dynamic_cast<CMemoryTexture*>(&texture);
     if (!memory || rect.left < 0 || rect.top < 0 || rect.right > memory->width_ || rect.bottom > memory->height_ ||
@@ -32,7 +32,7 @@ int CMemoryTextureDevice::WriteTexture(CDeviceTexture& texture, const CRect& rec
     return 1;
 }
 
-bool CMemoryTextureDevice::LockTexture(CDeviceTexture& texture, CLockedTexels* locked)
+bool CMemoryTextureDevice::LockTexture(IObjectTexture& texture, CLockedTexels* locked)
 {
     auto* memory = dynamic_cast<CMemoryTexture*>(&texture);
     if (!lockable || !memory || memory->locked)
@@ -43,7 +43,7 @@ bool CMemoryTextureDevice::LockTexture(CDeviceTexture& texture, CLockedTexels* l
     return true;
 }
 
-bool CMemoryTextureDevice::UnlockTexture(CDeviceTexture& texture)
+bool CMemoryTextureDevice::UnlockTexture(IObjectTexture& texture)
 {
     auto* memory = dynamic_cast<CMemoryTexture*>(&texture);
     if (!memory || !memory->locked)

@@ -10,10 +10,10 @@
 // render thread has let go of it); a device whose resources belong to one
 // thread or context must defer the actual release to that thread. Textures
 // must stay safe to destroy after their device has gone.
-class CDeviceTexture
+class IObjectTexture
 {
 public:
-    virtual ~CDeviceTexture() = default;
+    virtual ~IObjectTexture() = default;
 
     virtual int Width() const = 0;
     virtual int Height() const = 0;
