@@ -1,6 +1,16 @@
 #include "model/FrameSettings.h"
 
 #include <limits>
+#include <type_traits>
+
+// SettingKind names the alternatives of FrameSettingMember in their order.
+template <SettingKind kind, class T>
+constexpr bool kKindHolds = std::is_same_v<std::variant_alternative_t<size_t(kind), FrameSettingMember>, T CFrame::*>;
+static_assert(kKindHolds<SettingKind::Int, int> && kKindHolds<SettingKind::Colour, uint32_t>
+              && kKindHolds<SettingKind::Rect, CRect> && kKindHolds<SettingKind::String, QString>
+              && kKindHolds<SettingKind::RichText, QByteArray>
+              && kKindHolds<SettingKind::Frames, std::vector<CFrameBackground>>
+              && std::variant_size_v<FrameSettingMember> == size_t(SettingKind::Frames) + 1);
 
 namespace {
 

@@ -54,7 +54,9 @@ enum class SettingStorage : uint8_t {
 
 struct FrameSetting
 {
-    const char* name;  // the member's name, as `tavrel-tool info` prints it
+    // The member's name. `tavrel-tool info` prints the setting under it; the
+    // rich text as "richTextSize" and "text", the frames as "frames".
+    const char* name;
     FrameSettingMember member;
     SettingUnit unit;
     // The range editors offer; for the frames their count, for the colour,
