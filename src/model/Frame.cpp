@@ -1,5 +1,7 @@
 #include "model/Frame.h"
 
+#include "model/FrameSettings.h"
+
 #include <algorithm>
 #include <chrono>
 #include <mutex>
@@ -23,51 +25,11 @@ CFrame::CFrame()
 
 CFrame::CFrame(const CFrame& s)
     : framePeriod(s.framePeriod),
-      id(TakeId()),
-      backgroundType(s.backgroundType),
-      rect(s.rect),
-      movement(s.movement),
-      speed(s.speed),
-      loop(s.loop),
-      showWhileMoving(s.showWhileMoving),
-      reverse(s.reverse),
-      startFromEdge(s.startFromEdge),
-      backgroundColor(s.backgroundColor),
-      textAlpha(s.textAlpha),
-      dropShadow(s.dropShadow),
-      backgroundWidth(s.backgroundWidth),
-      backgroundHeight(s.backgroundHeight),
-      backgroundFrames(s.backgroundFrames),
-      loopAnimation(s.loopAnimation),
-      richText(s.richText),
-      textSource(s.textSource),
-      fileName(s.fileName),
-      encoding(s.encoding),
-      firstLineIsHeader(s.firstLineIsHeader),
-      clockFormat(s.clockFormat),
-      monitorFile(s.monitorFile),
-      separator(s.separator),
-      timerFormat(s.timerFormat),
-      timerStart(s.timerStart),
-      timerStop(s.timerStop),
-      timerDirection(s.timerDirection),
-      barGraph(s.barGraph),
-      showFor(s.showFor),
-      showIndefinitely(s.showIndefinitely),
-      startDelay(s.startDelay),
-      inEffect(s.inEffect),
-      inDuration(s.inDuration),
-      fadeIn(s.fadeIn),
-      outEffect(s.outEffect),
-      outDuration(s.outDuration),
-      fadeOut(s.fadeOut),
-      repeat(s.repeat),
-      switcherButton(s.switcherButton),
-      group(s.group),
-      hotkey(s.hotkey)
+      id(TakeId())
 {
-    // locked, linkImageFile and imageFileName are not copied: a copy starts
-    // unlocked and unlinked. No run-time state is copied.
+    // Not locked, linkImageFile nor imageFileName: a copy starts unlocked
+    // and unlinked. No run-time state is copied.
+    CopyFrameSettings(*this, s, kCopiedByCopy);
 }
 
 CFrame::~CFrame()
@@ -77,44 +39,7 @@ CFrame::~CFrame()
 
 void CFrame::CopySettings(const CFrame& s)
 {
-    locked = s.locked;
-    movement = s.movement;
-    speed = s.speed;
-    loop = s.loop;
-    showWhileMoving = s.showWhileMoving;
-    reverse = s.reverse;
-    startFromEdge = s.startFromEdge;
-    backgroundColor = s.backgroundColor;
-    textAlpha = s.textAlpha;
-    dropShadow = s.dropShadow;
-    loopAnimation = s.loopAnimation;
-    linkImageFile = s.linkImageFile;
-    imageFileName = s.imageFileName;
-    textSource = s.textSource;
-    fileName = s.fileName;
-    encoding = s.encoding;
-    firstLineIsHeader = s.firstLineIsHeader;
-    clockFormat = s.clockFormat;
-    monitorFile = s.monitorFile;
-    separator = s.separator;
-    timerFormat = s.timerFormat;
-    timerStart = s.timerStart;
-    timerStop = s.timerStop;
-    timerDirection = s.timerDirection;
-    barGraph = s.barGraph;
-    showFor = s.showFor;
-    showIndefinitely = s.showIndefinitely;
-    startDelay = s.startDelay;
-    inEffect = s.inEffect;
-    inDuration = s.inDuration;
-    fadeIn = s.fadeIn;
-    outEffect = s.outEffect;
-    outDuration = s.outDuration;
-    fadeOut = s.fadeOut;
-    repeat = s.repeat;
-    switcherButton = s.switcherButton;
-    group = s.group;
-    hotkey = s.hotkey;
+    CopyFrameSettings(*this, s, kCopiedBySettings);
 }
 
 BackgroundKind CFrame::Kind() const

@@ -2,68 +2,90 @@
 // strings, the rich text and the background frames.
 #include "model/Frame.h"
 
+#include "model/FrameSettings.h"
+
 #include "model/PageFile.h"
 #include "model/UniFile.h"
 
 #include <algorithm>
 #include <cstring>
 
+using namespace frame_record;
+
 namespace {
 
-constexpr int kBlockSize = 512;
 constexpr int kFrameHeaderSize = 64;
-constexpr int kStringsWritten = 5;
 
-// Settings stored as plain ints, by their offset in the block. The colour,
-// the rectangle, the counts and the timer values are read and written apart.
-struct IntField
+bool InBlock(const FrameSetting& setting)
 {
-    int offset;
-    int CFrame::*member;
-};
+    return setting.storage == SettingStorage::Block || setting.storage == SettingStorage::Timer;
+}
 
-constexpr IntField kIntFields[] = {
-    {0, &CFrame::backgroundType},
-    {4, &CFrame::locked},
-    {8, &CFrame::movement},
-    {12, &CFrame::speed},
-    {16, &CFrame::loop},
-    {20, &CFrame::showWhileMoving},
-    {28, &CFrame::textAlpha},
-    {32, &CFrame::textSource},
-    {36, &CFrame::encoding},
-    {40, &CFrame::firstLineIsHeader},
-    {44, &CFrame::showFor},
-    {48, &CFrame::startDelay},
-    {52, &CFrame::inEffect},
-    {56, &CFrame::inDuration},
-    {60, &CFrame::fadeIn},
-    {64, &CFrame::outEffect},
-    {68, &CFrame::outDuration},
-    {72, &CFrame::fadeOut},
-    {76, &CFrame::repeat},
-    {108, &CFrame::monitorFile},
-    {112, &CFrame::showIndefinitely},
-    {116, &CFrame::separator},
-    {120, &CFrame::loopAnimation},
-    {124, &CFrame::switcherButton},
-    {128, &CFrame::reverse},
-    {136, &CFrame::timerDirection},
-    {140, &CFrame::startFromEdge},
-    {144, &CFrame::barGraph},
-    {148, &CFrame::hotkey},
-    {152, &CFrame::linkImageFile},
-    {156, &CFrame::dropShadow},
-};
+// The settings kept as strings, by their place after the block.
+std::vector<const FrameSetting*> StringSettings()
+{
+    std::vector<const FrameSetting*> strings;
+    for (const FrameSetting& setting : FrameSettings()) {
+        if (setting.storage != SettingStorage::String)
+            continue;
+        if (size_t(setting.position) >= strings.size())
+            strings.resize(size_t(setting.position) + 1);
+        strings[size_t(setting.position)] = &setting;
+    }
+    return strings;
+}
 
-constexpr int kColourOffset = 24;
-constexpr int kRectOffset = 80;
-constexpr int kStringCountOffset = 96;
-constexpr int kRichTextSizeOffset = 100;
-constexpr int kFrameCountOffset = 104;
-constexpr int kTimerStartOffset = 132;  // the single timer value of old records
-constexpr int kHasTimerStopOffset = 160;
-constexpr int kTimerStopOffset = 164;
+const std::vector<const FrameSetting*>& StoredStrings()
+{
+    static const std::vector<const FrameSetting*> strings = StringSettings();
+    return strings;
+}
+
+void ReadBlockSetting(CFrame& object, const FrameSetting& setting, const uint8_t* block)
+{
+    const int at = setting.position;
+    switch (setting.Kind()) {
+    case SettingKind::Int: {
+        int& value = object.*std::get<int CFrame::*>(setting.member);
+        value = GetInt32(block, at);
+        if (setting.clampedOnRead)
+            value = std::clamp(value, setting.minimum, setting.maximum);
+        break;
+    }
+    case SettingKind::Colour:
+        object.*std::get<uint32_t CFrame::*>(setting.member) = uint32_t(GetInt32(block, at));
+        break;
+    case SettingKind::Rect:
+        object.*std::get<CRect CFrame::*>(setting.member) =
+            CRect{GetInt32(block, at), GetInt32(block, at + 4), GetInt32(block, at + 8), GetInt32(block, at + 12)};
+        break;
+    default:
+        break;
+    }
+}
+
+void WriteBlockSetting(const CFrame& object, const FrameSetting& setting, uint8_t* block)
+{
+    const int at = setting.position;
+    switch (setting.Kind()) {
+    case SettingKind::Int:
+        PutInt32(block, at, object.*std::get<int CFrame::*>(setting.member));
+        break;
+    case SettingKind::Colour:
+        PutInt32(block, at, object.*std::get<uint32_t CFrame::*>(setting.member));
+        break;
+    case SettingKind::Rect: {
+        const CRect& rect = object.*std::get<CRect CFrame::*>(setting.member);
+        PutInt32(block, at, rect.left);
+        PutInt32(block, at + 4, rect.top);
+        PutInt32(block, at + 8, rect.right);
+        PutInt32(block, at + 12, rect.bottom);
+        break;
+    }
+    default:
+        break;
+    }
+}
 
 void MarkCorrupt(CUniFile& file)
 {
@@ -119,36 +141,32 @@ int CFrame::Load(CUniFile& file, const QString& pagePath)
     uint8_t block[kBlockSize];
     if (!file.ReadExact(block, kBlockSize))
         return 0;
-    for (const IntField& field : kIntFields)
-        this->*field.member = GetInt32(block, field.offset);
-    backgroundColor = uint32_t(GetInt32(block, kColourOffset));
-    speed = std::clamp(speed, int(kSpeedSlow), int(kSpeedFast));
-    rect = CRect{GetInt32(block, kRectOffset), GetInt32(block, kRectOffset + 4), GetInt32(block, kRectOffset + 8),
-                 GetInt32(block, kRectOffset + 12)};
-    const int timerValue = GetInt32(block, kTimerStartOffset);
-    if (GetInt32(block, kHasTimerStopOffset) != 0) {
-        timerStart = timerValue;
-        timerStop = GetInt32(block, kTimerStopOffset);
-    } else if (timerDirection == kTimerDown) {
-        // Old records hold one value: where a down timer starts, or where an up timer stops.
-        timerStart = timerValue;
-        timerStop = 0;
-    } else {
-        timerStart = 0;
-        timerStop = timerValue;
+    for (const FrameSetting& setting : FrameSettings()) {
+        if (InBlock(setting))
+            ReadBlockSetting(*this, setting, block);
+    }
+    if (GetInt32(block, kHasTimerStopOffset) == 0) {
+        // Old records hold one value, where timerStart is now: where a down
+        // timer starts, or where an up timer stops.
+        const int timerValue = timerStart;
+        timerStart = timerDirection == kTimerDown ? timerValue : 0;
+        timerStop = timerDirection == kTimerDown ? 0 : timerValue;
     }
 
-    QString* const strings[kStringsWritten] = {&fileName, &clockFormat, &timerFormat, &group, &imageFileName};
+    const std::vector<const FrameSetting*>& strings = StoredStrings();
     const int stringCount = GetInt32(block, kStringCountOffset);
     for (int i = 0; i < stringCount; ++i) {
         QString text;
         if (!file.ReadString(text))
             return 0;
-        if (i < kStringsWritten)
-            *strings[i] = text;
+        // Strings of newer records that this one does not know are passed over.
+        const FrameSetting* setting = size_t(i) < strings.size() ? strings[size_t(i)] : nullptr;
+        if (!setting)
+            continue;
+        if (setting->unit == SettingUnit::FilePath)
+            text = ExpandFromPage(text, pagePath);
+        this->*std::get<QString CFrame::*>(setting->member) = text;
     }
-    fileName = ExpandFromPage(fileName, pagePath);
-    imageFileName = ExpandFromPage(imageFileName, pagePath);
 
     const int richTextSize = GetInt32(block, kRichTextSizeOffset);
     richText.clear();
@@ -196,27 +214,22 @@ int CFrame::Load(CUniFile& file, const QString& pagePath)
 int CFrame::Save(CUniFile& file, const QString& pagePath) const
 {
     uint8_t block[kBlockSize] = {};
-    for (const IntField& field : kIntFields)
-        PutInt32(block, field.offset, this->*field.member);
-    PutInt32(block, kColourOffset, backgroundColor);
-    PutInt32(block, kRectOffset, rect.left);
-    PutInt32(block, kRectOffset + 4, rect.top);
-    PutInt32(block, kRectOffset + 8, rect.right);
-    PutInt32(block, kRectOffset + 12, rect.bottom);
-    PutInt32(block, kStringCountOffset, kStringsWritten);
+    for (const FrameSetting& setting : FrameSettings()) {
+        if (InBlock(setting))
+            WriteBlockSetting(*this, setting, block);
+    }
+    const std::vector<const FrameSetting*>& strings = StoredStrings();
+    PutInt32(block, kStringCountOffset, int64_t(strings.size()));
     PutInt32(block, kRichTextSizeOffset, richText.size());
     const int frameCount = linkImageFile ? 0 : int(backgroundFrames.size());
     PutInt32(block, kFrameCountOffset, frameCount);
-    PutInt32(block, kTimerStartOffset, timerStart);
     PutInt32(block, kHasTimerStopOffset, 1);
-    PutInt32(block, kTimerStopOffset, timerStop);
     file.WriteExact(block, kBlockSize);
 
-    file.WriteString(RelativeToPage(fileName, pagePath));
-    file.WriteString(clockFormat);
-    file.WriteString(timerFormat);
-    file.WriteString(group);
-    file.WriteString(RelativeToPage(imageFileName, pagePath));
+    for (const FrameSetting* setting : strings) {
+        const QString text = setting ? this->*std::get<QString CFrame::*>(setting->member) : QString();
+        file.WriteString(setting && setting->unit == SettingUnit::FilePath ? RelativeToPage(text, pagePath) : text);
+    }
     file.WriteExact(richText.constData(), richText.size());
 
     for (int i = 0; i < frameCount; ++i) {

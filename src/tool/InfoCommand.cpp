@@ -3,6 +3,7 @@
 #include "tool/ToolCommand.h"
 
 #include "model/CompressedPicture.h"
+#include "model/FrameSettings.h"
 #include "model/PageFile.h"
 #include "render/VideoMode.h"
 #include "tool/JsonText.h"
@@ -32,57 +33,43 @@ QString FrameJson(const CFrameBackground& frame)
     return json.Text();
 }
 
+// Every stored setting by its member name, in the register's order; the
+// rich text shows as its size and its plain text, the frames as "frames".
 QString ObjectJson(const CFrame& o)
 {
     CJsonObjectText json;
-    json.Add("backgroundType", o.backgroundType);
-    json.AddJson("rect", QStringLiteral("[%1, %2, %3, %4]").arg(o.rect.left).arg(o.rect.top).arg(o.rect.right).arg(o.rect.bottom));
-    json.Add("locked", o.locked);
-    json.Add("movement", o.movement);
-    json.Add("speed", o.speed);
-    json.Add("loop", o.loop);
-    json.Add("showWhileMoving", o.showWhileMoving);
-    json.Add("reverse", o.reverse);
-    json.Add("startFromEdge", o.startFromEdge);
-    json.Add("backgroundColor", int64_t(o.backgroundColor));
-    json.Add("textAlpha", o.textAlpha);
-    json.Add("dropShadow", o.dropShadow);
-    json.Add("backgroundWidth", o.backgroundWidth);
-    json.Add("backgroundHeight", o.backgroundHeight);
-    json.Add("loopAnimation", o.loopAnimation);
-    json.Add("linkImageFile", o.linkImageFile);
-    json.Add("imageFileName", o.imageFileName);
-    json.Add("richTextSize", o.richText.size());
-    json.Add("text", PlainTextOfRtf(o.richText));
-    json.Add("textSource", o.textSource);
-    json.Add("fileName", o.fileName);
-    json.Add("encoding", o.encoding);
-    json.Add("firstLineIsHeader", o.firstLineIsHeader);
-    json.Add("clockFormat", o.clockFormat);
-    json.Add("monitorFile", o.monitorFile);
-    json.Add("separator", o.separator);
-    json.Add("timerFormat", o.timerFormat);
-    json.Add("timerStart", o.timerStart);
-    json.Add("timerStop", o.timerStop);
-    json.Add("timerDirection", o.timerDirection);
-    json.Add("barGraph", o.barGraph);
-    json.Add("showFor", o.showFor);
-    json.Add("showIndefinitely", o.showIndefinitely);
-    json.Add("startDelay", o.startDelay);
-    json.Add("inEffect", o.inEffect);
-    json.Add("inDuration", o.inDuration);
-    json.Add("fadeIn", o.fadeIn);
-    json.Add("outEffect", o.outEffect);
-    json.Add("outDuration", o.outDuration);
-    json.Add("fadeOut", o.fadeOut);
-    json.Add("repeat", o.repeat);
-    json.Add("switcherButton", o.switcherButton);
-    json.Add("group", o.group);
-    json.Add("hotkey", o.hotkey);
-    QStringList frames;
-    for (const CFrameBackground& frame : o.backgroundFrames)
-        frames.append(FrameJson(frame));
-    json.AddJson("frames", JsonArray(frames, QStringLiteral("     ")));
+    for (const FrameSetting& setting : FrameSettings()) {
+        const char* name = setting.name;
+        switch (setting.Kind()) {
+        case SettingKind::Int:
+            json.Add(name, o.*std::get<int CFrame::*>(setting.member));
+            break;
+        case SettingKind::Colour:
+            json.Add(name, int64_t(o.*std::get<uint32_t CFrame::*>(setting.member)));
+            break;
+        case SettingKind::Rect: {
+            const CRect& r = o.*std::get<CRect CFrame::*>(setting.member);
+            json.AddJson(name, QStringLiteral("[%1, %2, %3, %4]").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom));
+            break;
+        }
+        case SettingKind::String:
+            json.Add(name, o.*std::get<QString CFrame::*>(setting.member));
+            break;
+        case SettingKind::RichText: {
+            const QByteArray& rtf = o.*std::get<QByteArray CFrame::*>(setting.member);
+            json.Add("richTextSize", rtf.size());
+            json.Add("text", PlainTextOfRtf(rtf));
+            break;
+        }
+        case SettingKind::Frames: {
+            QStringList frames;
+            for (const CFrameBackground& frame : o.*std::get<std::vector<CFrameBackground> CFrame::*>(setting.member))
+                frames.append(FrameJson(frame));
+            json.AddJson("frames", JsonArray(frames, QStringLiteral("     ")));
+            break;
+        }
+        }
+    }
     return json.Text();
 }
 

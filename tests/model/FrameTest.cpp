@@ -1,102 +1,27 @@
+#include "ChangedSettings.h"
+
 #include "model/Frame.h"
 #include "model/Transparency.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
 
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+
 // An object with every setting away from its default.
 std::unique_ptr<CFrame> Customised()
 {
-    auto f = std::make_unique<CFrame>();
+    auto f = ObjectWithEverySettingChanged();
     f->framePeriod = 16667;
-    f->backgroundType = kBackgroundPicture;
-    f->rect = {10, 20, 110, 220};
-    f->locked = 1;
-    f->movement = kMovementRoll;
-    f->speed = kSpeedFast;
-    f->loop = 0;
-    f->showWhileMoving = 1;
-    f->reverse = 1;
-    f->startFromEdge = 1;
-    f->backgroundColor = 0x80123456u;
-    f->textAlpha = 100;
-    f->dropShadow = kShadowHigh;
-    f->backgroundWidth = 2;
-    f->backgroundHeight = 1;
-    CFrameBackground frame;
-    frame.picture.SetRaw(2, 1, {0x04030201u, 0x08070605u});
-    frame.duration = 40;
-    f->backgroundFrames = {frame, frame};
-    f->loopAnimation = 0;
-    f->linkImageFile = 1;
-    f->imageFileName = QStringLiteral("/pics/logo.png");
-    f->richText = QByteArray("{\\rtf1 hello}");
-    f->textSource = kSourceCsvFile;
-    f->fileName = QStringLiteral("/data/results.csv");
-    f->encoding = kEncodingUtf8;
-    f->firstLineIsHeader = 1;
-    f->clockFormat = QStringLiteral("%X");
-    f->monitorFile = 1;
-    f->separator = kSeparatorComma;
-    f->timerFormat = QStringLiteral("%s.%d");
-    f->timerStart = 5;
-    f->timerStop = 60;
-    f->timerDirection = kTimerDown;
-    f->barGraph = 1;
-    f->showFor = 5000;
-    f->showIndefinitely = 0;
-    f->startDelay = 2000;
-    f->inEffect = 30;
-    f->inDuration = 500;
-    f->fadeIn = 1;
-    f->outEffect = 17;
-    f->outDuration = 750;
-    f->fadeOut = 1;
-    f->repeat = 1;
-    f->switcherButton = 16;
-    f->group = QStringLiteral("Lower thirds");
-    f->hotkey = 20;
     return f;
 }
 
-void ExpectSameSettingsExceptLinkAndLock(const CFrame& a, const CFrame& b)
+bool CopiedBy(const FrameSetting& setting, SettingCopy copy)
 {
-    EXPECT_EQ(a.movement, b.movement);
-    EXPECT_EQ(a.speed, b.speed);
-    EXPECT_EQ(a.loop, b.loop);
-    EXPECT_EQ(a.showWhileMoving, b.showWhileMoving);
-    EXPECT_EQ(a.reverse, b.reverse);
-    EXPECT_EQ(a.startFromEdge, b.startFromEdge);
-    EXPECT_EQ(a.backgroundColor, b.backgroundColor);
-    EXPECT_EQ(a.textAlpha, b.textAlpha);
-    EXPECT_EQ(a.dropShadow, b.dropShadow);
-    EXPECT_EQ(a.loopAnimation, b.loopAnimation);
-    EXPECT_EQ(a.textSource, b.textSource);
-    EXPECT_EQ(a.fileName, b.fileName);
-    EXPECT_EQ(a.encoding, b.encoding);
-    EXPECT_EQ(a.firstLineIsHeader, b.firstLineIsHeader);
-    EXPECT_EQ(a.clockFormat, b.clockFormat);
-    EXPECT_EQ(a.monitorFile, b.monitorFile);
-    EXPECT_EQ(a.separator, b.separator);
-    EXPECT_EQ(a.timerFormat, b.timerFormat);
-    EXPECT_EQ(a.timerStart, b.timerStart);
-    EXPECT_EQ(a.timerStop, b.timerStop);
-    EXPECT_EQ(a.timerDirection, b.timerDirection);
-    EXPECT_EQ(a.barGraph, b.barGraph);
-    EXPECT_EQ(a.showFor, b.showFor);
-    EXPECT_EQ(a.showIndefinitely, b.showIndefinitely);
-    EXPECT_EQ(a.startDelay, b.startDelay);
-    EXPECT_EQ(a.inEffect, b.inEffect);
-    EXPECT_EQ(a.inDuration, b.inDuration);
-    EXPECT_EQ(a.fadeIn, b.fadeIn);
-    EXPECT_EQ(a.outEffect, b.outEffect);
-    EXPECT_EQ(a.outDuration, b.outDuration);
-    EXPECT_EQ(a.fadeOut, b.fadeOut);
-    EXPECT_EQ(a.repeat, b.repeat);
-    EXPECT_EQ(a.switcherButton, b.switcherButton);
-    EXPECT_EQ(a.group, b.group);
-    EXPECT_EQ(a.hotkey, b.hotkey);
+    return (setting.copies & copy) != 0;
 }
 
 TEST(Frame, NewObjectDefaults)
@@ -148,41 +73,54 @@ TEST(Frame, CopyStartsUnlockedUnlinkedAndStopped)
     EXPECT_EQ(copy.previewBackgroundValid, 0);
 
     EXPECT_EQ(copy.framePeriod, 16667);
-    EXPECT_EQ(copy.backgroundType, source->backgroundType);
-    EXPECT_EQ(copy.rect, source->rect);
     EXPECT_EQ(copy.backgroundWidth, 2);
     EXPECT_EQ(copy.backgroundHeight, 1);
     ASSERT_EQ(copy.backgroundFrames.size(), 2u);
-    EXPECT_EQ(copy.backgroundFrames[1].duration, 40);
+    EXPECT_EQ(copy.backgroundFrames[1].duration, 60);
     EXPECT_TRUE(copy.backgroundFrames[1].picture.SameStoredBytes(source->backgroundFrames[1].picture));
-    EXPECT_EQ(copy.richText, source->richText);
     EXPECT_EQ(copy.Kind(), BackgroundKind::Animation);
-    ExpectSameSettingsExceptLinkAndLock(copy, *source);
+    // Every other setting is the source's; those three are a new object's.
+    EXPECT_THAT(DifferingSettings(copy, *source), UnorderedElementsAre("locked", "linkImageFile", "imageFileName"));
+    const CFrame fresh;
+    EXPECT_THAT(DifferingSettings(copy, fresh, [](const FrameSetting& s) { return !CopiedBy(s, kCopiedByCopy); }),
+                IsEmpty());
 
     // The copy's frames are its own.
-    source->backgroundFrames[1].picture.pixels[0] = 0xFFFFFFFFu;
-    EXPECT_EQ(copy.backgroundFrames[1].picture.pixels[0], 0x04030201u);
+    const uint32_t first = copy.backgroundFrames[1].picture.pixels[0];
+    source->backgroundFrames[1].picture.pixels[0] = ~first;
+    EXPECT_EQ(copy.backgroundFrames[1].picture.pixels[0], first);
 }
 
 TEST(Frame, CopySettingsLeavesGeometryFramesAndTextAlone)
 {
     auto source = Customised();
-    CFrame target;
-    target.rect = {1, 2, 3, 4};
-    target.richText = "{\\rtf1 mine}";
-    const int period = target.framePeriod;
-    target.CopySettings(*source);
+    auto makeTarget = [] {
+        auto target = std::make_unique<CFrame>();
+        target->rect = {1, 2, 3, 4};
+        target->richText = "{\\rtf1 mine}";
+        return target;
+    };
+    const auto before = makeTarget();
+    auto target = makeTarget();
+    const int period = target->framePeriod;
+    target->CopySettings(*source);
 
-    ExpectSameSettingsExceptLinkAndLock(target, *source);
-    EXPECT_EQ(target.locked, 1);
-    EXPECT_EQ(target.linkImageFile, 1);
-    EXPECT_EQ(target.imageFileName, source->imageFileName);
-    EXPECT_EQ(target.rect, (CRect{1, 2, 3, 4}));
-    EXPECT_EQ(target.richText, QByteArray("{\\rtf1 mine}"));
-    EXPECT_EQ(target.backgroundType, kBackgroundSolid);
-    EXPECT_TRUE(target.backgroundFrames.empty());
-    EXPECT_EQ(target.backgroundWidth, 0);
-    EXPECT_EQ(target.framePeriod, period);
+    // Every other setting is the source's; those six stay the target's.
+    EXPECT_THAT(DifferingSettings(*target, *source),
+                UnorderedElementsAre("backgroundType", "rect", "backgroundWidth", "backgroundHeight", "richText",
+                                     "backgroundFrames"));
+    EXPECT_THAT(DifferingSettings(*target, *before,
+                                  [](const FrameSetting& s) { return !CopiedBy(s, kCopiedBySettings); }),
+                IsEmpty());
+    EXPECT_EQ(target->locked, 1);
+    EXPECT_EQ(target->linkImageFile, 1);
+    EXPECT_EQ(target->imageFileName, source->imageFileName);
+    EXPECT_EQ(target->rect, (CRect{1, 2, 3, 4}));
+    EXPECT_EQ(target->richText, QByteArray("{\\rtf1 mine}"));
+    EXPECT_EQ(target->backgroundType, kBackgroundSolid);
+    EXPECT_TRUE(target->backgroundFrames.empty());
+    EXPECT_EQ(target->backgroundWidth, 0);
+    EXPECT_EQ(target->framePeriod, period);
 }
 
 TEST(Frame, DerivedBackgroundKind)

@@ -1,5 +1,6 @@
 #include "ToolRun.h"
 
+#include "model/FrameSettings.h"
 #include "model/PageFile.h"
 
 #include <QCryptographicHash>
@@ -8,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -115,6 +117,70 @@ TEST_F(InfoCommand, FailuresExitWithTheFileStatusAndTheMessageText)
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(u' ').toStdString();
         if (!c.error.isEmpty()) {
             EXPECT_EQ(run.error, c.error);
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The keys of a JSON text in the order they are written.
+QStringList KeysInOrder(const QByteArray& json)
+{
+    QStringList keys;
+    static const QRegularExpression key(QStringLiteral("\"(\\w+)\": "));
+    for (const QRegularExpressionMatch& match : key.globalMatch(QString::fromUtf8(json)))
+        keys.append(match.captured(1));
+    return keys;
+}
+
+// A JSON value as text, for readable failures.
+std::string JsonValueText(const QJsonValue& value)
+{
+    return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+// A page stored by earlier versions (a distinct value in every field of the
+// settings block) prints what it always printed, keys in the same order, and
+// every setting of the register in the register's order.
+TEST(InfoCommandStoredPage, PrintsAsBeforeInTheRegistersOrder)
+{
+    const QString folder = QStringLiteral(TAVREL_FIXTURES_DIR "/pages");
+    const ToolRun run = RunTool({QStringLiteral("info"), QStringLiteral("every-field.tavrel")}, 60000, folder);
+    ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
+    QFile file(folder + QStringLiteral("/every-field.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+
+    const QJsonObject printed = QJsonDocument::fromJson(run.out).object();
+    const QJsonObject expected = QJsonDocument::fromJson(before).object();
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(JsonValueText(printed[QStringLiteral("header")]), JsonValueText(expected[QStringLiteral("header")]));
+    const QJsonObject object = printed[QStringLiteral("objects")].toArray().at(0).toObject();
+    const QJsonObject expectedObject = expected[QStringLiteral("objects")].toArray().at(0).toObject();
+    for (auto it = expectedObject.begin(); it != expectedObject.end(); ++it)
+        EXPECT_EQ(JsonValueText(object[it.key()]), JsonValueText(it.value())) << it.key().toStdString();
+
+    // New keys may come in between, but the known ones keep their order.
+    const QStringList keys = KeysInOrder(run.out);
+    qsizetype at = 0;
+    for (const QString& key : KeysInOrder(before)) {
+        const qsizetype found = keys.indexOf(key, at);
+        EXPECT_GE(found, 0) << key.toStdString() << " missing or out of order";
+        at = found < 0 ? at : found + 1;
+    }
+    at = 0;
+    for (const FrameSetting& setting : FrameSettings()) {
+        QStringList printedAs{QString::fromLatin1(setting.name)};
+        if (setting.Kind() == SettingKind::RichText)
+            printedAs = {QStringLiteral("richTextSize"), QStringLiteral("text")};
+        else if (setting.Kind() == SettingKind::Frames)
+            printedAs = {QStringLiteral("frames")};
+        for (const QString& key : printedAs) {
+            const qsizetype found = keys.indexOf(key, at);
+            EXPECT_GE(found, 0) << key.toStdString() << " missing or out of the register's order";
+            at = found < 0 ? at : found + 1;
         }
     }
 }
