@@ -283,7 +283,6 @@ private:
     void ShowRenderError(int code);
     void DestroyRenderer();
     void ClearPageState(bool clearClipboard);
-    void SelectionChanged();
     std::vector<RTypeRect> BuildOverlay();
 
     bool editMode_;

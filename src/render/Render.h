@@ -145,8 +145,6 @@ private:
     static void RenderThread(std::shared_ptr<Shared> shared);
     static void TextThread(std::shared_ptr<Shared> shared);
     static int RenderFrame(Shared& s, int stepOverrideUs);
-    void Construct(const QString& displayAdapterName, int displayWidth, int displayHeight, int refreshRate,
-                   int noRestoreDisplays, int alternativeSync);
     void StopThreads();
 
     std::unique_ptr<SystemChanges> changes_;
