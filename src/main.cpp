@@ -87,7 +87,7 @@ int RunPreview(QGuiApplication& app, const QString& path, int holdMs)
     // Made after the window and so destroyed before it: the output is off
     // before its window goes.
     auto doc = std::make_unique<CMainDoc>(true, services);
-    doc->previewWindow = &window;
+    doc->SetPreviewWindow(&window);
     if (!doc->OnOpenDocument(path))
         return 1;
     doc->OutputStart(1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/FramePlayer.h"
 #include "model/Frame.h"
 #include "playback/PresentResult.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/PagePlayback.h"
 #include "model/FrameSet.h"
 
 #include <QString>

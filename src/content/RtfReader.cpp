@@ -151,6 +151,27 @@ const std::unordered_map<std::string_view, Word>& WordTable()
     return table;
 }
 
+// The character a control word stands for (\emdash, \lquote, ...); 0 for
+// any other word.
+char16_t SpecialCharacter(Word word)
+{
+    switch (word) {
+    case Word::EmDash: return 0x2014;
+    case Word::EnDash: return 0x2013;
+    case Word::EmSpace: return 0x2003;
+    case Word::EnSpace: return 0x2002;
+    case Word::QmSpace: return 0x2005;
+    case Word::Bullet: return 0x2022;
+    case Word::LeftQuote: return 0x2018;
+    case Word::RightQuote: return 0x2019;
+    case Word::LeftDoubleQuote: return 0x201C;
+    case Word::RightDoubleQuote: return 0x201D;
+    case Word::ZeroWidthJoiner: return 0x200D;
+    case Word::ZeroWidthNonJoiner: return 0x200C;
+    default: return 0;
+    }
+}
+
 int Clamp(int value, int low, int high)
 {
     return std::clamp(value, low, high);
@@ -190,6 +211,12 @@ private:
     std::size_t ControlWord(const unsigned char* data, std::size_t size, std::size_t i);
     std::size_t ControlSymbol(const unsigned char* data, std::size_t size, std::size_t i);
     void Apply(Word word, bool hasParameter, int parameter);
+    void ApplyFontTableWord(Word word, bool hasParameter, int parameter);
+    void ApplyColorTableWord(Word word, int parameter);
+    bool ApplyDocumentWord(Word word, bool hasParameter, int parameter);
+    bool ApplyCharacterWord(Word word, bool hasParameter, int parameter);
+    bool ApplyParagraphWord(Word word, bool hasParameter, int parameter);
+    void ApplyTextWord(Word word);
     void Byte(unsigned char byte);
     void UnicodeChar(char16_t unit);
     void Character(QChar character);
@@ -432,78 +459,104 @@ std::size_t CRtfParse::ControlSymbol(const unsigned char* data, std::size_t size
 
 void CRtfParse::Apply(Word word, bool hasParameter, int parameter)
 {
-    GroupState& state = State();
-    CharState& ch = state.character;
-    ParaState& para = state.paragraph;
-    const bool on = !hasParameter || parameter != 0;
-    const int twips = Clamp(parameter, -kMaxIndentTwips, kMaxIndentTwips);
-
     // Tables: only their own words count while they are open.
-    if (state.destination == Destination::FontTable || state.destination == Destination::FontAltName) {
+    switch (State().destination) {
+    case Destination::FontTable:
+    case Destination::FontAltName:
         FlushBytes();
-        switch (word) {
-        case Word::Font:
-            haveFontEntry_ = fonts_.count(parameter) || fonts_.size() < static_cast<std::size_t>(kMaxTableEntries);
-            if (haveFontEntry_) {
-                fonts_[parameter];
-                fontEntry_ = parameter;
-                resolvedFonts_.clear();
-            }
-            break;
-        case Word::FontCharset:
-            if (FontEntry* entry = CurrentFontEntry())
-                entry->charset = parameter;
-            break;
-        case Word::FontCodePage:
-            if (FontEntry* entry = CurrentFontEntry())
-                entry->codePage = parameter;
-            break;
-        case Word::FontName:
-            state.destination = Destination::FontAltName;
-            break;
-        case Word::Unicode:
-            if (FontEntry* entry = CurrentFontEntry()) {
-                FlushFontName(*entry);
-                const int unit = parameter < 0 ? parameter + 65536 : parameter;
-                QString& name = state.destination == Destination::FontAltName ? entry->altName : entry->name;
-                if (hasParameter && parameter >= -32768 && unit >= 0x20 && unit <= 0xFFFF && name.size() < 256)
-                    name.append(QChar(static_cast<char16_t>(unit)));
-            }
-            skipCount_ = state.unicodeSkip;
-            break;
-        case Word::SkipDestination:
-            state.destination = Destination::Skip;
-            break;
-        default:
-            break;
-        }
+        ApplyFontTableWord(word, hasParameter, parameter);
         return;
-    }
-    if (state.destination == Destination::ColorTable) {
-        switch (word) {
-        case Word::Red:
-            pendingColor_.automatic = false;
-            pendingColor_.value = (pendingColor_.value & 0xFFFF00) | static_cast<ColorRef>(Clamp(parameter, 0, 255));
-            break;
-        case Word::Green:
-            pendingColor_.automatic = false;
-            pendingColor_.value = (pendingColor_.value & 0xFF00FF) | static_cast<ColorRef>(Clamp(parameter, 0, 255)) << 8;
-            break;
-        case Word::Blue:
-            pendingColor_.automatic = false;
-            pendingColor_.value = (pendingColor_.value & 0x00FFFF) | static_cast<ColorRef>(Clamp(parameter, 0, 255)) << 16;
-            break;
-        case Word::SkipDestination:
-            state.destination = Destination::Skip;
-            break;
-        default:
-            break;
-        }
+    case Destination::ColorTable:
+        ApplyColorTableWord(word, parameter);
         return;
+    default:
+        break;
     }
 
-    if (word != Word::Unicode)
-        FlushBytes();
+    // The bytes before the word are text in the font and code page they
+    // came in.
+    FlushBytes();
+    if (ApplyDocumentWord(word, hasParameter, parameter))
+        return;
+    if (ApplyCharacterWord(word, hasParameter, parameter))
+        return;
+    if (ApplyParagraphWord(word, hasParameter, parameter))
+        return;
+    ApplyTextWord(word);
+}
+
+// A font table entry: its number, character set, code page and names.
+void CRtfParse::ApplyFontTableWord(Word word, bool hasParameter, int parameter)
+{
+    GroupState& state = State();
+    switch (word) {
+    case Word::Font:
+        haveFontEntry_ = fonts_.count(parameter) || fonts_.size() < static_cast<std::size_t>(kMaxTableEntries);
+        if (haveFontEntry_) {
+            fonts_[parameter];
+            fontEntry_ = parameter;
+            resolvedFonts_.clear();
+        }
+        break;
+    case Word::FontCharset:
+        if (FontEntry* entry = CurrentFontEntry())
+            entry->charset = parameter;
+        break;
+    case Word::FontCodePage:
+        if (FontEntry* entry = CurrentFontEntry())
+            entry->codePage = parameter;
+        break;
+    case Word::FontName:
+        state.destination = Destination::FontAltName;
+        break;
+    case Word::Unicode:
+        if (FontEntry* entry = CurrentFontEntry()) {
+            FlushFontName(*entry);
+            const int unit = parameter < 0 ? parameter + 65536 : parameter;
+            QString& name = state.destination == Destination::FontAltName ? entry->altName : entry->name;
+            if (hasParameter && parameter >= -32768 && unit >= 0x20 && unit <= 0xFFFF && name.size() < 256)
+                name.append(QChar(static_cast<char16_t>(unit)));
+        }
+        skipCount_ = state.unicodeSkip;
+        break;
+    case Word::SkipDestination:
+        state.destination = Destination::Skip;
+        break;
+    default:
+        break;
+    }
+}
+
+// A colour table entry: its red, green and blue parts.
+void CRtfParse::ApplyColorTableWord(Word word, int parameter)
+{
+    const ColorRef part = static_cast<ColorRef>(Clamp(parameter, 0, 255));
+    switch (word) {
+    case Word::Red:
+        pendingColor_.automatic = false;
+        pendingColor_.value = (pendingColor_.value & 0xFFFF00) | part;
+        break;
+    case Word::Green:
+        pendingColor_.automatic = false;
+        pendingColor_.value = (pendingColor_.value & 0xFF00FF) | part << 8;
+        break;
+    case Word::Blue:
+        pendingColor_.automatic = false;
+        pendingColor_.value = (pendingColor_.value & 0x00FFFF) | part << 16;
+        break;
+    case Word::SkipDestination:
+        State().destination = Destination::Skip;
+        break;
+    default:
+        break;
+    }
+}
+
+// The document's code page and default font, Unicode characters and where
+// the text that follows goes. False for a word of another kind.
+bool CRtfParse::ApplyDocumentWord(Word word, bool hasParameter, int parameter)
+{
+    GroupState& state = State();
     switch (word) {
     case Word::Rtf:
     case Word::Ansi:
@@ -529,7 +582,6 @@ void CRtfParse::Apply(Word word, bool hasParameter, int parameter)
         state.unicodeSkip = Clamp(parameter, 0, kMaxSkipCount);
         break;
     case Word::Unicode:
-        FlushBytes();
         if (hasParameter && parameter >= -32768 && parameter <= 65535)
             UnicodeChar(static_cast<char16_t>(parameter < 0 ? parameter + 65536 : parameter));
         skipCount_ = state.unicodeSkip;
@@ -541,23 +593,26 @@ void CRtfParse::Apply(Word word, bool hasParameter, int parameter)
         state.destination = Destination::ColorTable;
         pendingColor_ = Color();
         break;
+    case Word::SkipDestination:
+        state.destination = Destination::Skip;
+        break;
+    case Word::TextDestination:
+        state.destination = Destination::Text;
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Character formatting of the group. False for a word of another kind.
+bool CRtfParse::ApplyCharacterWord(Word word, bool hasParameter, int parameter)
+{
+    CharState& ch = State().character;
+    const bool on = !hasParameter || parameter != 0;
+    switch (word) {
     case Word::Font:
         ch.font = parameter;
-        break;
-    case Word::Par:
-    case Word::Row:
-    case Word::Page:
-        EndParagraph();
-        break;
-    case Word::Line:
-        LineBreak();
-        break;
-    case Word::Tab:
-    case Word::Cell:
-        Character(QChar(u'\t'));
-        break;
-    case Word::Pard:
-        para = ParaState();
         break;
     case Word::Plain:
         ch = CharState();
@@ -604,6 +659,23 @@ void CRtfParse::Apply(Word word, bool hasParameter, int parameter)
     case Word::NoSuperSub:
         ch.raise = 0;
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Paragraph formatting of the group: alignment, indents and spacing in
+// twips. False for a word of another kind.
+bool CRtfParse::ApplyParagraphWord(Word word, bool hasParameter, int parameter)
+{
+    ParaState& para = State().paragraph;
+    const bool on = !hasParameter || parameter != 0;
+    const int twips = Clamp(parameter, -kMaxIndentTwips, kMaxIndentTwips);
+    switch (word) {
+    case Word::Pard:
+        para = ParaState();
+        break;
     case Word::AlignLeft:
         para.alignment = kAlignLeft;
         break;
@@ -637,51 +709,33 @@ void CRtfParse::Apply(Word word, bool hasParameter, int parameter)
     case Word::LineMultiple:
         para.multiple = on;
         break;
-    case Word::EmDash:
-        UnicodeChar(0x2014);
-        break;
-    case Word::EnDash:
-        UnicodeChar(0x2013);
-        break;
-    case Word::EmSpace:
-        UnicodeChar(0x2003);
-        break;
-    case Word::EnSpace:
-        UnicodeChar(0x2002);
-        break;
-    case Word::QmSpace:
-        UnicodeChar(0x2005);
-        break;
-    case Word::Bullet:
-        UnicodeChar(0x2022);
-        break;
-    case Word::LeftQuote:
-        UnicodeChar(0x2018);
-        break;
-    case Word::RightQuote:
-        UnicodeChar(0x2019);
-        break;
-    case Word::LeftDoubleQuote:
-        UnicodeChar(0x201C);
-        break;
-    case Word::RightDoubleQuote:
-        UnicodeChar(0x201D);
-        break;
-    case Word::ZeroWidthJoiner:
-        UnicodeChar(0x200D);
-        break;
-    case Word::ZeroWidthNonJoiner:
-        UnicodeChar(0x200C);
-        break;
-    case Word::SkipDestination:
-        state.destination = Destination::Skip;
-        break;
-    case Word::TextDestination:
-        state.destination = Destination::Text;
-        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Breaks and the special characters that control words name.
+void CRtfParse::ApplyTextWord(Word word)
+{
+    switch (word) {
+    case Word::Par:
+    case Word::Row:
+    case Word::Page:
+        EndParagraph();
+        return;
+    case Word::Line:
+        LineBreak();
+        return;
+    case Word::Tab:
+    case Word::Cell:
+        Character(QChar(u'\t'));
+        return;
     default:
         break;
     }
+    if (const char16_t character = SpecialCharacter(word))
+        UnicodeChar(character);
 }
 
 FontEntry* CRtfParse::CurrentFontEntry()

@@ -38,12 +38,15 @@ CMainDoc::CMainDoc(bool editMode, const MainDocServices& services)
       clock_(services.clock != nullptr ? services.clock : &systemClock_),
       outputFactory_(services.outputFactory),
       globalHotkeys_(services.globalHotkeys),
+      prefs_(DocumentPreferences::Load()),
+      pagesPane_(*this, *host_),
       title_(UntitledTitle())
 {
-    ReadPreferences();
     automation.LoadFromSettings();
+    connect(&pagesPane_, &CPagesPaneController::ThumbnailChanged, this,
+            [this] { emit UpdateAllViews(kUpdateThumbnail, {}); });
     if (globalHotkeys_ != nullptr)
-        globalHotkeys_->SetPressedHandler([this](int id) { GlobalHotkeyPressed(id); });
+        globalHotkeys_->SetPressedHandler([this](int entry) { AutomationStartScript(entry); });
 }
 
 CMainDoc::~CMainDoc()
@@ -54,8 +57,8 @@ CMainDoc::~CMainDoc()
     }
     objectClipboard.reset();
     // Switches the output off; the page outlives the engine's threads.
-    renderer.reset();
-    selection = nullptr;
+    renderer_.reset();
+    selection_ = nullptr;
 }
 
 // --- Document identity ---------------------------------------------------
@@ -63,9 +66,9 @@ CMainDoc::~CMainDoc()
 CPageFileContext CMainDoc::PageContext()
 {
     CPageFileContext context;
-    context.rasterWidth = CanvasWidthOfMode(mode);
-    context.rasterHeight = CanvasHeightOfMode(mode);
-    context.framePeriod = FramePeriodOfMode(mode);
+    context.rasterWidth = CanvasWidthOfMode(prefs_.mode);
+    context.rasterHeight = CanvasHeightOfMode(prefs_.mode);
+    context.framePeriod = FramePeriodOfMode(prefs_.mode);
     context.desktopDpi = host_->DesktopDpi();
     context.message = [this](const CUserMessage& message) { ShowMessage(message); };
     return context;
@@ -79,9 +82,9 @@ void CMainDoc::ShowMessage(const CUserMessage& message)
 
 void CMainDoc::ClearPageState(bool clearClipboard)
 {
-    selection = nullptr;
-    selectionNumber = 0;
-    undo.RemoveAllSteps();
+    selection_ = nullptr;
+    selectionNumber_ = 0;
+    undo_.RemoveAllSteps();
     if (clearClipboard)
         objectClipboard.reset();
 }
@@ -144,7 +147,7 @@ bool CMainDoc::OnSaveDocument(const QString& path)
     if (!WritePage(path, page, context))
         return false;
     modified_ = false;
-    host_->RefreshPagesPane(rootFolder);
+    host_->RefreshPagesPane(prefs_.rootFolder);
     return true;
 }
 
@@ -189,8 +192,8 @@ bool CMainDoc::PageMerge(const QString& path, int replaceAll, FrameList* keptOut
     if (!ReadPage(path, objects, 0, context))
         return false;
     // The selection may be among the objects that go.
-    selection = nullptr;
-    selectionNumber = 0;
+    selection_ = nullptr;
+    selectionNumber_ = 0;
     page.MergeObjects(objects, replaceAll, keptOut);
     PageResetUntitled();
     return true;
@@ -221,35 +224,28 @@ void CMainDoc::ShowRenderError(int code)
 
 void CMainDoc::OutputStart(int preview)
 {
-    previewMode = preview ? 1 : 0;
-    const VideoMode* videoMode = VideoModeById(mode);
+    previewMode_ = preview ? 1 : 0;
+    const VideoMode* videoMode = VideoModeById(prefs_.mode);
     if (videoMode == nullptr)
         videoMode = VideoModeById(0);
-    WriteLog(kLogLifecycle, "CMainDoc::OutputStart(%d): mode %d", previewMode, videoMode->id);
-    if (previewMode) {
+    WriteLog(kLogLifecycle, "CMainDoc::OutputStart(%d): mode %d", previewMode_, videoMode->id);
+    if (previewMode_) {
         host_->ShowPreviewPane();
         host_->SizePreviewWindow(videoMode->canvasWidth, videoMode->canvasHeight);
     }
-    OutputEngineParams params;
-    params.page = &page;
-    params.canvasWidth = videoMode->canvasWidth;
-    params.canvasHeight = videoMode->canvasHeight;
-    params.displayWidth = videoMode->displayWidth;
-    params.displayHeight = videoMode->displayHeight;
-    params.refreshRate = videoMode->refreshRate;
-    params.displayAdapterName = displayAdapter;
-    params.noRestoreDisplays = noRestoreDisplays;
-    params.alternativeSync = alternativeSync;
-    params.fullRange = fullHdmiRange;
-    params.previewWindow = previewMode ? previewWindow : nullptr;
-    params.framePeriodUs = videoMode->framePeriodUs;
+    OutputEngineParams params = OutputParamsForMode(page, *videoMode);
+    params.displayAdapterName = prefs_.displayAdapter;
+    params.noRestoreDisplays = prefs_.noRestoreDisplays;
+    params.alternativeSync = prefs_.alternativeSync;
+    params.fullRange = prefs_.fullHdmiRange;
+    params.previewWindow = previewMode_ ? previewWindow_ : nullptr;
     if (outputFactory_)
-        renderer = outputFactory_(params);
-    const int error = renderer != nullptr ? renderer->RenderError() : kRenderApiUnavailable;
-    if (previewMode)
+        renderer_ = outputFactory_(params);
+    const int error = renderer_ != nullptr ? renderer_->RenderError() : kRenderApiUnavailable;
+    if (previewMode_)
         host_->RestorePreviewWindow();
     if (error != kRenderRunning) {
-        WriteLog(kLogFailure, "CMainDoc::OutputStart(%d): renderError = %d", previewMode, error);
+        WriteLog(kLogFailure, "CMainDoc::OutputStart(%d): renderError = %d", previewMode_, error);
         OutputStop();
         ShowRenderError(error);
     } else {
@@ -259,11 +255,11 @@ void CMainDoc::OutputStart(int preview)
 
 void CMainDoc::DestroyRenderer()
 {
-    if (previewMode)
+    if (previewMode_)
         host_->HidePreviewPane();
-    renderer.reset();
+    renderer_.reset();
     PlaybackStatusUpdate();
-    previewMode = 0;
+    previewMode_ = 0;
 }
 
 void CMainDoc::OutputStop()
@@ -275,8 +271,8 @@ void CMainDoc::OnHdmiOutputCommand()
 {
     if (editMode_)
         return;
-    if (renderer != nullptr) {
-        const int wasPreview = previewMode;
+    if (renderer_ != nullptr) {
+        const int wasPreview = previewMode_;
         OutputStop();
         if (!wasPreview)
             return;
@@ -286,7 +282,7 @@ void CMainDoc::OnHdmiOutputCommand()
 
 void CMainDoc::OnPreviewCommand()
 {
-    if (renderer != nullptr)
+    if (renderer_ != nullptr)
         OutputStop();
     else
         OutputStart(1);
@@ -296,9 +292,9 @@ int CMainDoc::ProgramStateNow() const
 {
     if (editMode_)
         return kStateEditMode;
-    if (renderer == nullptr)
+    if (renderer_ == nullptr)
         return kStateIdle;
-    return previewMode ? kStatePreview : kStateHdmiOutput;
+    return previewMode_ ? kStatePreview : kStateHdmiOutput;
 }
 
 void CMainDoc::PlaybackStatusUpdate()
@@ -346,8 +342,8 @@ void CMainDoc::RefreshOverlay(int broadcast)
     if (changed && broadcast)
         emit UpdateAllViews(kUpdateRepaint, {});
 
-    if (renderer != nullptr && noDialog) {
-        const int error = renderer->RenderError();
+    if (renderer_ != nullptr && noDialog) {
+        const int error = renderer_->RenderError();
         if (error != kRenderRunning) {
             WriteLog(kLogFailure, "CMainDoc::RefreshOverlay(): renderError = %d", error);
             DestroyRenderer();
@@ -375,7 +371,7 @@ void CMainDoc::InterfaceTick()
 void CMainDoc::StartupStep()
 {
     AutomationRegisterGlobalHotkeys();
-    if (autoStartOutput) {
+    if (prefs_.autoStartOutput) {
         OnHdmiOutputCommand();
         AutomationStartScript(CFrameScriptScheduleArray::kStartupEntry);
     }
@@ -386,22 +382,22 @@ void CMainDoc::StartupStep()
 CMainDoc::CommandState CMainDoc::QueryCommand(int id) const
 {
     const bool output = page.outputActive.load() != 0;
-    const bool playing = selection != nullptr && selection->playing.load() != 0;
-    const bool running = runner.scriptRunning != 0;
+    const bool playing = selection_ != nullptr && selection_->playing.load() != 0;
+    const bool running = runner_.scriptRunning != 0;
     switch (id) {
     case cmd::kHdmiOutput:
-        return {!editMode_, renderer != nullptr && !previewMode};
+        return {!editMode_, renderer_ != nullptr && !previewMode_};
     case cmd::kPreview:
-        return {renderer == nullptr || previewMode != 0, renderer != nullptr && previewMode != 0};
+        return {renderer_ == nullptr || previewMode_ != 0, renderer_ != nullptr && previewMode_ != 0};
     case cmd::kPlayObject:
         // With the output off it still ends the text editing.
-        return {selection != nullptr, playing};
+        return {selection_ != nullptr, playing};
     case cmd::kPauseObject:
-        return {selection != nullptr && output && playing, playing && selection->paused.load() != 0};
+        return {selection_ != nullptr && output && playing, playing && selection_->paused.load() != 0};
     case cmd::kEndObject:
         return {playing, false};
     case cmd::kStopObject:
-        return {selection != nullptr && output && playing, false};
+        return {selection_ != nullptr && output && playing, false};
     case cmd::kPlayAll:
     case cmd::kPauseAll:
     case cmd::kEndAll:
@@ -416,11 +412,11 @@ CMainDoc::CommandState CMainDoc::QueryCommand(int id) const
     case cmd::kAutomation:
         return {!editMode_, false};
     case cmd::kSetupWizard:
-        return {!editMode_ && renderer == nullptr, false};
+        return {!editMode_ && renderer_ == nullptr, false};
     case cmd::kUndo:
-        return {!undo.undoSteps.empty(), false};
+        return {!undo_.undoSteps.empty(), false};
     case cmd::kRedo:
-        return {!undo.redoSteps.empty(), false};
+        return {!undo_.redoSteps.empty(), false};
     default:
         break;
     }
@@ -451,12 +447,12 @@ bool CMainDoc::OnCommand(int id)
     case cmd::kPauseAll: CPagePlayback(page).PauseAllObjects(); break;
     case cmd::kEndAll: CPagePlayback(page).EndAllObjects(); break;
     case cmd::kStopAll: CPagePlayback(page).StopAllObjects(); break;
-    case cmd::kPagesLoad: PagesPaneLoad(); break;
-    case cmd::kPagesAdd: PagesPaneAdd(); break;
-    case cmd::kPagesLoadAndPlay: PagesPaneLoadAndPlay(); break;
-    case cmd::kPagesAddAndPlay: PagesPaneAddAndPlay(); break;
-    case cmd::kPagesOpenInEditor: PagesPaneOpenInEditor(); break;
-    case cmd::kPagesRename: PagesPaneRename(); break;
+    case cmd::kPagesLoad: pagesPane_.Load(); break;
+    case cmd::kPagesAdd: pagesPane_.Add(); break;
+    case cmd::kPagesLoadAndPlay: pagesPane_.LoadAndPlay(); break;
+    case cmd::kPagesAddAndPlay: pagesPane_.AddAndPlay(); break;
+    case cmd::kPagesOpenInEditor: pagesPane_.OpenInEditor(); break;
+    case cmd::kPagesRename: pagesPane_.Rename(); break;
     case cmd::kScriptPlay:
         if (!script.items.empty()) {
             ScriptStart();
@@ -468,13 +464,13 @@ bool CMainDoc::OnCommand(int id)
         break;
     case cmd::kScriptStop: ScriptStop(); break;
     case cmd::kScriptEditor:
-        if (!runner.scriptRunning)
+        if (!runner_.scriptRunning)
             host_->OpenScriptEditor();
         break;
     case cmd::kAutomation: AutomationEdit(); break;
     case cmd::kPreferences: emit CommandForCanvas(id); break;
     case cmd::kSetupWizard:
-        if (!editMode_ && renderer == nullptr)
+        if (!editMode_ && renderer_ == nullptr)
             host_->RunSetupWizard();
         break;
     case cmd::kFileNew: NewDocument(); break;
@@ -488,41 +484,41 @@ bool CMainDoc::OnCommand(int id)
 
 void CMainDoc::PlaySelection()
 {
-    if (selection == nullptr)
+    if (selection_ == nullptr)
         return;
     host_->EndTextEditing();
-    if (selection == nullptr)
+    if (selection_ == nullptr)
         return;
     if (page.outputActive.load())
-        CFramePlayer(*selection).Play();
-    CPagePlayback(page).PlayGroup(selection->group, selection);
+        CFramePlayer(*selection_).Play();
+    CPagePlayback(page).PlayGroup(selection_->group, selection_);
 }
 
 void CMainDoc::PauseSelection()
 {
-    if (selection == nullptr)
+    if (selection_ == nullptr)
         return;
-    if (page.outputActive.load() && selection->playing.load())
-        CFramePlayer(*selection).TogglePause();
-    CPagePlayback(page).PauseGroup(selection->group, selection);
+    if (page.outputActive.load() && selection_->playing.load())
+        CFramePlayer(*selection_).TogglePause();
+    CPagePlayback(page).PauseGroup(selection_->group, selection_);
 }
 
 void CMainDoc::EndSelection()
 {
-    if (selection == nullptr)
+    if (selection_ == nullptr)
         return;
     if (page.outputActive.load())
-        CFramePlayer(*selection).End();
-    CPagePlayback(page).EndGroup(selection->group, selection);
+        CFramePlayer(*selection_).End();
+    CPagePlayback(page).EndGroup(selection_->group, selection_);
 }
 
 void CMainDoc::StopSelection()
 {
-    if (selection == nullptr)
+    if (selection_ == nullptr)
         return;
     if (page.outputActive.load())
-        selection->StopOutput();
-    CPagePlayback(page).StopGroup(selection->group, selection);
+        selection_->StopOutput();
+    CPagePlayback(page).StopGroup(selection_->group, selection_);
 }
 
 void CMainDoc::HotkeyPressed(int n)
@@ -553,23 +549,23 @@ void CMainDoc::HotkeyPressed(int n)
 
 void CMainDoc::SetSelection(CFrame* object)
 {
-    selection = object;
-    selectionNumber = object != nullptr ? page.ObjectNumber(object) : 0;
+    selection_ = object;
+    selectionNumber_ = object != nullptr ? page.ObjectNumber(object) : 0;
 }
 
 void CMainDoc::RecordUndoStep(int kind, const CFrame& object, int clearRedo)
 {
-    CPageUndo(page, undo).RecordUndoStep(kind, object, clearRedo);
+    CPageUndo(page, undo_).RecordUndoStep(kind, object, clearRedo);
 }
 
 void CMainDoc::RecordRedoStep(int kind, const CFrame& object)
 {
-    CPageUndo(page, undo).RecordRedoStep(kind, object);
+    CPageUndo(page, undo_).RecordRedoStep(kind, object);
 }
 
 void CMainDoc::DropLastUndoStep()
 {
-    undo.PopUndo();
+    undo_.PopUndo();
 }
 
 CFrame* CMainDoc::FindObjectById(int id)
@@ -580,125 +576,42 @@ CFrame* CMainDoc::FindObjectById(int id)
 bool CMainDoc::UndoObjectEdit(int isUndo)
 {
     ScriptStop();
-    const CPageUndo::Result result = CPageUndo(page, undo).ApplyUndoStep(isUndo);
+    const CPageUndo::Result result = CPageUndo(page, undo_).ApplyUndoStep(isUndo);
     if (!result.applied)
         return false;
     modified_ = true;
-    if (result.object != selection) {
+    if (result.object != selection_) {
         host_->EndTextEditing();
         SetSelection(result.object);
-    } else if (selection != nullptr) {
-        selectionNumber = page.ObjectNumber(selection);
+    } else if (selection_ != nullptr) {
+        selectionNumber_ = page.ObjectNumber(selection_);
     }
     emit UpdateAllViews(kUpdatePage, {});
     return true;
 }
 
-// --- Pages pane ----------------------------------------------------------
+// --- Preferences ---------------------------------------------------------
 
-void CMainDoc::SetPagesPaneSelection(const QString& path)
+bool CMainDoc::ApplyPreferences(const DocumentPreferences& values)
 {
-    pagesPanePath = path;
-    pagesPaneIsScript = path.endsWith(QStringLiteral(".script"), Qt::CaseInsensitive) ? 1 : 0;
+    if (editMode_)
+        return false;
+    const bool modeChanged = prefs_.Take(values, CanChangeMode());
+    if (modeChanged)
+        emit UpdateAllViews(kUpdatePage, {});
+    PreferencesSave();
+    return modeChanged;
 }
 
-void CMainDoc::PagesPaneLoad()
+bool CMainDoc::CanChangeMode()
 {
-    if (pagesPanePath.isEmpty())
-        return;
-    ScriptStop();
-    OpenDocumentFile(pagesPanePath);
+    return renderer_ == nullptr && !modified_ && page.LiveCount() == 0;
 }
 
-void CMainDoc::PagesPaneAdd()
+void CMainDoc::PreferencesSave()
 {
-    if (pagesPanePath.isEmpty())
-        return;
-    ScriptStop();
-    if (SaveModified())
-        PageMerge(pagesPanePath, 0, nullptr);
-}
-
-void CMainDoc::PagesPaneLoadAndPlay()
-{
-    if (pagesPanePath.isEmpty())
-        return;
-    if (pagesPaneIsScript) {
-        ScriptLoad(pagesPanePath, 1, 1);
-        return;
-    }
-    ScriptStop();
-    if (OpenDocumentFile(pagesPanePath) && renderer != nullptr)
-        CPagePlayback(page).PlayAllObjects();
-}
-
-void CMainDoc::PagesPaneAddAndPlay()
-{
-    if (pagesPanePath.isEmpty())
-        return;
-    ScriptStop();
-    if (!SaveModified())
-        return;
-    FrameList kept;
-    if (PageMerge(pagesPanePath, 0, &kept) && renderer != nullptr)
-        CPagePlayback(page).PlayAllObjectsExcept(kept);
-}
-
-void CMainDoc::PagesPaneOpenInEditor()
-{
-    if (pagesPanePath.isEmpty())
-        return;
-    if (pagesPaneIsScript) {
-        ScriptLoad(pagesPanePath, 1, 0);
-        if (!script.items.empty() && !runner.scriptRunning)
-            host_->OpenScriptEditor();
-        return;
-    }
-    if (!host_->StartEditorInstance(pagesPanePath))
-        WriteLog(kLogFailure, "CMainDoc: editor instance for %s did not start", pagesPanePath.toUtf8().constData());
-}
-
-void CMainDoc::PagesPaneRename()
-{
-    if (pagesPanePath.isEmpty())
-        return;
-    ScriptStop();
-    host_->RenamePagesPaneItem();
-}
-
-void CMainDoc::PagesPaneDefaultAction()
-{
-    if (pagesPanePath.isEmpty())
-        return;
-    if (pagesPaneIsScript) {
-        PagesPaneLoadAndPlay();
-        return;
-    }
-    switch (defaultTreeAction) {
-    case 1: PagesPaneAdd(); break;
-    case 2: PagesPaneLoadAndPlay(); break;
-    case 3: PagesPaneAddAndPlay(); break;
-    case 4: PagesPaneOpenInEditor(); break;
-    default: PagesPaneLoad(); break;
-    }
-}
-
-void CMainDoc::ThumbnailLoad(int isPageFile, const QString& path)
-{
-    if (isPageFile) {
-        OwnedFrameList none;
-        CPicture picture;
-        CPageFileContext context;  // no mode check, no message
-        context.thumbnail = &picture;
-        if (ReadPage(path, none, 1, context)) {
-            thumbnail = std::move(picture);
-            thumbnailValid = 1;
-            emit UpdateAllViews(kUpdateThumbnail, {});
-            return;
-        }
-    }
-    if (thumbnailValid) {
-        thumbnailValid = 0;
-        emit UpdateAllViews(kUpdateThumbnail, {});
-    }
+    // An editor instance never changes the playout instance's output settings.
+    if (!editMode_)
+        prefs_.Save();
+    host_->RefreshPagesPane(prefs_.rootFolder);
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "document/DocumentHost.h"
+#include "document/DocumentPreferences.h"
 #include "document/OutputEngine.h"
+#include "document/PagesPaneController.h"
 #include "model/FrameSet.h"
 #include "model/FrameUndo.h"
 #include "model/PageFile.h"
-#include "model/Picture.h"
 #include "scripts/FrameScript.h"
 #include "scripts/FrameScriptScheduleArray.h"
 #include "scripts/GlobalHotkeys.h"
@@ -68,19 +69,6 @@ struct COverlayList
     std::vector<RTypeRect> entries;
 };
 
-// The document's preferences as the preferences dialog edits them.
-struct DocumentPreferences
-{
-    int mode = 0;
-    int autoStartOutput = 0;
-    int noRestoreDisplays = 0;
-    QString rootFolder;
-    QString displayAdapter;
-    int alternativeSync = 0;
-    int fullHdmiRange = 1;
-    int defaultTreeAction = 0;
-};
-
 // The services a document runs on. Any left empty takes the program's own:
 // no host (nothing shown, no dialog ever open), the system clock, no output
 // engine (switching the output on fails) and no global hotkeys.
@@ -94,10 +82,10 @@ struct MainDocServices
 
 // The single document: owns the page, the undo lists, the one-object
 // clipboard, the output engine while the output or preview is on, the script
-// with the runner's state and the automation list, and the preferences that
-// steer the output. Turns commands, hotkeys and pages-pane actions into
-// operations on the page. Everything runs on the user-interface thread; the
-// render threads share only the page.
+// with the runner's state and the automation list, the preferences that
+// steer the output and the pages pane's controller. Turns commands and
+// hotkeys into operations on the page. Everything runs on the user-interface
+// thread; the render threads share only the page.
 class CMainDoc : public QObject, private IScriptTarget
 {
     Q_OBJECT
@@ -125,9 +113,11 @@ public:
     bool DoFileSave();
     bool DoSaveAs();
 
+    // Empties the page without a question.
     bool OnNewDocument();
+    // Reads a page file onto the page without a question; the document's
+    // path and title stay as they are.
     bool OnOpenDocument(const QString& path);
-    bool OnSaveDocument(const QString& path);
     // Asks whether to save a modified page before it is replaced; false =
     // stop (Cancel, or the save failed).
     bool SaveModified();
@@ -136,28 +126,23 @@ public:
     // playing and locked objects (listed in keptOut when given). False when
     // the file could not be read: the page is unchanged.
     bool PageMerge(const QString& path, int replaceAll, FrameList* keptOut);
-    // The page becomes untitled and not modified; selection, undo lists and
-    // clipboard are emptied.
-    void PageResetUntitled();
     // Message 10310 + code (1 open, 2 save, 3 corrupt, 4 version) with path.
     void ReportFileError(int code, const QString& path);
 
     // --- Output ----------------------------------------------------------
     void OutputStart(int preview);
     void OutputStop();
-    void OnHdmiOutputCommand();
-    void OnPreviewCommand();
     int ProgramStateNow() const;
-    bool OutputOn() const { return renderer != nullptr; }
-    void PlaybackStatusUpdate();
+    bool OutputOn() const { return renderer_ != nullptr; }
+    // The running output engine, or null.
+    IOutputEngine* Renderer() const { return renderer_.get(); }
+    // The window the preview draws into (the preview pane's).
+    void SetPreviewWindow(QWindow* window) { previewWindow_ = window; }
     // The periodic monitor: pages pane refresh, the overlay, a failed output.
     void RefreshOverlay(int broadcast);
     // One tick of the interface timer: the start-up step on the first tick,
     // then the monitor and the script runner on every later one.
     void InterfaceTick();
-    // The start-up step of the playout instance: global hotkeys; with
-    // "Switch HDMI output on on startup" the output and the start-up entry.
-    void StartupStep();
 
     // --- Commands --------------------------------------------------------
     struct CommandState
@@ -170,21 +155,15 @@ public:
     // Runs a command of the document; editing commands go to the canvas
     // (CommandForCanvas). False for an id the document does not know.
     bool OnCommand(int id);
-
-    // Playback of the selection and its group.
-    void PlaySelection();
-    void PauseSelection();
-    void EndSelection();
-    void StopSelection();
     // Object hotkeys 1..20; a hotkey no object answers starts the first
     // automation entry with it.
     void HotkeyPressed(int n);
-    // A global hotkey of the automation (its entry index).
-    void GlobalHotkeyPressed(int id) { AutomationStartScript(id); }
 
     // --- Selection -------------------------------------------------------
     void SetSelection(CFrame* object);
-    CFrame* Selection() const { return selection; }
+    CFrame* Selection() const { return selection_; }
+    // The selected object's number on the page (1-based), 0 without one.
+    int SelectionNumber() const { return selectionNumber_; }
 
     // --- Undo ------------------------------------------------------------
     void RecordUndoStep(int kind, const CFrame& object, int clearRedo);
@@ -195,37 +174,27 @@ public:
     // text editor is open: stops a running script, applies the step and
     // selects its object. Returns whether a step was applied.
     bool UndoObjectEdit(int isUndo);
+    const CFrameUndo& Undo() const { return undo_; }
 
     // --- Pages pane ------------------------------------------------------
-    void SetPagesPaneSelection(const QString& path);
-    void PagesPaneLoad();
-    void PagesPaneAdd();
-    void PagesPaneLoadAndPlay();
-    void PagesPaneAddAndPlay();
-    void PagesPaneOpenInEditor();
-    void PagesPaneRename();
-    void PagesPaneDefaultAction();
-    void ThumbnailLoad(int isPageFile, const QString& path);
+    CPagesPaneController& PagesPane() { return pagesPane_; }
 
     // --- Scripts and automation -----------------------------------------
     void ScriptStart();
     void ScriptStop();
-    void ScriptProcessing();
     bool ScriptLoad(const QString& path, int reportError, int start);
-    void ScriptStatusUpdate() override;
-    ScriptState CurrentScriptState() const;
-    // Whether a script may run now: not modified, output on, no dialog open.
-    bool RunCondition() const;
+    const CScriptRunner& Runner() const { return runner_; }
+    // Starts the script of an automation entry (its index) when a script may
+    // run; the trigger is lost otherwise.
     void AutomationStartScript(int index);
-    void AutomationRegisterGlobalHotkeys();
-    void AutomationUnregisterGlobalHotkeys();
     // The automation command: edit the list in the host's dialog.
     void AutomationEdit();
 
     // --- Preferences -----------------------------------------------------
-    void ReadPreferences();
+    const DocumentPreferences& Preferences() const { return prefs_; }
+    // Stores the preferences (the playout instance only) and shows the
+    // pages pane's root folder again.
     void PreferencesSave();
-    DocumentPreferences Preferences() const;
     // The dialog's OK in the playout instance: takes the values, a new mode
     // only when CanChangeMode (the page is then laid out again: view update
     // 0), then PreferencesSave. Returns whether the mode changed. An editor
@@ -236,31 +205,10 @@ public:
     bool CanChangeMode();
 
     // --- Members ---------------------------------------------------------
-    std::unique_ptr<IOutputEngine> renderer;
-    int previewMode = 0;
-    CFrameUndo undo;
-    std::unique_ptr<CFrame> objectClipboard;
     CFrameSet page;
-    QString rootFolder;
-    int mode = 0;
-    int autoStartOutput = 0;
-    int noRestoreDisplays = 0;
-    QString displayAdapter;
-    int alternativeSync = 0;
-    int fullHdmiRange = 1;
-    int defaultTreeAction = 0;
-    QString pagesPanePath;
-    int pagesPaneIsScript = 0;
-    CFrame* selection = nullptr;
-    int selectionNumber = 0;
-    QWindow* previewWindow = nullptr;
-    int useRemote = 0;
-    uint32_t remoteIp = 0;
-    int thumbnailValid = 0;
-    CPicture thumbnail;
+    // The one-object clipboard of the canvas's Copy and Paste.
+    std::unique_ptr<CFrame> objectClipboard;
     CFrameScript script;
-    CScriptRunner runner;  // scriptRunning, scriptStep, stepStartTick
-    int lastScheduleSecond = -1;
     CFrameScriptScheduleArray automation;
     COverlayList overlay;
 
@@ -277,14 +225,38 @@ private:
     CFrameSet& ScriptPage() override { return page; }
     void ScriptMergePage(const QString& path, int replaceAll) override;
     void ScriptDeleteObjects(const QString& group) override;
+    void ScriptStatusUpdate() override;
 
+    bool OnSaveDocument(const QString& path);
+    // The page becomes untitled and not modified; selection, undo lists and
+    // clipboard are emptied.
+    void PageResetUntitled();
     CPageFileContext PageContext();
     void ShowMessage(const CUserMessage& message);
     void ShowRenderError(int code);
     void DestroyRenderer();
     void ClearPageState(bool clearClipboard);
-    void SelectionChanged();
     std::vector<RTypeRect> BuildOverlay();
+
+    void OnHdmiOutputCommand();
+    void OnPreviewCommand();
+    void PlaybackStatusUpdate();
+    // The start-up step of the playout instance: global hotkeys; with
+    // "Switch HDMI output on on startup" the output and the start-up entry.
+    void StartupStep();
+
+    // Playback of the selection and its group.
+    void PlaySelection();
+    void PauseSelection();
+    void EndSelection();
+    void StopSelection();
+
+    void ScriptProcessing();
+    ScriptState CurrentScriptState() const;
+    // Whether a script may run now: not modified, output on, no dialog open.
+    bool RunCondition() const;
+    void AutomationRegisterGlobalHotkeys();
+    void AutomationUnregisterGlobalHotkeys();
 
     bool editMode_;
     IDocumentHost defaultHost_;
@@ -293,10 +265,21 @@ private:
     IScriptClock* clock_;
     OutputEngineFactory outputFactory_;
     IGlobalHotkeys* globalHotkeys_;
+    DocumentPreferences prefs_;
+    CPagesPaneController pagesPane_;
     bool modified_ = false;
     QString pathName_;
     QString title_;
     bool firstTickDone_ = false;
+
+    std::unique_ptr<IOutputEngine> renderer_;
+    int previewMode_ = 0;
+    QWindow* previewWindow_ = nullptr;
+    CFrameUndo undo_;
+    CFrame* selection_ = nullptr;
+    int selectionNumber_ = 0;
+    CScriptRunner runner_;
+    int lastScheduleSecond_ = -1;  // the clock's second the time triggers last looked at
 };
 
 // "Untitled", the title of a document without a file.

@@ -1,18 +1,11 @@
-// The document's script runner, automation and preferences.
+// The document's script runner and automation.
 #include "document/MainDoc.h"
 
 #include "app/Log.h"
-#include "app/SettingsRegister.h"
-#include "render/VideoMode.h"
-
-#include <QDir>
-#include <QStandardPaths>
-
 
 namespace {
 
 constexpr int kScriptOpenFailedId = 10311;
-constexpr const char* kPagesFolderName = "Tavrel";
 
 }  // namespace
 
@@ -20,16 +13,16 @@ constexpr const char* kPagesFolderName = "Tavrel";
 
 bool CMainDoc::RunCondition() const
 {
-    return !modified_ && renderer != nullptr && host_->IsLastActivePopup();
+    return !modified_ && renderer_ != nullptr && host_->IsLastActivePopup();
 }
 
 ScriptState CMainDoc::CurrentScriptState() const
 {
     ScriptState state;
     state.loaded = !script.items.empty();
-    state.running = runner.scriptRunning != 0;
+    state.running = runner_.scriptRunning != 0;
     state.name = script.DisplayName();
-    state.step = runner.scriptStep + 1;
+    state.step = runner_.scriptStep + 1;
     state.count = script.Count();
     return state;
 }
@@ -41,13 +34,13 @@ void CMainDoc::ScriptStatusUpdate()
 
 void CMainDoc::ScriptStart()
 {
-    runner.Start(script, RunCondition(), *clock_);
+    runner_.Start(script, RunCondition(), *clock_);
     ScriptStatusUpdate();
 }
 
 void CMainDoc::ScriptStop()
 {
-    if (runner.Stop())
+    if (runner_.Stop())
         ScriptStatusUpdate();
 }
 
@@ -67,11 +60,11 @@ bool CMainDoc::ScriptLoad(const QString& path, int reportError, int start)
 void CMainDoc::ScriptProcessing()
 {
     if (!editMode_) {
-        const int entry = automation.CheckTimeTriggers(clock_->LocalTime(), lastScheduleSecond);
+        const int entry = automation.CheckTimeTriggers(clock_->LocalTime(), lastScheduleSecond_);
         if (entry >= 1)
             AutomationStartScript(entry);
     }
-    runner.Process(script, *this, *clock_);
+    runner_.Process(script, *this, *clock_);
 }
 
 void CMainDoc::ScriptMergePage(const QString& path, int replaceAll)
@@ -81,8 +74,8 @@ void CMainDoc::ScriptMergePage(const QString& path, int replaceAll)
 
 void CMainDoc::ScriptDeleteObjects(const QString& group)
 {
-    selection = nullptr;  // it may be among them; the reset below clears it anyway
-    selectionNumber = 0;
+    selection_ = nullptr;  // it may be among them; the reset below clears it anyway
+    selectionNumber_ = 0;
     page.RemoveGroupObjects(group);
     PageResetUntitled();
 }
@@ -99,7 +92,7 @@ void CMainDoc::AutomationStartScript(int index)
         return;
     // The trigger is lost, not retried, while the page is modified, the
     // output is off or a dialog is open.
-    if (modified_ || renderer == nullptr || !host_->IsLastActivePopup())
+    if (modified_ || renderer_ == nullptr || !host_->IsLastActivePopup())
         return;
     ScriptStop();
     script.LoadFile(file);
@@ -137,95 +130,4 @@ void CMainDoc::AutomationEdit()
         automation.SaveToSettings();
     }
     AutomationRegisterGlobalHotkeys();
-}
-
-// --- Preferences ---------------------------------------------------------
-
-void CMainDoc::ReadPreferences()
-{
-    using namespace settings;
-    mode = Read(kMode);
-    if (VideoModeById(mode) == nullptr)
-        mode = 0;  // a damaged value: the first mode rather than no raster at all
-    autoStartOutput = Read(kAuto);
-    noRestoreDisplays = Read(kNoRestoreDisplays);
-    rootFolder = Read(kRootFolder);
-    displayAdapter = Read(kDisplayAdapter);
-    alternativeSync = Read(kAlternativeSync);
-    fullHdmiRange = Read(kFullHdmiRange);
-    defaultTreeAction = Read(kDefaultTreeAction);
-    useRemote = Read(kUseRemote);
-    remoteIp = static_cast<uint32_t>(Read(kRemoteIp));
-    // The switcher console link never starts.
-    useRemote = 0;
-
-    if (rootFolder.isEmpty()) {
-        QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (documents.isEmpty())
-            documents = QDir::homePath();
-        if (!documents.isEmpty()) {
-            rootFolder = QDir(documents).filePath(QString::fromLatin1(kPagesFolderName));
-            // Stored only once the folder exists, so that a failed creation
-            // is tried again at the next start.
-            if (QDir().mkpath(rootFolder)) {
-                Write(kRootFolder, rootFolder);
-                Settings().Flush();
-            } else {
-                WriteLog(kLogFailure, "CMainDoc: pages folder %s could not be created",
-                         rootFolder.toUtf8().constData());
-            }
-        }
-    }
-}
-
-DocumentPreferences CMainDoc::Preferences() const
-{
-    return {mode, autoStartOutput, noRestoreDisplays, rootFolder, displayAdapter, alternativeSync, fullHdmiRange,
-            defaultTreeAction};
-}
-
-bool CMainDoc::ApplyPreferences(const DocumentPreferences& values)
-{
-    if (editMode_)
-        return false;
-    autoStartOutput = values.autoStartOutput;
-    noRestoreDisplays = values.noRestoreDisplays;
-    rootFolder = values.rootFolder;
-    displayAdapter = values.displayAdapter;
-    alternativeSync = values.alternativeSync;
-    fullHdmiRange = values.fullHdmiRange;
-    defaultTreeAction = values.defaultTreeAction;
-    bool modeChanged = false;
-    if (values.mode != mode && VideoModeById(values.mode) != nullptr && CanChangeMode()) {
-        mode = values.mode;
-        modeChanged = true;
-        emit UpdateAllViews(kUpdatePage, {});
-    }
-    PreferencesSave();
-    return modeChanged;
-}
-
-bool CMainDoc::CanChangeMode()
-{
-    return renderer == nullptr && !modified_ && page.LiveCount() == 0;
-}
-
-void CMainDoc::PreferencesSave()
-{
-    using namespace settings;
-    // An editor instance never changes the playout instance's output settings.
-    if (!editMode_) {
-        Write(kMode, mode);
-        Write(kAuto, autoStartOutput);
-        Write(kNoRestoreDisplays, noRestoreDisplays);
-        Write(kRootFolder, rootFolder);
-        Write(kDisplayAdapter, displayAdapter);
-        Write(kAlternativeSync, alternativeSync);
-        Write(kFullHdmiRange, fullHdmiRange);
-        Write(kDefaultTreeAction, defaultTreeAction);
-        Write(kUseRemote, useRemote);
-        Write(kRemoteIp, static_cast<int>(remoteIp));
-        Settings().Flush();
-    }
-    host_->RefreshPagesPane(rootFolder);
 }

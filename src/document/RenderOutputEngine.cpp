@@ -6,9 +6,7 @@ class CRenderOutputEngine final : public IOutputEngine
 {
 public:
     CRenderOutputEngine(const OutputEngineParams& p, const CRenderEnvironment& environment)
-        : render_(p.page, p.canvasWidth, p.canvasHeight, p.displayWidth, p.displayHeight, p.refreshRate,
-                  p.displayAdapterName, p.noRestoreDisplays, p.alternativeSync, p.fullRange, p.previewWindow,
-                  environment)
+        : render_(p, environment)
     {
     }
 

@@ -72,9 +72,6 @@ public:
     std::atomic<int> outputActive{0};
 
 private:
-    // Objects marked deleted and still held, waiting for the last snapshot (tests).
-    friend class FrameSetInspector;
-
     std::mutex lock_;
     std::vector<std::unique_ptr<CFrame>> objects_;
     int snapshotCount_ = 0;

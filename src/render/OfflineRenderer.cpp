@@ -15,11 +15,13 @@ COfflineRenderer::COfflineRenderer(CFrameSet& page, const VideoMode& mode, int f
     offline.offline = true;
     offline.device = device;
     offline.raisePriorities = false;
+    OutputEngineParams params = OutputParamsForMode(page, mode);
     // The back buffer holds the canvas only: nothing lies beyond it off-line.
-    render_ = std::make_unique<CRender>(&page, mode.canvasWidth, mode.canvasHeight, mode.canvasWidth,
-                                        mode.canvasHeight, mode.refreshRate, QString(), 0, 0, fullRange, nullptr,
-                                        offline);
-    if (render_->renderError.load() == 0) {
+    params.displayWidth = mode.canvasWidth;
+    params.displayHeight = mode.canvasHeight;
+    params.fullRange = fullRange;
+    render_ = std::make_unique<CRender>(params, offline);
+    if (render_->renderError.load() == kRenderRunning) {
         if (page_.outputActive.load() != 1) {
             if (page_.outputActive.load() != 0)
                 CPagePlayback(page_).StopAllObjects();
@@ -30,7 +32,7 @@ COfflineRenderer::COfflineRenderer(CFrameSet& page, const VideoMode& mode, int f
 
 COfflineRenderer::~COfflineRenderer()
 {
-    if (render_->renderError.load() == 0 && page_.outputActive.load() != 0) {
+    if (render_->renderError.load() == kRenderRunning && page_.outputActive.load() != 0) {
         CPagePlayback(page_).StopAllObjects();
         page_.outputActive.store(0);
     }

@@ -227,90 +227,158 @@ struct CRender::SystemChanges
     bool offline = false;
 };
 
-CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int displayWidth, int displayHeight,
-                 int refreshRate, const QString& displayAdapterName, int noRestoreDisplays, int alternativeSync,
-                 int fullRangeValue, QWindow* previewWindow, const CRenderEnvironment& environment)
+namespace {
+
+using DeviceMaker = std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)>;
+
+DeviceMaker DeviceMakerOf(const CRenderEnvironment& environment)
+{
+    if (environment.createDevice)
+        return environment.createDevice;
+    return &CreateGraphicsDevice;
+}
+
+bool IsOffscreen(const CRenderEnvironment& environment)
+{
+    return environment.target == CRenderEnvironment::Target::kOffscreen;
+}
+
+// Whether the kind of device asked for exists here at all. Only OpenGL can
+// be missing; it is tried on a 1 x 1 back buffer.
+bool DeviceKindAvailable(const DeviceRequest& request, const DeviceMaker& create)
+{
+    if (request.choice != DeviceChoice::kOpenGL)
+        return true;
+    DeviceRequest probe = request;
+    probe.width = probe.height = 1;
+    QString error;
+    if (create(probe, &error))
+        return true;
+    WriteLog(kLogFailure, "CRender::CRender(): OpenGL device not available: %s", qUtf8Printable(error));
+    return false;
+}
+
+}  // namespace
+
+CRender::CRender(const OutputEngineParams& params, const CRenderEnvironment& environment)
     : shared_(std::make_shared<Shared>()),
       renderError(shared_->renderError),
       fullRange(shared_->fullRange),
       changes_(std::make_unique<SystemChanges>())
 {
-    WriteLog(kLogLifecycle, "CRender::CRender(%d x %d), %d, %d, %p", canvasWidth, canvasHeight, alternativeSync,
-             fullRangeValue, static_cast<void*>(previewWindow));
+    WriteLog(kLogLifecycle, "CRender::CRender(%d x %d), %d, %d, %p", params.canvasWidth, params.canvasHeight,
+             params.alternativeSync, params.fullRange, static_cast<void*>(params.previewWindow));
+    TakeParameters(params, environment);
+    // Written only on failure: once the threads run, the render thread owns it.
+    const RenderErrorCode error = Start(params, environment);
+    if (error != kRenderRunning)
+        renderError = error;
+}
+
+// What the threads read for the whole run, and the room for the
+// measurements, taken before anything can fail so that the destructor
+// always finds a complete state.
+void CRender::TakeParameters(const OutputEngineParams& params, const CRenderEnvironment& environment)
+{
     Shared& s = *shared_;
-    s.page = page;
-    s.windowed = previewWindow ? 1 : 0;
-    s.previewWindow = previewWindow;
-    s.canvasWidth = canvasWidth;
-    s.canvasHeight = canvasHeight;
-    s.fullRange = fullRangeValue;
+    s.page = params.page;
+    s.windowed = params.previewWindow ? 1 : 0;
+    s.previewWindow = params.previewWindow;
+    s.canvasWidth = params.canvasWidth;
+    s.canvasHeight = params.canvasHeight;
+    s.fullRange = params.fullRange;
     s.raisePriorities = environment.raisePriorities;
     s.recordLimit = std::max(0, environment.recordFrames);
     s.frameTimesUs.assign(static_cast<size_t>(s.recordLimit), 0);
     s.renderCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
     s.textCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
     s.text.spans.assign(static_cast<size_t>(s.recordLimit / kFramesPerLayoutSpan), LayoutSpan{});
-    changes_->offline = environment.offline && environment.target == CRenderEnvironment::Target::kOffscreen;
+    changes_->offline = environment.offline && IsOffscreen(environment);
 
     // Developer values.
     s.noYCbCrA = Read(settings::kNoYCbCrA);
     s.backColor = static_cast<uint32_t>(Read(settings::kBackColor));
-    const int scale = Read(settings::kScale);
-    const bool offscreen = environment.target == CRenderEnvironment::Target::kOffscreen;
-    const int framePeriodUs = FramePeriodOfRate(refreshRate);
+}
 
-    // The kind of device must be available at all (error 2) before anything
-    // on the machine is changed.
-    const QString deviceSetting = environment.device.isEmpty() ? Read(settings::kDevice) : environment.device;
+// The stages in order; the first that fails gives the error and leaves the
+// rest undone, for the destructor to undo what was done.
+RenderErrorCode CRender::Start(const OutputEngineParams& params, const CRenderEnvironment& environment)
+{
+    // The kind of device must be available at all before anything on the
+    // machine is changed.
     DeviceRequest request;
-    request.choice = DeviceChoiceFromSetting(deviceSetting);
-    std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> create = environment.createDevice;
-    if (!create)
-        create = &CreateGraphicsDevice;
-    if (request.choice == DeviceChoice::kOpenGL) {
-        DeviceRequest probe = request;
-        probe.width = probe.height = 1;
-        QString error;
-        if (!create(probe, &error)) {
-            WriteLog(kLogFailure, "CRender::CRender(): OpenGL device not available: %s", qUtf8Printable(error));
-            renderError = 2;
-            return;
-        }
-    }
+    request.choice =
+        DeviceChoiceFromSetting(environment.device.isEmpty() ? Read(settings::kDevice) : environment.device);
+    if (!DeviceKindAvailable(request, DeviceMakerOf(environment)))
+        return kRenderApiUnavailable;
 
-    // The output display.
-    if (!s.windowed && !offscreen) {
+    if (!ConfigureDisplay(params, environment))
+        return kRenderDisplayFailed;
+    QWindow* window = MakeOutputWindow(params.previewWindow, IsOffscreen(environment));
+
+    // The rich text controls belong to the thread that lays text out with
+    // them: the text thread makes its own; off-line it is this one.
+    if (changes_->offline)
+        shared_->textRenderer = std::make_unique<CRichEditTextRenderer>();
+
+    if (!CreateDevice(params, environment, request, window))
+        return kRenderDeviceFailed;
+    if (!CheckCapabilities(params.refreshRate) || !CreateResources())
+        return kRenderCapabilitiesMissing;
+    // From here on the render thread uses the device.
+    shared_->device->ReleaseThread();
+
+    if (changes_->offline)
+        return kRenderRunning;
+    StartThreads();
+    if (environment.raisePriorities)
+        RaiseOwnPriority();
+    if (!IsOffscreen(environment))
+        InhibitScreenSaver(environment);
+    return kRenderRunning;
+}
+
+// The HDMI output takes its display in the mode's resolution and refresh
+// rate; a preview window or an off-screen target leaves the displays alone.
+bool CRender::ConfigureDisplay(const OutputEngineParams& params, const CRenderEnvironment& environment)
+{
+    if (!shared_->windowed && !IsOffscreen(environment)) {
         IDisplayBackend* backend = environment.displayBackend;
         if (!backend) {
             changes_->ownBackend = std::make_unique<CXRandrDisplayBackend>();
             backend = changes_->ownBackend.get();
         }
-        changes_->monitor = std::make_unique<CMultiMonitor>(*backend, displayAdapterName, displayWidth, displayHeight,
-                                                            refreshRate, noRestoreDisplays);
-        if (!changes_->monitor->configured) {
-            renderError = 1;
-            return;
-        }
+        changes_->monitor =
+            std::make_unique<CMultiMonitor>(*backend, params.displayAdapterName, params.displayWidth,
+                                            params.displayHeight, params.refreshRate, params.noRestoreDisplays);
+        if (!changes_->monitor->configured)
+            return false;
     }
-    WriteLog(kLogLifecycle, "CRender::CRender(): alternative sync: %d", alternativeSync);
+    WriteLog(kLogLifecycle, "CRender::CRender(): alternative sync: %d", params.alternativeSync);
+    return true;
+}
 
-    // The output window over the output display.
-    QWindow* window = nullptr;
-    if (!offscreen) {
-        if (s.windowed) {
-            window = previewWindow;
-        } else {
-            // Shown once the device has given it the surface it draws on.
-            changes_->outputWindow = std::make_unique<CRenderWindow>(changes_->monitor->displayRect);
-            window = changes_->outputWindow.get();
-        }
-    }
+// The window the device draws on: the caller's preview window, or a new
+// output window over the output display; none off-screen.
+QWindow* CRender::MakeOutputWindow(QWindow* previewWindow, bool offscreen)
+{
+    if (offscreen)
+        return nullptr;
+    if (shared_->windowed)
+        return previewWindow;
+    // Shown once the device has given it the surface it draws on.
+    changes_->outputWindow = std::make_unique<CRenderWindow>(changes_->monitor->displayRect);
+    return changes_->outputWindow.get();
+}
 
-    // The rich text controls belong to the thread that lays text out with
-    // them: the text thread makes its own; off-line it is this one.
-    if (changes_->offline)
-        s.textRenderer = std::make_unique<CRichEditTextRenderer>();
-
+// The graphics device on the window, or off-screen on a back buffer of the
+// display size, paced by the display's refresh rate unless it runs off-line
+// or as fast as it can.
+bool CRender::CreateDevice(const OutputEngineParams& params, const CRenderEnvironment& environment,
+                           DeviceRequest request, QWindow* window)
+{
+    Shared& s = *shared_;
+    const bool offscreen = IsOffscreen(environment);
     // One adapter: the display server's.
     WriteLog(kLogLifecycle, "CRender::CRender(): number of adapters: %d", 1);
     WriteLog(kLogLifecycle, "CRender::CRender(): adapter: %d = %s", 0,
@@ -318,49 +386,64 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
     WriteLog(kLogLifecycle, "CRender::CRender(): using adapter: %d", 0);
 
     request.window = window;
-    request.width = offscreen ? displayWidth : 0;
-    request.height = offscreen ? displayHeight : 0;
-    request.framePeriodUs = offscreen && (changes_->offline || !environment.pacedOffscreen) ? 0 : framePeriodUs;
+    request.width = offscreen ? params.displayWidth : 0;
+    request.height = offscreen ? params.displayHeight : 0;
+    const bool unpaced = offscreen && (changes_->offline || !environment.pacedOffscreen);
+    request.framePeriodUs = unpaced ? 0 : FramePeriodOfRate(params.refreshRate);
     QString error;
-    s.device = create(request, &error);
+    s.device = DeviceMakerOf(environment)(request, &error);
     if (!s.device) {
         WriteLog(kLogFailure, "CRender::CRender(): CreateDevice() = %08X", kResultFail);
         WriteLog(kLogFailure, "CRender::CRender(): %s", qUtf8Printable(error));
-        renderError = 3;
-        return;
+        return false;
     }
     if (changes_->outputWindow)
         changes_->outputWindow->show();
     const DeviceDescription& d = s.device->Description();
     WriteLog(kLogLifecycle, "CRender::CRender(): device: %s, %s", qUtf8Printable(d.api), qUtf8Printable(d.renderer));
+    return true;
+}
 
+// The composition target is a texture of kCompositionTargetSize a side, so
+// the device must take textures that large and have made the target.
+bool CRender::CheckCapabilities(int refreshRate)
+{
+    IGraphicsDevice& device = *shared_->device;
+    const DeviceDescription& d = device.Description();
     WriteLog(kLogLifecycle, "CRender::CRender(): GetDeviceCaps() texture: %d x %d, pixel shader: %08X",
              d.maxTextureSize, d.maxTextureSize, kPixelShaderVersion);
     WriteLog(kLogLifecycle, "CRender::CRender(): GetDeviceCaps() dynamic textures: %08X", kDynamicTexturesCap);
-    if (d.maxTextureSize < kMinTextureSize) {
-        renderError = 4;
-        return;
-    }
+    if (d.maxTextureSize < kMinTextureSize)
+        return false;
     WriteLog(kLogLifecycle, "CRender::CRender(): GetDisplayMode() = %08X: %dx%dx%d", 0u, d.backBufferWidth,
              d.backBufferHeight, refreshRate);
 
-    if (!s.device->CompositionTarget()) {
+    if (!device.CompositionTarget()) {
         WriteLog(kLogFailure, "CRender::CRender(): CreateTexture() = %08X", kResultFail);
-        renderError = 4;
-        return;
+        return false;
     }
+    return true;
+}
+
+// Everything a frame uses, made here so that the render thread never
+// allocates: the objects' textures, the vertices, the per-frame lists and
+// the two effects.
+bool CRender::CreateResources()
+{
+    Shared& s = *shared_;
     s.textureDevice = std::make_unique<CRenderTextureDevice>(*s.device);
 
     // The vertex array: the output quad, then room for the object quads.
     s.vertices.assign(kVertexBufferSize, Vertex());
     if (!s.windowed) {
+        const int scale = Read(settings::kScale);
         const float side = static_cast<float>(scale > 1 ? kCompositionTargetSize / scale : kCompositionTargetSize);
         SetQuad(s.vertices.data(), 0, 0, side - 1, side - 1, FloatRect{0, 0, 1, 1}, 0);
     } else {
-        const float w = static_cast<float>(previewWindow->width() - 1);
-        const float h = static_cast<float>(previewWindow->height() - 1);
-        const float uRight = static_cast<float>(canvasWidth) / kCompositionTargetSize;
-        const float vBottom = static_cast<float>(canvasHeight) / kCompositionTargetSize;
+        const float w = static_cast<float>(s.previewWindow->width() - 1);
+        const float h = static_cast<float>(s.previewWindow->height() - 1);
+        const float uRight = static_cast<float>(s.canvasWidth) / kCompositionTargetSize;
+        const float vBottom = static_cast<float>(s.canvasHeight) / kCompositionTargetSize;
         SetQuad(s.vertices.data(), 0, 0, w, h, FloatRect{0, 0, uRight, vBottom}, 0);
     }
     s.quads.reserve(2 * CFrameSet::kMaxObjects);
@@ -373,16 +456,15 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
                                                                        : EffectId::kPlainOutput);
     if (!s.compositingEffect || !s.outputEffect) {
         WriteLog(kLogFailure, "CRender::CRender(): D3DXCreateEffectFromResource() = %08X", kResultFail);
-        renderError = 4;
-        return;
+        return false;
     }
-    // From here on the render thread uses the device.
-    s.device->ReleaseThread();
+    return true;
+}
 
-    if (changes_->offline)
-        return;
-
-    // The threads.
+// The render and text threads; the destructor waits for both.
+void CRender::StartThreads()
+{
+    Shared& s = *shared_;
     {
         std::lock_guard guard(s.doneMutex);
         s.threadsRunning = 2;
@@ -394,31 +476,34 @@ CRender::CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int display
     changes_->renderThread->start();
     changes_->textThread->start();
     changes_->threadsStarted = true;
+}
 
-    if (environment.raisePriorities) {
-        changes_->priorityTid = CurrentTid();
-        errno = 0;
-        changes_->savedNice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid));
-        changes_->priorityRaised =
-            ::setpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid), kHighPriorityNice) == 0;
-        WriteLog(kLogLifecycle, "CRender::CRender(): high priority: %d", changes_->priorityRaised ? 1 : 0);
-    }
+// The thread that owns the renderer (the user interface's) keeps up with
+// the output while it runs; the destructor puts its nice value back.
+void CRender::RaiseOwnPriority()
+{
+    changes_->priorityTid = CurrentTid();
+    errno = 0;
+    changes_->savedNice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid));
+    changes_->priorityRaised =
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(changes_->priorityTid), kHighPriorityNice) == 0;
+    WriteLog(kLogLifecycle, "CRender::CRender(): high priority: %d", changes_->priorityRaised ? 1 : 0);
+}
 
-    // Screen saver, blanking and idle suspend stay away while a window shows
-    // the output.
-    if (!offscreen) {
-        changes_->inhibitor = environment.inhibitor;
-        if (!changes_->inhibitor) {
-            changes_->ownInhibitor = std::make_unique<CDBusSystemInhibitor>();
-            changes_->inhibitor = changes_->ownInhibitor.get();
-        }
-        changes_->savedScreenSaverActive = changes_->inhibitor->Inhibited() ? 0 : 1;
-        WriteLog(kLogLifecycle, "CRender::CRender(): get SPI_GETSCREENSAVEACTIVE = %d",
-                 changes_->savedScreenSaverActive);
-        changes_->inhibitor->Inhibit(QStringLiteral("Output is on air"));
-        WriteLog(kLogLifecycle, "CRender::CRender(): set SPI_SETSCREENSAVEACTIVE = %d",
-                 changes_->inhibitor->Inhibited() ? 1 : 0);
+// Screen saver, blanking and idle suspend stay away while a window shows
+// the output.
+void CRender::InhibitScreenSaver(const CRenderEnvironment& environment)
+{
+    changes_->inhibitor = environment.inhibitor;
+    if (!changes_->inhibitor) {
+        changes_->ownInhibitor = std::make_unique<CDBusSystemInhibitor>();
+        changes_->inhibitor = changes_->ownInhibitor.get();
     }
+    changes_->savedScreenSaverActive = changes_->inhibitor->Inhibited() ? 0 : 1;
+    WriteLog(kLogLifecycle, "CRender::CRender(): get SPI_GETSCREENSAVEACTIVE = %d", changes_->savedScreenSaverActive);
+    changes_->inhibitor->Inhibit(QStringLiteral("Output is on air"));
+    WriteLog(kLogLifecycle, "CRender::CRender(): set SPI_SETSCREENSAVEACTIVE = %d",
+             changes_->inhibitor->Inhibited() ? 1 : 0);
 }
 
 void CRender::StopThreads()
@@ -523,7 +608,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
                  static_cast<int>(elapsedMs), elapsedMs / frames, elapsedMs > 0 ? frames * 1000.0 / elapsedMs : 0.0);
     }
     if (result != kFrameOk)
-        s.renderError.store(result == kFrameDeviceLost ? 5 : 6);
+        s.renderError.store(result == kFrameDeviceLost ? kRenderDeviceLost : kRenderFrameFailed);
     if (s.page->outputActive.load() != 0) {
         CPagePlayback(*s.page).StopAllObjects();
         s.page->outputActive.store(0);
@@ -738,14 +823,14 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
 
 int CRender::RenderOfflineFrame(int stepUs)
 {
-    if (!changes_->offline || renderError.load() != 0)
+    if (!changes_->offline || renderError.load() != kRenderRunning)
         return kFrameFailed;
     return RenderFrame(*shared_, std::max(0, stepUs));
 }
 
 int CRender::PrepareTextOnce()
 {
-    if (!changes_->offline || renderError.load() != 0)
+    if (!changes_->offline || renderError.load() != kRenderRunning)
         return 0;
     return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, nullptr, shared_->frameCount,
                     shared_->text);

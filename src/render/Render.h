@@ -2,6 +2,7 @@
 
 #include "render/GraphicsDevice.h"
 #include "render/GraphicsDeviceFactory.h"
+#include "render/RenderParams.h"
 
 #include <QString>
 
@@ -54,8 +55,8 @@ enum RenderFrameResult : int
 {
     kFrameOk = 0,
     kFrameOutputInactive = 1,  // the page's outputActive was 0
-    kFrameDeviceLost = 2,      // error 5
-    kFrameFailed = 3,          // error 6
+    kFrameDeviceLost = 2,      // kRenderDeviceLost
+    kFrameFailed = 3,          // kRenderFrameFailed
 };
 
 // One call of the text thread that laid out text: the frames drawn while it
@@ -90,12 +91,11 @@ struct CRenderStatistics
 // for layout.
 //
 // Construction never throws for device problems: renderError afterwards is
-// 0 when both threads run, else the error code (1 display configuration, 2
-// no usable graphics device, 3 device creation, 4 capabilities or resources,
-// 5 device lost while running, 6 any other failure while running); the
-// owner then deletes the renderer and shows message 10320 + renderError.
-// The owner polls renderError while it runs. Deleting stops both threads
-// (waiting at most 2000 ms) and undoes every system change.
+// kRenderRunning when both threads run, else the RenderErrorCode of the
+// stage that failed; the owner then deletes the renderer and shows message
+// 10320 + renderError. The owner polls renderError while it runs. Deleting
+// stops both threads (waiting at most 2000 ms) and undoes every system
+// change.
 class CRender
 {
 public:
@@ -107,9 +107,9 @@ private:
     std::shared_ptr<Shared> shared_;
 
 public:
-    CRender(CFrameSet* page, int canvasWidth, int canvasHeight, int displayWidth, int displayHeight, int refreshRate,
-            const QString& displayAdapterName, int noRestoreDisplays, int alternativeSync, int fullRange,
-            QWindow* previewWindow, const CRenderEnvironment& environment = {});
+    // params.framePeriodUs is not read: the renderer paces by the refresh
+    // rate the display is asked for.
+    explicit CRender(const OutputEngineParams& params, const CRenderEnvironment& environment = {});
     virtual ~CRender();
     CRender(const CRender&) = delete;
     CRender& operator=(const CRender&) = delete;
@@ -145,8 +145,20 @@ private:
     static void RenderThread(std::shared_ptr<Shared> shared);
     static void TextThread(std::shared_ptr<Shared> shared);
     static int RenderFrame(Shared& s, int stepOverrideUs);
-    void Construct(const QString& displayAdapterName, int displayWidth, int displayHeight, int refreshRate,
-                   int noRestoreDisplays, int alternativeSync);
+
+    // The stages of construction, in order.
+    void TakeParameters(const OutputEngineParams& params, const CRenderEnvironment& environment);
+    RenderErrorCode Start(const OutputEngineParams& params, const CRenderEnvironment& environment);
+    bool ConfigureDisplay(const OutputEngineParams& params, const CRenderEnvironment& environment);
+    QWindow* MakeOutputWindow(QWindow* previewWindow, bool offscreen);
+    bool CreateDevice(const OutputEngineParams& params, const CRenderEnvironment& environment, DeviceRequest request,
+                      QWindow* window);
+    bool CheckCapabilities(int refreshRate);
+    bool CreateResources();
+    void StartThreads();
+    void RaiseOwnPriority();
+    void InhibitScreenSaver(const CRenderEnvironment& environment);
+
     void StopThreads();
 
     std::unique_ptr<SystemChanges> changes_;

@@ -54,8 +54,9 @@ BenchResult Measure(const PlayOptions& options, const QString& device, double se
     // starve the machine it measures.
     environment.raisePriorities = false;
     environment.recordFrames = kMaxRecordedFrames;
-    CRender render(&page, mode.canvasWidth, mode.canvasHeight, mode.displayWidth, mode.displayHeight,
-                   mode.refreshRate, QString(), 0, 0, 0, nullptr, environment);
+    OutputEngineParams params = OutputParamsForMode(page, mode);
+    params.fullRange = 0;
+    CRender render(params, environment);
     result.renderError = render.renderError.load();
     if (result.renderError != 0 || !render.Device())
         return result;

@@ -74,8 +74,9 @@ int RunSoak(const QStringList& arguments)
     environment.device = options.device;
     environment.raisePriorities = false;  // an unpaced loop must not starve the machine
     environment.recordFrames = kMaxRecordedFrames;
-    CRender render(&page, mode.canvasWidth, mode.canvasHeight, mode.displayWidth, mode.displayHeight,
-                   mode.refreshRate, QString(), 0, 0, 0, nullptr, environment);
+    OutputEngineParams params = OutputParamsForMode(page, mode);
+    params.fullRange = 0;
+    CRender render(params, environment);
     if (render.renderError.load() != 0 || !render.Device()) {
         ToolError(RenderErrorText(render.renderError.load()) + QLatin1Char('\n'));
         return 1;

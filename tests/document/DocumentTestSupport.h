@@ -237,7 +237,7 @@ public:
         doc = std::make_unique<CMainDoc>(editMode, services);
     }
 
-    FakeOutputEngine* Engine() const { return static_cast<FakeOutputEngine*>(doc->renderer.get()); }
+    FakeOutputEngine* Engine() const { return static_cast<FakeOutputEngine*>(doc->Renderer()); }
 
     // One tick of the 200 ms interface timer, after the clock moved on.
     void Tick(int milliseconds = IInterfaceTimer::kPeriodMs)

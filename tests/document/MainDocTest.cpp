@@ -35,11 +35,11 @@ TEST(DocumentPreferences, FirstStartCreatesThePagesFolderInTheDocumentsFolder)
     {
         CMainDoc doc(false);
         const QString expected = testenv::Home() + QStringLiteral("/Documents/Tavrel");
-        EXPECT_EQ(doc.rootFolder, expected);
+        EXPECT_EQ(doc.Preferences().rootFolder, expected);
         EXPECT_TRUE(QFileInfo(expected).isDir());
         EXPECT_EQ(Read(settings::kRootFolder), expected) << "stored at once, without a trailing separator";
-        EXPECT_EQ(doc.fullHdmiRange, 1);
-        EXPECT_EQ(doc.mode, 0);
+        EXPECT_EQ(doc.Preferences().fullHdmiRange, 1);
+        EXPECT_EQ(doc.Preferences().mode, 0);
         EXPECT_EQ(doc.ProgramStateNow(), kStateIdle);
     }
     InstallSettingsStore(std::move(previous));
@@ -57,16 +57,19 @@ TEST(DocumentPreferences, StoredValuesReadBackAndSwitcherLinkStaysOff)
     Write(kUseRemote, 1);
     Write(kRemoteIp, 0x0A000001);
     f.MakeDocument(false);
-    EXPECT_EQ(f.doc->mode, 8);
-    EXPECT_EQ(f.doc->autoStartOutput, 1);
-    EXPECT_EQ(f.doc->displayAdapter, QStringLiteral("HDMI-1"));
-    EXPECT_EQ(f.doc->fullHdmiRange, 0);
-    EXPECT_EQ(f.doc->defaultTreeAction, 3);
-    EXPECT_EQ(f.doc->useRemote, 0);
-    EXPECT_EQ(f.doc->remoteIp, 0x0A000001u);
+    const DocumentPreferences read = f.doc->Preferences();
+    EXPECT_EQ(read.mode, 8);
+    EXPECT_EQ(read.autoStartOutput, 1);
+    EXPECT_EQ(read.displayAdapter, QStringLiteral("HDMI-1"));
+    EXPECT_EQ(read.fullHdmiRange, 0);
+    EXPECT_EQ(read.defaultTreeAction, 3);
+    EXPECT_EQ(read.useRemote, 0);
+    EXPECT_EQ(read.remoteIp, 0x0A000001u);
 
-    f.doc->rootFolder = f.Path(QStringLiteral("other/"));
-    f.doc->PreferencesSave();
+    DocumentPreferences values = f.doc->Preferences();
+    values.rootFolder = f.Path(QStringLiteral("other/"));
+    values.useRemote = 1;  // not the dialog's to change
+    EXPECT_FALSE(f.doc->ApplyPreferences(values));
     EXPECT_EQ(Read(kUseRemote), 0) << "the console link is written back switched off";
     EXPECT_EQ(Read(kRemoteIp), 0x0A000001) << "kept unchanged";
     EXPECT_EQ(Read(kRootFolder), f.Path(QStringLiteral("other/")));
@@ -89,7 +92,7 @@ TEST(DocumentPreferences, StoredValuesReadBackAndSwitcherLinkStaysOff)
 
     // The dialog's OK: the values are taken and stored; a new mode only
     // while it may change.
-    DocumentPreferences values = f.doc->Preferences();
+    values = f.doc->Preferences();
     values.mode = 9;
     values.defaultTreeAction = 4;
     EXPECT_TRUE(f.doc->ApplyPreferences(values));
@@ -98,16 +101,19 @@ TEST(DocumentPreferences, StoredValuesReadBackAndSwitcherLinkStaysOff)
     f.AddObject();
     values.mode = 2;
     EXPECT_FALSE(f.doc->ApplyPreferences(values));
-    EXPECT_EQ(f.doc->mode, 9);
+    EXPECT_EQ(f.doc->Preferences().mode, 9);
     EXPECT_EQ(Read(kMode), 9);
 
     // A damaged mode reads as the first one; an editor instance never
-    // writes the output preferences.
+    // writes the output preferences, nor takes the dialog's.
     Write(kMode, 99);
     f.MakeDocument(true);
-    EXPECT_EQ(f.doc->mode, 0);
-    f.doc->mode = 5;
+    EXPECT_EQ(f.doc->Preferences().mode, 0);
     f.doc->PreferencesSave();
+    EXPECT_EQ(Read(kMode), 99);
+    values.mode = 5;
+    EXPECT_FALSE(f.doc->ApplyPreferences(values));
+    EXPECT_EQ(f.doc->Preferences().mode, 0);
     EXPECT_EQ(Read(kMode), 99);
 }
 
@@ -164,7 +170,7 @@ TEST(DocumentOutput, StateMachine)
         }
         EXPECT_EQ(f.host.previewShown, c.previewShown);
         EXPECT_EQ(f.host.MessageIds(), c.messages);
-        if (!f.doc->renderer) {
+        if (!f.doc->Renderer()) {
             EXPECT_EQ(f.doc->page.outputActive.load(), 0);
         }
     }
@@ -173,10 +179,12 @@ TEST(DocumentOutput, StateMachine)
 TEST(DocumentOutput, EngineGetsTheModeAndPreferences)
 {
     DocumentFixture f;
-    f.doc->mode = 10;  // 480i60
-    f.doc->displayAdapter = QStringLiteral("DP-2");
-    f.doc->fullHdmiRange = 0;
-    f.doc->alternativeSync = 1;
+    DocumentPreferences values = f.doc->Preferences();
+    values.mode = 10;  // 480i60
+    values.displayAdapter = QStringLiteral("DP-2");
+    values.fullHdmiRange = 0;
+    values.alternativeSync = 1;
+    ASSERT_TRUE(f.doc->ApplyPreferences(values));
     f.doc->OnCommand(cmd::kHdmiOutput);
     ASSERT_NE(f.Engine(), nullptr);
     const OutputEngineParams& p = f.Engine()->Params();
@@ -192,7 +200,7 @@ TEST(DocumentOutput, EngineGetsTheModeAndPreferences)
     // Without an engine to make, switching on fails like a missing driver.
     f.doc->OutputStop();
     CMainDoc bare(false, MainDocServices{&f.host, &f.clock, {}, nullptr});
-    bare.OnHdmiOutputCommand();
+    bare.OnCommand(cmd::kHdmiOutput);
     EXPECT_FALSE(bare.OutputOn());
     EXPECT_EQ(f.host.messages.back().stringId, 10322);
 }
@@ -350,7 +358,7 @@ TEST(DocumentFiles, NewOpenSaveAndTheirIdentity)
     EXPECT_EQ(f.doc->PathName(), news);
     EXPECT_FALSE(f.doc->IsModified());
     EXPECT_EQ(f.doc->Selection(), nullptr);
-    EXPECT_TRUE(f.doc->undo.undoSteps.empty());
+    EXPECT_TRUE(f.doc->Undo().undoSteps.empty());
     EXPECT_NE(f.doc->objectClipboard, nullptr) << "the clipboard survives Open";
     const auto loaded = f.Live();
     ASSERT_EQ(loaded.size(), 2u);
@@ -404,7 +412,7 @@ TEST(DocumentFiles, AddToCurrentPageKeepsWhatIsOnAirOrLocked)
     f.doc->objectClipboard = std::make_unique<CFrame>();
     const int doomedId = doomed->id;
 
-    f.doc->SetPagesPaneSelection(extra);
+    f.doc->PagesPane().SetSelection(extra);
     f.doc->OnCommand(cmd::kPagesAddAndPlay);
     const auto live = f.Live();
     ASSERT_EQ(live.size(), 4u);
@@ -465,16 +473,18 @@ TEST(DocumentFiles, PagesPaneActions)
         script.close();
         f.doc->OnCommand(cmd::kHdmiOutput);
         f.AddObject();
-        f.doc->defaultTreeAction = c.defaultTreeAction;
-        f.doc->SetPagesPaneSelection(f.Path(QString::fromUtf8(c.file)));
-        f.doc->PagesPaneDefaultAction();
+        DocumentPreferences values = f.doc->Preferences();
+        values.defaultTreeAction = c.defaultTreeAction;
+        f.doc->ApplyPreferences(values);
+        f.doc->PagesPane().SetSelection(f.Path(QString::fromUtf8(c.file)));
+        f.doc->PagesPane().DefaultAction();
         const auto live = f.Live();
         EXPECT_EQ(static_cast<int>(live.size()), c.objectsAfter);
         if (c.playing) {
             EXPECT_EQ(live.back()->playing.load(), 1);
         }
         EXPECT_EQ(f.host.editorStarts.size(), c.editorStarted ? 1u : 0u);
-        EXPECT_EQ(f.doc->runner.scriptRunning, c.scriptRunning ? 1 : 0);
+        EXPECT_EQ(f.doc->Runner().scriptRunning, c.scriptRunning ? 1 : 0);
         (void)page;
     }
 
@@ -484,14 +494,14 @@ TEST(DocumentFiles, PagesPaneActions)
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     script.write("<script><item type=\"2\"/></script>");
     script.close();
-    f.doc->SetPagesPaneSelection(f.Path(QStringLiteral("Edit.SCRIPT")));
-    EXPECT_EQ(f.doc->pagesPaneIsScript, 1);
-    f.doc->SetPagesPaneSelection(f.Path(QStringLiteral("Edit.script")));
+    f.doc->PagesPane().SetSelection(f.Path(QStringLiteral("Edit.SCRIPT")));
+    EXPECT_TRUE(f.doc->PagesPane().SelectionIsScript());
+    f.doc->PagesPane().SetSelection(f.Path(QStringLiteral("Edit.script")));
     f.doc->OnCommand(cmd::kPagesOpenInEditor);
     EXPECT_EQ(f.doc->script.Count(), 1);
     EXPECT_EQ(f.host.scriptEditorOpened, 1);
     // Nothing happens without a pages-pane selection.
-    f.doc->SetPagesPaneSelection(QString());
+    f.doc->PagesPane().SetSelection(QString());
     f.doc->OnCommand(cmd::kPagesLoad);
     f.doc->OnCommand(cmd::kPagesRename);
     EXPECT_TRUE(f.host.messages.empty());
@@ -516,15 +526,15 @@ TEST(DocumentFiles, ThumbnailFollowsThePagesPaneSelection)
     ASSERT_TRUE(WritePage(withThumb, none, context));
     const QString without = f.WritePageFile(QStringLiteral("Plain.tavrel"), {});
 
-    f.doc->ThumbnailLoad(1, withThumb);
-    EXPECT_EQ(f.doc->thumbnailValid, 1);
+    f.doc->PagesPane().LoadThumbnail(1, withThumb);
+    EXPECT_TRUE(f.doc->PagesPane().ThumbnailValid());
     EXPECT_EQ(updates, 1);
-    f.doc->ThumbnailLoad(1, withThumb);
+    f.doc->PagesPane().LoadThumbnail(1, withThumb);
     EXPECT_EQ(updates, 2) << "each page file selected updates it";
-    f.doc->ThumbnailLoad(1, without);
-    EXPECT_EQ(f.doc->thumbnailValid, 0);
+    f.doc->PagesPane().LoadThumbnail(1, without);
+    EXPECT_FALSE(f.doc->PagesPane().ThumbnailValid());
     EXPECT_EQ(updates, 3);
-    f.doc->ThumbnailLoad(0, f.Path(QString()));
+    f.doc->PagesPane().LoadThumbnail(0, f.Path(QString()));
     EXPECT_EQ(updates, 3) << "nothing shown, nothing to clear";
     EXPECT_TRUE(f.host.messages.empty()) << "the thumbnail read shows no message";
 }
@@ -539,7 +549,7 @@ TEST(DocumentPlayback, SelectionPlaysWithItsGroup)
     CFrame* otherCase = f.AddObject(Recipe().Group(QStringLiteral("intro")));
     CFrame* ungrouped = f.AddObject();
     f.doc->SetSelection(selected);
-    EXPECT_EQ(f.doc->selectionNumber, 1);
+    EXPECT_EQ(f.doc->SelectionNumber(), 1);
 
     f.doc->OnCommand(cmd::kPlayObject);
     EXPECT_EQ(f.host.textEditingEnded, 1) << "with the output off Play object only ends text editing";
@@ -599,7 +609,7 @@ TEST(DocumentPlayback, HotkeysPlayOrEndAndFallThroughToAutomation)
     f.doc->OnCommand(cmd::kHotkeyFirst + 2);  // Ctrl+2 is hotkey 3
     EXPECT_EQ(a->ending.load(), 1) << "the playing one ends";
     EXPECT_EQ(b->playing.load(), 0) << "the idle one stays idle";
-    EXPECT_EQ(f.doc->runner.scriptRunning, 0) << "objects reacted: no automation";
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 0) << "objects reacted: no automation";
     a->StopOutput();
     f.doc->HotkeyPressed(3);
     EXPECT_EQ(a->playing.load(), 1);
@@ -607,10 +617,10 @@ TEST(DocumentPlayback, HotkeysPlayOrEndAndFallThroughToAutomation)
 
     // A hotkey no object uses starts the first automation entry with it.
     f.doc->HotkeyPressed(12);
-    EXPECT_EQ(f.doc->runner.scriptRunning, 1);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 1);
     // A hotkey that made objects react stops the running script.
     f.doc->HotkeyPressed(3);
-    EXPECT_EQ(f.doc->runner.scriptRunning, 0);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 0);
     EXPECT_EQ(f.doc->automation.FindHotkey(3), 2);
 }
 
@@ -680,10 +690,10 @@ TEST(DocumentUndo, Sequences)
         EXPECT_EQ(order, c.order);
         EXPECT_EQ(f.doc->Selection(), c.selected == '-' ? nullptr : named(c.selected));
         if (f.doc->Selection() != nullptr) {
-            EXPECT_EQ(f.doc->selectionNumber, f.doc->page.ObjectNumber(f.doc->Selection()));
+            EXPECT_EQ(f.doc->SelectionNumber(), f.doc->page.ObjectNumber(f.doc->Selection()));
         }
-        EXPECT_EQ(f.doc->undo.undoSteps.size(), c.undoCount);
-        EXPECT_EQ(f.doc->undo.redoSteps.size(), c.redoCount);
+        EXPECT_EQ(f.doc->Undo().undoSteps.size(), c.undoCount);
+        EXPECT_EQ(f.doc->Undo().redoSteps.size(), c.redoCount);
         EXPECT_EQ(f.doc->IsModified(), c.modified);
     }
 }
@@ -701,7 +711,7 @@ TEST(DocumentUndo, DeletionOnAFullPageIsRefusedAndKept)
     f.doc->SetSelection(selected);
 
     EXPECT_FALSE(f.doc->UndoObjectEdit(1));
-    EXPECT_EQ(f.doc->undo.undoSteps.size(), 1u) << "the step waits for room";
+    EXPECT_EQ(f.doc->Undo().undoSteps.size(), 1u) << "the step waits for room";
     EXPECT_FALSE(f.doc->IsModified());
     EXPECT_EQ(f.doc->Selection(), selected);
     EXPECT_EQ(f.doc->page.LiveCount(), CFrameSet::kMaxObjects);
@@ -720,9 +730,9 @@ TEST(DocumentUndo, UndoStopsARunningScript)
     f.doc->RecordUndoStep(ObjectMovedOrResized, *o, 1);
     f.doc->script.Append({CFrameScriptItem::kWaitPeriod, {}, 60});
     f.doc->ScriptStart();
-    ASSERT_EQ(f.doc->runner.scriptRunning, 1);
+    ASSERT_EQ(f.doc->Runner().scriptRunning, 1);
     f.doc->UndoObjectEdit(1);
-    EXPECT_EQ(f.doc->runner.scriptRunning, 0);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 0);
 }
 
 TEST(DocumentTimer, QtTimerTicksUntilStopped)

@@ -39,13 +39,13 @@ TEST(DocumentScripts, LoadingReportsFailuresAndTheStatus)
     f.doc->OnCommand(cmd::kScriptPlay);  // no script loaded: the chooser
     ASSERT_EQ(f.host.messages.size(), 1u);
     EXPECT_EQ(f.host.messages[0].text, QStringLiteral("Error: File open failed!\n\n") + bad);
-    EXPECT_EQ(f.doc->runner.scriptRunning, 0);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 0);
 
     const QString good = WriteScript(f, QStringLiteral("Morning.script"),
                                      "<script loop=\"1\"><item type=\"2\"/><item type=\"7\"/></script>");
     f.host.scriptFile = good;
     f.doc->OnCommand(cmd::kScriptPlay);
-    EXPECT_EQ(f.doc->runner.scriptRunning, 1);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 1);
     ASSERT_FALSE(f.host.scriptStates.empty());
     const ScriptState started{true, true, QStringLiteral("Morning"), 1, 2};
     EXPECT_EQ(f.host.scriptStates.back(), started);
@@ -73,7 +73,7 @@ TEST(DocumentScripts, WhatStopsARunningScript)
         {"New", [](DocumentFixture& f) { f.doc->OnCommand(cmd::kFileNew); }},
         {"an object hotkey that made objects react", [](DocumentFixture& f) { f.doc->HotkeyPressed(5); }},
         {"pages-pane Rename", [](DocumentFixture& f) {
-             f.doc->SetPagesPaneSelection(f.Path(QStringLiteral("x.tavrel")));
+             f.doc->PagesPane().SetSelection(f.Path(QStringLiteral("x.tavrel")));
              f.doc->OnCommand(cmd::kPagesRename);
          }},
     };
@@ -85,10 +85,10 @@ TEST(DocumentScripts, WhatStopsARunningScript)
         f.doc->script.Append({CFrameScriptItem::kWaitPeriod, {}, 60});
         f.doc->ScriptStart();
         f.Tick();
-        ASSERT_EQ(f.doc->runner.scriptRunning, 1);
+        ASSERT_EQ(f.doc->Runner().scriptRunning, 1);
         c.action(f);
         f.Tick();
-        EXPECT_EQ(f.doc->runner.scriptRunning, 0);
+        EXPECT_EQ(f.doc->Runner().scriptRunning, 0);
         EXPECT_FALSE(f.host.scriptStates.back().running);
     }
 }
@@ -107,8 +107,8 @@ TEST(DocumentScripts, PageStepsLeaveTheDocumentUntitledAndRunning)
     f.doc->SetModifiedFlag(false);
     f.doc->ScriptStart();
     f.Tick();
-    EXPECT_EQ(f.doc->runner.scriptRunning, 1);
-    EXPECT_EQ(f.doc->runner.scriptStep, 3);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 1);
+    EXPECT_EQ(f.doc->Runner().scriptStep, 3);
     EXPECT_EQ(f.doc->page.LiveCount(), 1) << "load replaced the locked object; delete took group A";
     EXPECT_EQ(f.Live()[0]->playing.load(), 1);
     EXPECT_FALSE(f.doc->IsModified());
@@ -136,8 +136,8 @@ TEST(DocumentScripts, UnreadablePageStopsTheScriptInsideItsMessageBox)
     f.Tick();
     EXPECT_EQ(nestedTicks, 1);
     EXPECT_EQ(f.host.MessageIds(), std::vector<int>{10311});
-    EXPECT_EQ(f.doc->runner.scriptRunning, 0);
-    EXPECT_EQ(f.doc->runner.scriptStep, 1) << "the load counts as done";
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 0);
+    EXPECT_EQ(f.doc->Runner().scriptStep, 1) << "the load counts as done";
 }
 
 TEST(DocumentAutomation, TimeTriggersAcrossMidnightAndWeekdays)
@@ -162,8 +162,8 @@ TEST(DocumentAutomation, TimeTriggersAcrossMidnightAndWeekdays)
     uint32_t lastStart = 0;
     for (int i = 0; i < 15; ++i) {
         f.Tick();
-        if (f.doc->runner.scriptRunning && f.doc->runner.stepStartTick != lastStart) {
-            lastStart = f.doc->runner.stepStartTick;
+        if (f.doc->Runner().scriptRunning && f.doc->Runner().stepStartTick != lastStart) {
+            lastStart = f.doc->Runner().stepStartTick;
             starts.push_back(f.doc->script.fileName);
         }
     }
@@ -188,7 +188,7 @@ TEST(DocumentAutomation, TimeTriggersAcrossMidnightAndWeekdays)
     f.doc->SetModifiedFlag(false);
     for (int i = 0; i < 6; ++i)
         f.Tick();
-    EXPECT_EQ(f.doc->runner.scriptRunning, 0);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 0);
     EXPECT_TRUE(f.doc->script.fileName.isEmpty());
 }
 
@@ -211,17 +211,17 @@ TEST(DocumentAutomation, OnceOnlyOnItsDateAndRestartsARunningScript)
     f.clock.SetLocalTime(QDateTime(QDate(2026, 3, 4), QTime(7, 59, 59)));
     for (int i = 0; i < 10; ++i)
         f.Tick();
-    EXPECT_EQ(f.doc->runner.scriptRunning, 0) << "not the day before";
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 0) << "not the day before";
     f.clock.SetLocalTime(QDateTime(QDate(2026, 3, 5), QTime(7, 59, 59)));
     for (int i = 0; i < 10; ++i)
         f.Tick();
-    EXPECT_EQ(f.doc->runner.scriptRunning, 1);
-    EXPECT_EQ(f.doc->runner.scriptStep, 1);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 1);
+    EXPECT_EQ(f.doc->Runner().scriptStep, 1);
 
     // Triggered again while it runs, it starts over from the first step.
     f.doc->AutomationStartScript(1);
-    EXPECT_EQ(f.doc->runner.scriptStep, 0);
-    EXPECT_EQ(f.doc->runner.scriptRunning, 1);
+    EXPECT_EQ(f.doc->Runner().scriptStep, 0);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 1);
 }
 
 TEST(DocumentAutomation, StartupStep)
@@ -259,7 +259,7 @@ TEST(DocumentAutomation, StartupStep)
         f.MakeDocument(c.editMode);
         f.Tick();
         EXPECT_EQ(f.doc->OutputOn(), c.outputOn);
-        EXPECT_EQ(f.doc->runner.scriptRunning, c.scriptRunning ? 1 : 0);
+        EXPECT_EQ(f.doc->Runner().scriptRunning, c.scriptRunning ? 1 : 0);
         EXPECT_EQ(f.host.wizardRuns, c.wizardRuns);
         EXPECT_EQ(f.hotkeys.registered.size(), c.registered);
         f.Tick();
@@ -292,7 +292,7 @@ TEST(DocumentAutomation, GlobalHotkeys)
 
     // A press arrives with the entry index and starts that entry.
     f.hotkeys.Press(2);
-    EXPECT_EQ(f.doc->runner.scriptRunning, 1);
+    EXPECT_EQ(f.doc->Runner().scriptRunning, 1);
     f.doc->ScriptStop();
 
     // Cancelling the automation dialog keeps them; OK replaces the list,

@@ -85,8 +85,9 @@ inline std::unique_ptr<CRender> OffscreenRender(CFrameSet& page, CRenderEnvironm
     if (environment.device.isEmpty())
         environment.device = QStringLiteral("cpu");
     environment.raisePriorities = false;
-    return std::make_unique<CRender>(&page, mode.canvasWidth, mode.canvasHeight, mode.displayWidth, mode.displayHeight,
-                                     mode.refreshRate, QString(), 0, 0, 0, nullptr, environment);
+    OutputEngineParams params = OutputParamsForMode(page, mode);
+    params.fullRange = 0;
+    return std::make_unique<CRender>(params, environment);
 }
 
 }  // namespace renderfixture

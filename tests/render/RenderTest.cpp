@@ -40,6 +40,14 @@ protected:
         return environment;
     }
 
+    // The page in 720p50 with limited range.
+    OutputEngineParams Params720p50()
+    {
+        OutputEngineParams params = OutputParamsForMode(page_, *VideoModeByName(QStringLiteral("720p50")));
+        params.fullRange = 0;
+        return params;
+    }
+
     CFrameSet page_;
     std::unique_ptr<ISettingsStore> previous_;
 };
@@ -113,8 +121,7 @@ TEST_F(Renderer, StartFailuresGiveTheirCodeAndLeaveNothingRunning)
         environment.inhibitor = &inhibitor;
         CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
         environment.displayBackend = c.displayFails ? &noOutput : &displays;
-        auto render = std::make_unique<CRender>(&page_, 1280, 720, 1280, 720, 50, QString(), 0, 0, 0, nullptr,
-                                                environment);
+        auto render = std::make_unique<CRender>(Params720p50(), environment);
         EXPECT_EQ(render->renderError.load(), c.renderError);
         EXPECT_EQ(page_.outputActive.load(), 0) << "no render thread ran";
         EXPECT_EQ(inhibitor.inhibits, 0) << "the screen saver is left alone";
@@ -138,9 +145,10 @@ TEST_F(Renderer, OutputModeCoversTheOutputDisplayAndRestoresEverything)
         CFakeInhibitor inhibitor;
         const CRenderEnvironment environment = WindowEnvironment(displays, inhibitor);
         const VideoMode& mode = *VideoModeByName(QStringLiteral("720p50"));
-        auto render = std::make_unique<CRender>(&page_, mode.canvasWidth, mode.canvasHeight, mode.displayWidth,
-                                                mode.displayHeight, mode.refreshRate, QString(), c.noRestore, 0, 1,
-                                                nullptr, environment);
+        OutputEngineParams params = OutputParamsForMode(page_, mode);
+        params.noRestoreDisplays = c.noRestore;
+        params.fullRange = 1;
+        auto render = std::make_unique<CRender>(params, environment);
         ASSERT_EQ(render->renderError.load(), 0);
         EXPECT_TRUE(inhibitor.inhibited);
 
@@ -173,8 +181,9 @@ TEST_F(Renderer, PreviewDrawsIntoTheCallersWindowWithoutTouchingDisplays)
     preview.resize(320, 180);
     CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
     CFakeInhibitor inhibitor;
-    auto render = std::make_unique<CRender>(&page_, 1280, 720, 1280, 720, 50, QString(), 0, 0, 0, &preview,
-                                            WindowEnvironment(displays, inhibitor));
+    OutputEngineParams params = Params720p50();
+    params.previewWindow = &preview;
+    auto render = std::make_unique<CRender>(params, WindowEnvironment(displays, inhibitor));
     ASSERT_EQ(render->renderError.load(), 0);
     EXPECT_TRUE(WaitFor([&] { return render->FramesPresented() >= 2; }));
     EXPECT_TRUE(displays.requests.isEmpty()) << "preview configures no display";
