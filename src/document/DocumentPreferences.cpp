@@ -2,7 +2,7 @@
 
 #include "app/Log.h"
 #include "app/SettingsRegister.h"
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 #include <QDir>
 #include <QStandardPaths>

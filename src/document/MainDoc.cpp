@@ -6,7 +6,7 @@
 #include "app/SettingsRegister.h"
 #include "content/FramePlayer.h"
 #include "content/PagePlayback.h"
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 #include <QFileInfo>
 

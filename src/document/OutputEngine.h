@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/RenderParams.h"
+#include "render/core/RenderParams.h"
 
 #include <functional>
 #include <memory>

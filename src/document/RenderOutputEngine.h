@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/OutputEngine.h"
-#include "render/Render.h"
+#include "render/core/Render.h"
 
 // The output engine the program installs: the renderer behind the
 // document's interface. environment: what the renderer uses of the machine

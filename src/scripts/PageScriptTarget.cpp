@@ -1,6 +1,6 @@
 #include "scripts/PageScriptTarget.h"
 
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 CPageScriptTarget::CPageScriptTarget(CFrameSet& page, int modeId, MessageFunction message)
     : page_(page), modeId_(modeId), message_(std::move(message))

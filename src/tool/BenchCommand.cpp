@@ -2,8 +2,8 @@
 #include "tool/ToolCommand.h"
 
 #include "content/FramePlayer.h"
-#include "render/Render.h"
-#include "render/VideoMode.h"
+#include "render/core/Render.h"
+#include "render/display/VideoMode.h"
 
 #include <algorithm>
 #include <chrono>

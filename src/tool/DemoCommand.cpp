@@ -2,7 +2,7 @@
 
 #include "tool/DemoPages.h"
 
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 #include <QDir>
 

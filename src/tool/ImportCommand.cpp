@@ -2,7 +2,7 @@
 
 #include "content/PictureImport.h"
 #include "model/PageFile.h"
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

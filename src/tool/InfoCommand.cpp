@@ -5,7 +5,7 @@
 #include "model/CompressedPicture.h"
 #include "model/FrameSettings.h"
 #include "model/PageFile.h"
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 #include "tool/JsonText.h"
 
 #include <QCryptographicHash>

@@ -4,8 +4,8 @@
 
 #include "content/FramePlayer.h"
 #include "model/Picture.h"
-#include "render/OfflineRenderer.h"
-#include "render/VideoMode.h"
+#include "render/core/OfflineRenderer.h"
+#include "render/display/VideoMode.h"
 
 #include <QDir>
 #include <QFile>

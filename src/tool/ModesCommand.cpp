@@ -1,6 +1,6 @@
 #include "tool/ToolCommand.h"
 
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 namespace {
 

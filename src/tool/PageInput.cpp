@@ -2,7 +2,7 @@
 
 #include "app/StringTable.h"
 #include "model/PageFile.h"
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 #include "tool/ToolCommand.h"
 
 #include <QGuiApplication>

@@ -2,9 +2,9 @@
 #include "tool/ToolCommand.h"
 
 #include "content/FramePlayer.h"
-#include "render/LateFrames.h"
-#include "render/Render.h"
-#include "render/VideoMode.h"
+#include "render/core/LateFrames.h"
+#include "render/core/Render.h"
+#include "render/display/VideoMode.h"
 
 #include <QFile>
 

@@ -4,7 +4,7 @@
 #include "app/SettingsRegister.h"
 #include "content/FramePlayer.h"
 #include "document/CommandIds.h"
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "app/MemorySettingsStore.h"
 #include "document/RenderOutputEngine.h"
 #include "model/FrameSet.h"
-#include "render/MemoryDisplayBackend.h"
-#include "render/SystemInhibitor.h"
+#include "render/display/MemoryDisplayBackend.h"
+#include "render/system/SystemInhibitor.h"
 
 #include <QWindow>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/Picture.h"
-#include "render/GraphicsDevice.h"
-#include "render/GraphicsDeviceFactory.h"
+#include "render/device/GraphicsDevice.h"
+#include "render/device/GraphicsDeviceFactory.h"
 
 #include <memory>
 #include <vector>

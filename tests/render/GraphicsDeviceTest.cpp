@@ -3,7 +3,7 @@
 // OpenGL device.
 #include "DeviceScene.h"
 
-#include "render/EffectSource.h"
+#include "render/device/EffectSource.h"
 
 #include <gtest/gtest.h>
 

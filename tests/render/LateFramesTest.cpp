@@ -1,7 +1,7 @@
 // Which frames of a measured run were late, and which of them the text
 // thread may have made so.
 
-#include "render/LateFrames.h"
+#include "render/core/LateFrames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "app/MemorySettingsStore.h"
 #include "app/SettingsRegister.h"
-#include "render/DisplayConfiguration.h"
-#include "render/MemoryDisplayBackend.h"
-#include "render/MultiMonitor.h"
-#include "render/VideoMode.h"
-#include "render/XRandrDisplayBackend.h"
+#include "render/display/DisplayConfiguration.h"
+#include "render/display/MemoryDisplayBackend.h"
+#include "render/display/MultiMonitor.h"
+#include "render/display/VideoMode.h"
+#include "render/display/XRandrDisplayBackend.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "model/FrameSet.h"
-#include "render/GraphicsDeviceFactory.h"
-#include "render/Render.h"
-#include "render/SystemInhibitor.h"
-#include "render/VideoMode.h"
+#include "render/device/GraphicsDeviceFactory.h"
+#include "render/core/Render.h"
+#include "render/system/SystemInhibitor.h"
+#include "render/display/VideoMode.h"
 
 #include <QString>
 

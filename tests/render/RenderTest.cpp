@@ -4,9 +4,9 @@
 #include "app/SettingsRegister.h"
 #include "content/PagePlayback.h"
 #include "model/Picture.h"
-#include "render/MemoryDisplayBackend.h"
-#include "render/OfflineRenderer.h"
-#include "render/RenderWindow.h"
+#include "render/display/MemoryDisplayBackend.h"
+#include "render/core/OfflineRenderer.h"
+#include "render/core/RenderWindow.h"
 
 #include <QGuiApplication>
 #include <QImage>

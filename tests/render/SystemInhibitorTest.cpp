@@ -1,6 +1,6 @@
 // The inhibitors against a private message bus with stand-in services, and
 // the X fallback against the test's X server.
-#include "render/DBusSystemInhibitor.h"
+#include "render/system/DBusSystemInhibitor.h"
 
 #include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>

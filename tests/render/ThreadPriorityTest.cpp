@@ -1,4 +1,4 @@
-#include "render/ThreadPriority.h"
+#include "render/system/ThreadPriority.h"
 
 #include <gtest/gtest.h>
 

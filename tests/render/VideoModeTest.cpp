@@ -1,4 +1,4 @@
-#include "render/VideoMode.h"
+#include "render/display/VideoMode.h"
 
 #include <gtest/gtest.h>
 

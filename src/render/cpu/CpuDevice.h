@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render/FramePacer.h"
-#include "render/GraphicsDevice.h"
+#include "render/core/FramePacer.h"
+#include "render/device/GraphicsDevice.h"
 #include "render/cpu/BandWorkers.h"
 #include "render/cpu/CpuKernels.h"
 #include "render/cpu/CpuTexture.h"

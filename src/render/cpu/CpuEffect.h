@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/EffectBase.h"
+#include "render/device/EffectBase.h"
 
 class CCpuDevice;
 

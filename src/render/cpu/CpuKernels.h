@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/EffectSource.h"
+#include "render/device/EffectSource.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "render/cpu/CpuWindowPresenter.h"
 
 #include "app/Log.h"
-#include "render/WindowSizeTracker.h"
+#include "render/device/WindowSizeTracker.h"
 #include "render/cpu/GuiThreadPresenter.h"
 #include "render/cpu/XcbWindowPresenter.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/WindowSizeTracker.h"
+#include "render/device/WindowSizeTracker.h"
 #include "render/cpu/CpuWindowPresenter.h"
 
 #include <QImage>

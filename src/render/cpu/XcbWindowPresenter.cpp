@@ -1,7 +1,7 @@
 #include "render/cpu/XcbWindowPresenter.h"
 
 #include "app/Log.h"
-#include "render/WindowSizeTracker.h"
+#include "render/device/WindowSizeTracker.h"
 
 #include <xcb/xcb.h>
 #if TAVREL_XCB_SHM

@@ -2,7 +2,7 @@
 
 #include "app/Log.h"
 #include "model/Picture.h"
-#include "render/EffectSource.h"
+#include "render/device/EffectSource.h"
 #include "render/gl/GlEffect.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render/FramePacer.h"
-#include "render/GraphicsDevice.h"
+#include "render/core/FramePacer.h"
+#include "render/device/GraphicsDevice.h"
 #include "render/gl/GlContext.h"
 #include "render/gl/GlFunctions.h"
 #include "render/gl/GlTexture.h"

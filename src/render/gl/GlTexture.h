@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/DeviceTypes.h"
+#include "render/device/DeviceTypes.h"
 
 #include <cstdint>
 #include <memory>

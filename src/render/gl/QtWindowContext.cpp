@@ -1,6 +1,6 @@
 #include "render/gl/QtWindowContext.h"
 
-#include "render/WindowSizeTracker.h"
+#include "render/device/WindowSizeTracker.h"
 
 #include <QOpenGLContext>
 #include <QThread>

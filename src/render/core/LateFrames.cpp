@@ -1,0 +1,30 @@
+#include "render/core/LateFrames.h"
+
+#include <algorithm>
+
+LateFrames FindLateFrames(const CRenderStatistics& statistics, int framePeriodUs, int listLimit)
+{
+    LateFrames late;
+    const std::vector<int>& times = statistics.frameTimesUs;
+    const std::vector<LayoutSpan>& spans = statistics.layoutSpans;
+    late.frames = static_cast<int>(times.size());
+    size_t span = 0;
+    for (int frame = 0; frame < late.frames; ++frame) {
+        const int us = times[static_cast<size_t>(frame)];
+        late.longestUs = std::max(late.longestUs, us);
+        while (span < spans.size() && spans[span].lastFrame < frame)
+            ++span;
+        const bool beside = span < spans.size() && spans[span].firstFrame <= frame;
+        late.besideLayout += beside;
+        if (us <= framePeriodUs)
+            continue;
+        ++late.overBudget;
+        late.overBesideLayout += beside;
+        const size_t at = static_cast<size_t>(frame);
+        const int textUs = at < statistics.textCpuUs.size() ? statistics.textCpuUs[at] : -1;
+        late.overByText += textUs < 0 || us - textUs <= framePeriodUs;
+        if (static_cast<int>(late.listed.size()) < listLimit)
+            late.listed.push_back(frame);
+    }
+    return late;
+}

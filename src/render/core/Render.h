@@ -1,0 +1,165 @@
+#pragma once
+
+#include "render/device/GraphicsDevice.h"
+#include "render/device/GraphicsDeviceFactory.h"
+#include "render/core/RenderParams.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CFrameSet;
+class IDisplayBackend;
+class ISystemInhibitor;
+class QWindow;
+
+// What the renderer uses of the machine. Left empty, everything is the
+// real thing: the display configuration on XRandR, the freedesktop
+// inhibitors, the device named by the settings value "Device" (section
+// "Debug"), raised thread priorities. Tests and the headless tool replace
+// parts of it.
+struct CRenderEnvironment
+{
+    enum class Target
+    {
+        kWindow,     // output window, or the caller's preview window
+        kOffscreen,  // no window: an off-screen back buffer of the display size
+    };
+
+    Target target = Target::kWindow;
+    // Off-screen only: no render and text threads; the caller draws each
+    // frame with RenderFrame and a virtual clock (COfflineRenderer).
+    bool offline = false;
+    // Off-screen only: Present waits for the next frame deadline as a display
+    // would. Without it frames come as fast as the machine draws them.
+    bool pacedOffscreen = true;
+    // Empty: the settings value "Device" of section "Debug".
+    QString device;
+    IDisplayBackend* displayBackend = nullptr;
+    ISystemInhibitor* inhibitor = nullptr;
+    bool raisePriorities = true;
+    // Makes the device instead of the factory (tests that act out failures).
+    std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> createDevice;
+    // Keep the time each frame took, the processor time the render and text
+    // threads had in it, and when the text thread laid out text (bench,
+    // soak); at most this many frames.
+    int recordFrames = 0;
+};
+
+// Results of RenderFrame.
+enum RenderFrameResult : int
+{
+    kFrameOk = 0,
+    kFrameOutputInactive = 1,  // the page's outputActive was 0
+    kFrameDeviceLost = 2,      // kRenderDeviceLost
+    kFrameFailed = 3,          // kRenderFrameFailed
+};
+
+// One call of the text thread that laid out text: the frames drawn while it
+// ran, by number from the first frame (0).
+struct LayoutSpan
+{
+    int firstFrame = 0;
+    int lastFrame = 0;
+};
+
+// What the render and text threads measured (bench, tests).
+struct CRenderStatistics
+{
+    int frames = 0;
+    std::vector<int> frameTimesUs;      // RenderFrame durations, in order (when recorded)
+    // Processor time in each recorded frame: the render thread's own, and
+    // the text thread's (-1 where its clock could not be read). The text
+    // thread can hold a frame up by no more than the time it ran in it.
+    std::vector<int> renderCpuUs;
+    std::vector<int> textCpuUs;
+    std::vector<LayoutSpan> layoutSpans;  // in order (when recorded)
+    int busiestTextChunkUs = 0;         // longest single InvokeRender of the text thread
+    int textPasses = 0;
+    int textWaitFrames = 0;             // frames moving text stood still waiting for the text thread
+};
+
+// Puts the page on the output: the graphics device, the composition
+// target, the effects, the output window on the output display (or the
+// caller's preview window), the text renderer and two threads. The render
+// thread draws one frame per display refresh; the text thread keeps the
+// text of playing objects rendered so that the render thread never waits
+// for layout.
+//
+// Construction never throws for device problems: renderError afterwards is
+// kRenderRunning when both threads run, else the RenderErrorCode of the
+// stage that failed; the owner then deletes the renderer and shows message
+// 10320 + renderError. The owner polls renderError while it runs. Deleting
+// stops both threads (waiting at most 2000 ms) and undoes every system
+// change.
+class CRender
+{
+public:
+    struct Shared;
+    struct SystemChanges;
+
+private:
+    // First: the public references below point into it.
+    std::shared_ptr<Shared> shared_;
+
+public:
+    // params.framePeriodUs is not read: the renderer paces by the refresh
+    // rate the display is asked for.
+    explicit CRender(const OutputEngineParams& params, const CRenderEnvironment& environment = {});
+    virtual ~CRender();
+    CRender(const CRender&) = delete;
+    CRender& operator=(const CRender&) = delete;
+
+    // Read by the owner; written by construction and the render thread.
+    std::atomic<int>& renderError;
+    // 1: the adapter sends full-range RGB. May be changed while running; the
+    // next frame uses it.
+    std::atomic<int>& fullRange;
+
+    // Off-line renderer only (no threads): one frame whose objects advance
+    // by stepUs. Returns a RenderFrameResult.
+    int RenderOfflineFrame(int stepUs);
+    // Off-line renderer only: one text thread pass on the calling thread;
+    // returns the number of objects that reported work.
+    int PrepareTextOnce();
+    // Off-line renderer only: the back buffer (output signal) and the
+    // composition target (premultiplied canvas).
+    bool ReadBackBuffer(class CPicture* picture);
+    bool ReadComposition(class CPicture* picture);
+
+    // Threads stopped: what they measured. Stops them first.
+    CRenderStatistics StopAndCollect();
+
+    // Frames presented since start (any thread).
+    int FramesPresented() const;
+    const DeviceDescription* Device() const;
+
+    // How long the destructor waits for the threads.
+    static constexpr int kStopTimeoutMs = 2000;
+
+private:
+    static void RenderThread(std::shared_ptr<Shared> shared);
+    static void TextThread(std::shared_ptr<Shared> shared);
+    static int RenderFrame(Shared& s, int stepOverrideUs);
+
+    // The stages of construction, in order.
+    void TakeParameters(const OutputEngineParams& params, const CRenderEnvironment& environment);
+    RenderErrorCode Start(const OutputEngineParams& params, const CRenderEnvironment& environment);
+    bool ConfigureDisplay(const OutputEngineParams& params, const CRenderEnvironment& environment);
+    QWindow* MakeOutputWindow(QWindow* previewWindow, bool offscreen);
+    bool CreateDevice(const OutputEngineParams& params, const CRenderEnvironment& environment, DeviceRequest request,
+                      QWindow* window);
+    bool CheckCapabilities(int refreshRate);
+    bool CreateResources();
+    void StartThreads();
+    void RaiseOwnPriority();
+    void InhibitScreenSaver(const CRenderEnvironment& environment);
+
+    void StopThreads();
+
+    std::unique_ptr<SystemChanges> changes_;
+};
