@@ -1,6 +1,7 @@
 // The OpenGL device against the CPU device: the same scenes, every pixel of
 // the composition target and of the back buffer equal within 1 in 8 bits.
 #include "DeviceScene.h"
+#include "Requirements.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +118,7 @@ protected:
     {
         gl = scene::MakeDevice(DeviceChoice::kOpenGL, kCanvasWidth, kCanvasHeight);
         if (!gl)
-            GTEST_SKIP() << "no OpenGL 3.3 context can be made on this machine";
+            TAVREL_SKIP_WITHOUT(testenv::Need::kOpenGL, "no OpenGL 3.3 context can be made on this machine");
         cpu = scene::MakeDevice(DeviceChoice::kCpu, kCanvasWidth, kCanvasHeight);
     }
 

@@ -12,6 +12,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
 #include "OpenTestDisplay.h"
+#include "Requirements.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -193,8 +194,8 @@ TEST_F(Inhibitors, MissingServicesAreNoFailure)
 
 TEST_F(Inhibitors, SuspendsTheXScreenSaverWithoutAService)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        GTEST_SKIP() << "no X display (./test runs this under Xvfb)";
+    if (!testenv::HasXDisplay())
+        TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
     auto services = StartServices(false);
     // Lets the X server's screen saver time out after one idle second and
     // reports whether it blanked.
