@@ -1,3 +1,4 @@
+#include "Requirements.h"
 #include "TestEnvironment.h"
 
 #include "model/PageFile.h"
@@ -35,8 +36,8 @@ Finished RunOnDisplay(const QStringList& arguments)
 // window; a page that cannot be read ends the program with its message.
 TEST(PreviewStart, PlaysAGivenPageAndEndsOnABrokenOne)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        GTEST_SKIP() << "needs an X display";
+    if (!testenv::HasXDisplay())
+        TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
     QTemporaryDir dir;
     const QString page = dir.filePath(QStringLiteral("page.tavrel"));
     CFrame object;

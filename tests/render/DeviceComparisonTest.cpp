@@ -1,6 +1,7 @@
 // The OpenGL device against the CPU device: the same scenes, every pixel of
 // the composition target and of the back buffer equal within 1 in 8 bits.
 #include "DeviceScene.h"
+#include "Requirements.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +118,7 @@ protected:
     {
         gl = scene::MakeDevice(DeviceChoice::kOpenGL, kCanvasWidth, kCanvasHeight);
         if (!gl)
-            GTEST_SKIP() << "no OpenGL 3.3 context can be made on this machine";
+            TAVREL_SKIP_WITHOUT(testenv::Need::kOpenGL, "no OpenGL 3.3 context can be made on this machine");
         cpu = scene::MakeDevice(DeviceChoice::kCpu, kCanvasWidth, kCanvasHeight);
     }
 
@@ -128,6 +129,7 @@ protected:
         CPicture a, b;
         ASSERT_TRUE(cpu->ReadTexture(cpu->CompositionTarget(), &a));
         ASSERT_TRUE(gl->ReadTexture(gl->CompositionTarget(), &b));
+        ASSERT_TRUE(scene::SameSize(a, b, 2048, 2048)) << name << ": composition";
         int x = 0, y = 0;
         const int difference = scene::MaxDifference(a, b, 2048, 2048, &x, &y);
         EXPECT_LE(difference, 1) << name << ": composition differs at " << x << "," << y << ": cpu " << std::hex
@@ -149,6 +151,7 @@ protected:
         ASSERT_TRUE(scene::DrawOutput(*gl, frame, canvas));
         ASSERT_TRUE(cpu->ReadBackBuffer(&a));
         ASSERT_TRUE(gl->ReadBackBuffer(&b));
+        ASSERT_TRUE(scene::SameSize(a, b, kCanvasWidth, kCanvasHeight)) << static_cast<int>(output) << ": output";
         int x = 0, y = 0;
         const int difference = scene::MaxDifference(a, b, kCanvasWidth, kCanvasHeight, &x, &y);
         EXPECT_LE(difference, 1) << static_cast<int>(output) << ": output differs at " << x << "," << y << ": cpu "

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace scene {
 
@@ -228,8 +229,28 @@ CPicture Solid(int width, int height, uint32_t argb)
     return picture;
 }
 
+::testing::AssertionResult SameSize(const CPicture& a, const CPicture& b, int width, int height)
+{
+    const auto sizeOf = [](const CPicture& p) {
+        return std::to_string(p.width) + " x " + std::to_string(p.height) + " (" + std::to_string(p.pixels.size())
+               + " pixels)";
+    };
+    const auto wanted = [&](const CPicture& p) {
+        return p.width == width && p.height == height && p.pixels.size() == static_cast<size_t>(width) * height;
+    };
+    if (width > 0 && height > 0 && wanted(a) && wanted(b))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "pictures of " << sizeOf(a) << " and " << sizeOf(b) << ", not both "
+                                         << width << " x " << height;
+}
+
 int MaxDifference(const CPicture& a, const CPicture& b, int width, int height, int* atX, int* atY)
 {
+    const auto covers = [&](const CPicture& p) {
+        return p.width >= width && p.height >= height && p.pixels.size() >= static_cast<size_t>(p.width) * p.height;
+    };
+    if (width <= 0 || height <= 0 || !covers(a) || !covers(b))
+        return 256;
     int worst = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {

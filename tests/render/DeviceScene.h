@@ -4,6 +4,8 @@
 #include "render/device/GraphicsDevice.h"
 #include "render/device/GraphicsDeviceFactory.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <vector>
 
@@ -55,8 +57,13 @@ CPicture Pattern(int width, int height, unsigned seed);
 CPicture TextLike(int width, int height, unsigned seed);
 CPicture Solid(int width, int height, uint32_t argb);
 
-// Largest difference of any channel over the common area; where the first
-// such pixel is.
+// Both pictures of the given size, which is not empty: a device that read
+// back nothing must not pass a comparison for lack of pixels to differ.
+::testing::AssertionResult SameSize(const CPicture& a, const CPicture& b, int width, int height);
+
+// Largest difference of any channel over the width x height area at the
+// top left; where the first such pixel is. 256, more than any channel can
+// differ, when a picture does not cover the area (or it is empty).
 int MaxDifference(const CPicture& a, const CPicture& b, int width, int height, int* atX = nullptr,
                   int* atY = nullptr);
 

@@ -2,6 +2,7 @@
 // where OpenGL 3.3 can be made (Mesa under Xvfb or EGL surfaceless), on the
 // OpenGL device.
 #include "DeviceScene.h"
+#include "Requirements.h"
 
 #include "render/device/EffectSource.h"
 
@@ -21,7 +22,7 @@ protected:
     {
         device = scene::MakeDevice(GetParam(), kWidth, kHeight);
         if (!device)
-            GTEST_SKIP() << "no OpenGL 3.3 context can be made on this machine";
+            TAVREL_SKIP_WITHOUT(testenv::Need::kOpenGL, "no OpenGL 3.3 context can be made on this machine");
     }
 
     // The back buffer after one frame.

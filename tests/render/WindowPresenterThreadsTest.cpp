@@ -12,6 +12,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include "OpenTestDisplay.h"
+#include "Requirements.h"
 
 #include <chrono>
 #include <cstdio>
@@ -126,8 +127,8 @@ std::string Compare(const std::vector<uint32_t>& window, const std::vector<uint3
 
 TEST(WindowPresenterThreads, XWindowShowsFramesFollowsItsSizeAndReportsItsEnd)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    if (!testenv::HasXDisplay())
+        TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
     for (bool sharedMemory : {true, false}) {
         SCOPED_TRACE(sharedMemory ? "shared memory" : "plain requests");
         XWindow window(40, 24);
@@ -188,8 +189,8 @@ TEST(WindowPresenterThreads, XWindowShowsFramesFollowsItsSizeAndReportsItsEnd)
 
 TEST(WindowPresenterThreads, NoXWindowIsAClearFailure)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    if (!testenv::HasXDisplay())
+        TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
     QString error;
     EXPECT_FALSE(CXcbWindowPresenter::Create(0x7FFFFFF, nullptr, nullptr, &error));
     EXPECT_FALSE(error.isEmpty());

@@ -1,5 +1,7 @@
 #include "scripts/X11GlobalHotkeys.h"
 
+#include "Requirements.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
@@ -16,12 +18,12 @@ class X11Hotkeys : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (std::getenv("DISPLAY") == nullptr)
-            GTEST_SKIP() << "no X display";
+        if (!testenv::HasXDisplay())
+            TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
         ours_ = xcb_connect(nullptr, nullptr);
         theirs_ = xcb_connect(nullptr, nullptr);
         if (xcb_connection_has_error(ours_) || xcb_connection_has_error(theirs_))
-            GTEST_SKIP() << "X display not reachable";
+            TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "no connection to the X server");
         root_ = xcb_setup_roots_iterator(xcb_get_setup(ours_)).data->root;
         xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(ours_);
         for (int digit = 0; digit < 10; ++digit) {

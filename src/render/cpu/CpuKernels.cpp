@@ -4,6 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+// The reference device's pixels: built without errno, traps or signed
+// zeros, but never with reciprocal or finite-only maths, which let the
+// compiler change a quotient's rounding or drop a clamp, so that output
+// bytes could move from one compiler version to the next.
+
 // The hot loops are built twice, for AVX2 and for the baseline, and the
 // loader picks the one the processor runs.
 #if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(__clang__)
