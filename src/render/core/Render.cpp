@@ -160,6 +160,7 @@ struct CRender::Shared
     uint64_t lastTime = 0;
 
     std::unique_ptr<CRichEditTextRenderer> textRenderer;
+    ClockTimeSource clockTime;  // read by the text thread
     std::unique_ptr<IGraphicsDevice> device;
     std::unique_ptr<CRenderTextureDevice> textureDevice;
     std::unique_ptr<IDeviceEffect> compositingEffect;
@@ -288,6 +289,7 @@ void CRender::TakeParameters(const OutputEngineParams& params, const CRenderEnvi
     s.canvasHeight = params.canvasHeight;
     s.fullRange = params.fullRange;
     s.raisePriorities = environment.raisePriorities;
+    s.clockTime = environment.clockTime;
     s.recordLimit = std::max(0, environment.recordFrames);
     s.frameTimesUs.assign(static_cast<size_t>(s.recordLimit), 0);
     s.renderCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
@@ -623,7 +625,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
 namespace {
 
 // One text thread pass over the playing objects; the number that did work.
-int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRenderer,
+int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRenderer, const ClockTimeSource& clock,
              const std::atomic<int>* stopRequested, const std::atomic<int>& frameCount, TextMeasures& measures)
 {
     int worked = 0;
@@ -632,7 +634,7 @@ int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRe
         if (object->playing.load()) {
             const auto start = std::chrono::steady_clock::now();
             const int firstFrame = frameCount.load(std::memory_order_relaxed);
-            const int work = CFrameTextLayout(*object).InvokeRender(textRenderer);
+            const int work = CFrameTextLayout(*object, &clock).InvokeRender(textRenderer);
             const int us = static_cast<int>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
             if (work) {
@@ -665,7 +667,8 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     if (s.recordLimit > 0 && ::pthread_getcpuclockid(::pthread_self(), &s.text.clock) == 0)
         s.text.clockKnown.store(true, std::memory_order_release);
     while (!s.stopRequested.load()) {
-        const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.frameCount, s.text);
+        const int worked =
+            TextPass(*s.page, s.textSnapshot, *s.textRenderer, s.clockTime, &s.stopRequested, s.frameCount, s.text);
         s.text.passes.fetch_add(1, std::memory_order_relaxed);
         if (!worked) {
             // Idle: what was posted to objects of this thread is delivered.
@@ -832,8 +835,8 @@ int CRender::PrepareTextOnce()
 {
     if (!changes_->offline || renderError.load() != kRenderRunning)
         return 0;
-    return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, nullptr, shared_->frameCount,
-                    shared_->text);
+    return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, shared_->clockTime, nullptr,
+                    shared_->frameCount, shared_->text);
 }
 
 bool CRender::ReadBackBuffer(CPicture* picture)

@@ -3,6 +3,7 @@
 #include "render/device/GraphicsDevice.h"
 #include "render/device/GraphicsDeviceFactory.h"
 #include "render/core/RenderParams.h"
+#include "playback/ClockText.h"
 
 #include <QString>
 
@@ -42,6 +43,8 @@ struct CRenderEnvironment
     IDisplayBackend* displayBackend = nullptr;
     ISystemInhibitor* inhibitor = nullptr;
     bool raisePriorities = true;
+    // Where clock objects take the time from; empty: the machine's clock.
+    ClockTimeSource clockTime;
     // Makes the device instead of the factory (tests that act out failures).
     std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> createDevice;
     // Keep the time each frame took, the processor time the render and text
