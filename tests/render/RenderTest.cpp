@@ -3,6 +3,7 @@
 #include "app/MemorySettingsStore.h"
 #include "app/SettingsRegister.h"
 #include "content/PagePlayback.h"
+#include "playback/FrameTextSource.h"
 #include "model/Picture.h"
 #include "render/display/MemoryDisplayBackend.h"
 #include "render/core/OfflineRenderer.h"
@@ -478,6 +479,34 @@ void OfflineFrames::ExpectDevicesAgree(const std::vector<int>& frames)
         SCOPED_TRACE(testing::Message() << "frame " << frames[f / 2] << (f % 2 ? " output" : " canvas"));
         EXPECT_LE(WorstDifference(pictures[0][f], pictures[1][f]), 2);
     }
+}
+
+// A clock crawling in a loop is laid out again as its time moves on; the
+// time of Play must not scroll by for ever.
+TEST_F(OfflineFrames, LoopingClockCrawlShowsTheTimeMovingOn)
+{
+    auto clock = Solid(0, 600, 1280, 80, 0, mode_.framePeriodUs);
+    clock->movement = kMovementScroll;
+    clock->speed = kSpeedFast;
+    clock->loop = 1;
+    clock->showIndefinitely = 1;
+    clock->textSource = kSourceClock;
+    clock->clockFormat = QStringLiteral("%H:%M:%S");
+    CFrameTextSource(*clock).BuildDefaultText();
+    CFrame* object = clock.get();
+    Add(page_, std::move(clock));
+    auto offline = Offline("cpu");
+    ASSERT_EQ(offline->RenderError(), 0);
+    CPagePlayback(page_).PlayAllObjects();
+    ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    const QString firstText = object->currentText;
+    const std::vector<uint32_t> firstChunk = object->chunkPicture.pixels;
+    ASSERT_FALSE(firstText.isEmpty());
+    for (int frame = 1; frame <= 4 * 50; ++frame)
+        ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    EXPECT_EQ(object->playing.load(), 1);
+    EXPECT_NE(object->currentText, firstText) << "four seconds on, the text still says " << firstText.toStdString();
+    EXPECT_NE(object->chunkPicture.pixels, firstChunk) << "the chunk on its way to the screen is the first one";
 }
 
 TEST_F(OfflineFrames, GoldenFrames)
