@@ -9,6 +9,7 @@
 #include "model/FrameSet.h"
 #include "model/Picture.h"
 #include "playback/PresentResult.h"
+#include "render/core/FrameErrorLog.h"
 #include "render/system/DBusSystemInhibitor.h"
 #include "render/system/HiResTimer.h"
 #include "render/display/MultiMonitor.h"
@@ -158,6 +159,7 @@ struct CRender::Shared
     std::atomic<int> frameCount{0};
     CHiResTimer timer;
     uint64_t lastTime = 0;
+    CFrameErrorLog drawErrors;  // render thread
 
     std::unique_ptr<CRichEditTextRenderer> textRenderer;
     ClockTimeSource clockTime;  // read by the text thread
@@ -609,6 +611,8 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
         WriteLog(kLogLifecycle, "rendered %d frames in %d msec, %.2f msec/frame, %.2f Hz", frames,
                  static_cast<int>(elapsedMs), elapsedMs / frames, elapsedMs > 0 ? frames * 1000.0 / elapsedMs : 0.0);
     }
+    if (const int count = s.drawErrors.TakeHeldBack())
+        WriteLog(kLogFailure, "CRender::RenderThread(): %d more frame(s) drawn with errors", count);
     if (result != kFrameOk)
         s.renderError.store(result == kFrameDeviceLost ? kRenderDeviceLost : kRenderFrameFailed);
     if (s.page->outputActive.load() != 0) {
@@ -812,7 +816,11 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
     const DeviceStatus presented = device.Present();
     ++s.frameCount;
     int result = kFrameOk;
-    if (presented != DeviceStatus::kOk) {
+    if (presented == DeviceStatus::kDrawFailed) {
+        // One wrong frame is no reason to take the output off the air.
+        if (const int count = s.drawErrors.Note(CFrameErrorLog::Clock::now()))
+            WriteLog(kLogFailure, "CRender::RenderFrame(): %d frame(s) drawn with errors; the output goes on", count);
+    } else if (presented != DeviceStatus::kOk) {
         const bool lost = presented == DeviceStatus::kDeviceLost;
         WriteLog(kLogFailure, "CRender::RenderFrame(): FAILED = %08X", lost ? kResultDeviceLost : kResultFail);
         result = lost ? kFrameDeviceLost : kFrameFailed;
