@@ -89,6 +89,21 @@ TEST_F(RenderThreads, StartAndStopManyTimesWithObjectsPlaying)
     page_.ReleaseSnapshot();
 }
 
+// The owner plays objects as soon as the renderer is made (a start-up
+// script's first step): by then the render thread has taken the output.
+TEST_F(RenderThreads, OutputIsTakenWhenConstructionReturns)
+{
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        auto render = OffscreenRender(page_);
+        ASSERT_EQ(render->renderError.load(), 0);
+        EXPECT_EQ(page_.outputActive.load(), 1);
+        EXPECT_EQ(CPagePlayback(page_).PlayAllObjects(), 1);
+        EXPECT_EQ(PlayingCount(), 8);
+        render.reset();
+    }
+}
+
 TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
 {
     auto render = OffscreenRender(page_);

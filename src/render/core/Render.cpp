@@ -184,10 +184,12 @@ struct CRender::Shared
     int recordedFrames = 0;  // render thread
     TextMeasures text;
 
-    // Threads that have not finished yet.
+    // Threads that have not finished yet, and whether the render thread
+    // has taken the output.
     std::mutex doneMutex;
     std::condition_variable doneSignal;
     int threadsRunning = 0;
+    bool outputTaken = false;
 
     void ThreadDone()
     {
@@ -335,6 +337,7 @@ RenderErrorCode CRender::Start(const OutputEngineParams& params, const CRenderEn
     if (changes_->offline)
         return kRenderRunning;
     StartThreads();
+    WaitForOutputTaken();
     if (environment.raisePriorities)
         RaiseOwnPriority();
     if (!IsOffscreen(environment))
@@ -482,6 +485,18 @@ void CRender::StartThreads()
     changes_->threadsStarted = true;
 }
 
+// The owner plays objects as soon as construction returns (a start-up
+// script's first step), which needs the output the render thread takes.
+void CRender::WaitForOutputTaken()
+{
+    Shared& s = *shared_;
+    std::unique_lock lock(s.doneMutex);
+    // A thread that ended has taken and given back the output, or failed.
+    if (!s.doneSignal.wait_for(lock, std::chrono::milliseconds(kStartTimeoutMs),
+                               [&s] { return s.outputTaken || s.threadsRunning < 2; }))
+        WriteLog(kLogFailure, "CRender::CRender(): the render thread has not started in %d ms", kStartTimeoutMs);
+}
+
 // The thread that owns the renderer (the user interface's) keeps up with
 // the output while it runs; the destructor puts its nice value back.
 void CRender::RaiseOwnPriority()
@@ -582,6 +597,11 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
             CPagePlayback(*s.page).StopAllObjects();
         s.page->outputActive.store(1);
     }
+    {
+        std::lock_guard guard(s.doneMutex);
+        s.outputTaken = true;
+    }
+    s.doneSignal.notify_all();
 
     const auto started = std::chrono::steady_clock::now();
     int result = kFrameOk;

@@ -96,7 +96,9 @@ struct CRenderStatistics
 // Construction never throws for device problems: renderError afterwards is
 // kRenderRunning when both threads run, else the RenderErrorCode of the
 // stage that failed; the owner then deletes the renderer and shows message
-// 10320 + renderError. The owner polls renderError while it runs. Deleting
+// 10320 + renderError. Once it returns running, the render thread has set
+// the page's outputActive (construction waits for that, at most
+// kStartTimeoutMs), so objects can be played at once. The owner polls renderError while it runs. Deleting
 // stops both threads (waiting at most 2000 ms) and undoes every system
 // change.
 class CRender
@@ -141,8 +143,10 @@ public:
     int FramesPresented() const;
     const DeviceDescription* Device() const;
 
-    // How long the destructor waits for the threads.
+    // How long the destructor waits for the threads, and construction for
+    // the render thread to take the output.
     static constexpr int kStopTimeoutMs = 2000;
+    static constexpr int kStartTimeoutMs = 2000;
 
 private:
     static void RenderThread(std::shared_ptr<Shared> shared);
@@ -159,6 +163,7 @@ private:
     bool CheckCapabilities(int refreshRate);
     bool CreateResources();
     void StartThreads();
+    void WaitForOutputTaken();
     void RaiseOwnPriority();
     void InhibitScreenSaver(const CRenderEnvironment& environment);
 
