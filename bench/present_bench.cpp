@@ -66,6 +66,8 @@ void FillPage(CFrameSet& page)
         o->repeat = 1;
         o->movement = i % 8 == 0 ? kMovementScroll : kMovementFixed;
         o->barGraph = i % 17 == 0;
+        if (o->barGraph)
+            o->textSource = kSourceTextFile;
         o->barValue.store(60);
         page.AddObject(o);
     }

@@ -189,7 +189,7 @@ int CFrameTextLayout::InvokeRender(CRichEditTextRenderer& textRenderer)
     int work = 0;
     if (!o_.chunkReady.load()) {
         CRichEditSourceControl source(textRenderer.ControlFor(o_.movement));
-        const SourceStepResult step = CFrameTextSource(o_).RunSourceSteps(source);
+        const SourceStepResult step = CFrameTextSource(o_, clock_).RunSourceSteps(source);
         // A source that cannot be read is tried again on the next pass. It
         // does not count as work: a missing file must not keep the text
         // thread from resting, or it takes a whole core from the render thread.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Frame.h"
+#include "playback/ClockText.h"
 
 class CRichEditTextRenderer;
 
@@ -10,7 +11,8 @@ class CRichEditTextRenderer;
 class CFrameTextLayout
 {
 public:
-    explicit CFrameTextLayout(CFrame& object) : o_(object) {}
+    // clock: where a clock source takes the time from (null: the machine's clock).
+    explicit CFrameTextLayout(CFrame& object, const ClockTimeSource* clock = nullptr) : o_(object), clock_(clock) {}
 
     // One text thread pass for a playing object: keeps the source up to date
     // and lays out the next chunk of text. Returns 1 when it did any work.
@@ -23,4 +25,5 @@ public:
 
 private:
     CFrame& o_;
+    const ClockTimeSource* clock_;
 };

@@ -265,14 +265,14 @@ int CFrameTextures::PrepareTextTexture(ITextureDevice* device)
         if (!o_.noMoreChunks.load())
             break;
         if (o_.loop) {
-            if (o_.chunksRendered.load() == 1 && (o_.textSource == kSourceObjectText || o_.textSource == kSourceClock) &&
-                chunkEnd > 0) {
-                // A one-chunk text follows itself at once.
+            if (o_.chunksRendered.load() == 1 && o_.textSource == kSourceObjectText && chunkEnd > 0) {
+                // A one-chunk text of its own follows itself at once.
                 chunkStart = 0;
                 o_.chunkReady.exchange(1);
             } else if (o_.sourceReady.load()) {
                 // The text thread looks at the source again and renders the
-                // text anew from its start, right behind this one.
+                // text anew from its start, right behind this one (a clock
+                // with the time of now).
                 o_.sourceCheckDue.exchange(1);
                 o_.chunkPosition.store(0);
                 o_.noMoreChunks.store(0);

@@ -91,7 +91,9 @@ public:
 
     // Page files (FrameFile.cpp): one object record; pagePath anchors the
     // paths stored relative to the page. Return 1 when the file's status is 0.
-    int Load(CUniFile& file, const QString& pagePath);
+    // An object whose background frames differ in size loads without them
+    // (framesDropped, when given, tells).
+    int Load(CUniFile& file, const QString& pagePath, bool* framesDropped = nullptr);
     int Save(CUniFile& file, const QString& pagePath) const;
     // Background frames (FrameBackgrounds.cpp): stores the picture as the
     // next frame, or adds the duration to the last frame when the picture is

@@ -136,7 +136,7 @@ int ReadFramePayload(CUniFile& file, const uint8_t* header, CCompressedPicture* 
 
 }  // namespace
 
-int CFrame::Load(CUniFile& file, const QString& pagePath)
+int CFrame::Load(CUniFile& file, const QString& pagePath, bool* framesDropped)
 {
     uint8_t block[kBlockSize];
     if (!file.ReadExact(block, kBlockSize))
@@ -180,13 +180,14 @@ int CFrame::Load(CUniFile& file, const QString& pagePath)
 
     backgroundFrames.clear();
     const int frameCount = GetInt32(block, kFrameCountOffset);
+    bool sizesDiffer = false;
     for (int i = 0; i < frameCount; ++i) {
         uint8_t header[kFrameHeaderSize];
         if (!file.ReadExact(header, kFrameHeaderSize))
             return 0;
-        // Frames beyond the limit are passed over, not left to be misread
-        // as the next object.
-        if (int(backgroundFrames.size()) >= kMaxBackgroundFrames) {
+        // Frames beyond the limit, and all frames once their sizes differed,
+        // are passed over, not left to be misread as the next object.
+        if (sizesDiffer || int(backgroundFrames.size()) >= kMaxBackgroundFrames) {
             if (!ReadFramePayload(file, header, nullptr))
                 return 0;
             continue;
@@ -200,13 +201,18 @@ int CFrame::Load(CUniFile& file, const QString& pagePath)
         } else if (frame.picture.width != backgroundWidth || frame.picture.height != backgroundHeight) {
             // All frames of an object share the first one's size; the program
             // never writes anything else, and fitting a stray frame could cost
-            // far more memory than the file's bytes.
-            MarkCorrupt(file);
-            return 0;
+            // far more memory than the file's bytes. The object loses its
+            // frames, the page keeps the object and the others.
+            sizesDiffer = true;
+            backgroundFrames = {};
+            backgroundWidth = backgroundHeight = 0;
+            continue;
         }
         frame.duration = GetInt32(header, 8);
         backgroundFrames.push_back(std::move(frame));
     }
+    if (framesDropped)
+        *framesDropped = sizesDiffer;
     InvalidatePreview();
     return file.status == CUniFile::kOk;
 }

@@ -33,6 +33,9 @@ void StatusMessage(const CPageFileContext& context, int status, const QString& p
     PageFileMessage(context, stringId, kMessageError, FormatText(stringId, path.toUtf8().constData()));
 }
 
+// An object whose animation frames differ in size was loaded without them.
+constexpr int kFramesDroppedMessage = 10316;
+
 void DpiMessage(const CPageFileContext& context, int fileDpi)
 {
     QString size;
@@ -161,6 +164,7 @@ int ReadPage(CUniFile& file, const QString& path, OwnedFrameList& objects, int t
     objects.clear();
     context.modeMismatch = 0;
     context.header = CPageHeader();
+    bool framesDropped = false;
     uint8_t block[CPageHeader::kSize];
     if (file.ReadExact(block, sizeof block)) {
         CPageHeader& header = context.header = ParseHeader(block);
@@ -187,20 +191,26 @@ int ReadPage(CUniFile& file, const QString& path, OwnedFrameList& objects, int t
         objects.reserve(size_t(std::max(0, header.objectCount)));
         for (int i = 0; i < header.objectCount; ++i) {
             auto object = std::make_unique<CFrame>();
-            if (!object->Load(file, path))
+            bool dropped = false;
+            if (!object->Load(file, path, &dropped))
                 break;
             if (object->backgroundType != kBackgroundSolid && object->backgroundType != kBackgroundPicture)
                 continue;
             if (int(objects.size()) >= CFrameSet::kMaxObjects)
                 break;
             object->framePeriod = context.framePeriod;
+            framesDropped = framesDropped || dropped;
             objects.push_back(std::move(object));
         }
     }
 
     context.status = file.status;
-    if (file.status == CUniFile::kOk)
+    if (file.status == CUniFile::kOk) {
+        if (framesDropped)
+            PageFileMessage(context, kFramesDroppedMessage, kMessageWarning,
+                            FormatText(kFramesDroppedMessage, path.toUtf8().constData()));
         return 1;
+    }
     objects.clear();
     WriteLog(kLogFailure, "ReadPage(%s): status %d", path.toUtf8().constData(), file.status);
     StatusMessage(context, file.status, path);

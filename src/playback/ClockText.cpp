@@ -13,8 +13,12 @@ QString FormatClockText(const QString& format, const std::tm& localTime)
 
 QString FormatClockNow(const QString& format)
 {
-    const std::time_t now = std::time(nullptr);
+    return FormatClockAt(format, std::time(nullptr));
+}
+
+QString FormatClockAt(const QString& format, std::time_t when)
+{
     std::tm local {};
-    localtime_r(&now, &local);
+    localtime_r(&when, &local);
     return FormatClockText(format, local);
 }

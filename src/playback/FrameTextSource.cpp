@@ -26,6 +26,8 @@ int FramesIn(int micros, int framePeriod)
 
 QString CFrameTextSource::FormatClock() const
 {
+    if (clock_ && *clock_)
+        return FormatClockAt(o_.clockFormat, (*clock_)());
     return FormatClockNow(o_.clockFormat);
 }
 

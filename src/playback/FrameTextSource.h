@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Frame.h"
+#include "playback/ClockText.h"
 
 #include <QString>
 
@@ -19,11 +20,12 @@ enum SourceStepResult : int {
 // when it changed, and the template text of a new source. All but
 // BuildDefaultText run on the text thread (or, for a stopped object, on the
 // user-interface thread for the editor's picture); the control is the text
-// renderer's control for the object's movement.
+// renderer's control for the object's movement. A clock reads the time
+// from `clock` when one is given, else from the machine's clock.
 class CFrameTextSource
 {
 public:
-    explicit CFrameTextSource(CFrame& object) : o_(object) {}
+    explicit CFrameTextSource(CFrame& object, const ClockTimeSource* clock = nullptr) : o_(object), clock_(clock) {}
 
     int InitSource(ISourceTextControl& control);
     int IsSourceChanged();
@@ -42,4 +44,5 @@ private:
     int ReadSource(ISourceTextControl& control);  // InitSource by source
 
     CFrame& o_;
+    const ClockTimeSource* clock_;
 };

@@ -126,7 +126,9 @@ void CFrameTimeline::ComposeResult(PresentResult& result, int t, int end) const
     PhaseState phase = DeterminePhase(o_, t, end);
     float progress = phase.progress;
     int effect = phase.effect;
-    if (o_.barGraph) {
+    // Only a text file gives a bar's value; the flag stays set when the
+    // source changes and then means nothing.
+    if (o_.barGraph && o_.textSource == kSourceTextFile) {
         // A bar graph always draws its bar with the in effect (a reveal from
         // the bottom or the left for Simple cut, which could not show a
         // part), cut to the fraction of its area that the source gives.

@@ -1,6 +1,10 @@
 #include "scripts/FrameScriptScheduleArray.h"
 
+#include "app/Log.h"
 #include "app/SettingsRegister.h"
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -39,6 +43,32 @@ const int& ValueOf(const CFrameScriptSchedule& entry, const IntValue& value)
 
 bool ValidHotkey(int hotkey) { return hotkey >= 0 && hotkey <= CFrameScriptSchedule::kMaxHotkey; }
 
+// Read as defaults, these tell a value that is not stored from one that is.
+const QString kNoFile = QStringLiteral("\x01");
+constexpr int kNoValue = INT_MIN;
+
+// Entry `index` from its section; false when the section holds none of the
+// entry's values.
+bool ReadEntry(const ISettingsStore& store, int index, CFrameScriptSchedule& entry)
+{
+    const QString section = settings::AutomationItemSection(index);
+    bool stored = false;
+    entry.file = store.ReadString(section, QLatin1String(settings::kItemFile), kNoFile);
+    if (entry.file == kNoFile)
+        entry.file.clear();
+    else
+        stored = true;
+    for (const IntValue& value : kIntValues) {
+        const int read = store.ReadInt(section, QLatin1String(value.name), kNoValue);
+        stored = stored || read != kNoValue;
+        ValueOf(entry, value) = read != kNoValue ? read : 0;
+    }
+    // A damaged hotkey number would register some other key combination.
+    if (!ValidHotkey(entry.hotkey))
+        entry.hotkey = 0;
+    return stored;
+}
+
 }  // namespace
 
 CFrameScriptScheduleArray::CFrameScriptScheduleArray()
@@ -46,9 +76,12 @@ CFrameScriptScheduleArray::CFrameScriptScheduleArray()
 {
 }
 
-void CFrameScriptScheduleArray::Add(const CFrameScriptSchedule& entry)
+bool CFrameScriptScheduleArray::Add(const CFrameScriptSchedule& entry)
 {
+    if (Count() >= kMaxEntries)
+        return false;
     entries_.push_back(entry);
+    return true;
 }
 
 bool CFrameScriptScheduleArray::Remove(int index)
@@ -62,19 +95,22 @@ bool CFrameScriptScheduleArray::Remove(int index)
 void CFrameScriptScheduleArray::LoadFromSettings(const ISettingsStore& store)
 {
     entries_.clear();
+    // A damaged total must not make start-up read (and hold) entries that
+    // were never written.
     const int total = Read(settings::kScriptActionTotal, store);
     const ScheduleTime now = ScheduleTime::Now();
-    for (int i = 0; i < total; ++i) {
-        const QString section = settings::AutomationItemSection(i);
+    for (int i = 0; i < std::min(total, kMaxEntries); ++i) {
         CFrameScriptSchedule entry(now);
-        entry.file = store.ReadString(section, QLatin1String(settings::kItemFile), QString());
-        for (const IntValue& value : kIntValues)
-            ValueOf(entry, value) = store.ReadInt(section, QLatin1String(value.name), 0);
-        // A damaged hotkey number would register some other key combination.
-        if (!ValidHotkey(entry.hotkey))
-            entry.hotkey = 0;
+        // The start-up entry is there even with none of its values stored.
+        if (!ReadEntry(store, i, entry) && i > kStartupEntry)
+            break;
         entries_.push_back(std::move(entry));
     }
+    if (total > Count())
+        WriteLog(kLogFailure,
+                 "CFrameScriptScheduleArray::LoadFromSettings(): Total = %d, but %d entries read (at most %d, up to "
+                 "the first missing section); the rest is ignored",
+                 total, Count(), kMaxEntries);
     if (entries_.empty())
         entries_.emplace_back(now);
 }

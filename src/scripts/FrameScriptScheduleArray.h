@@ -30,6 +30,8 @@ class CFrameScriptScheduleArray
 {
 public:
     static constexpr int kStartupEntry = 0;
+    // The most entries a list holds, the start-up entry included.
+    static constexpr int kMaxEntries = 1000;
 
     // A list holding only a default start-up entry.
     CFrameScriptScheduleArray();
@@ -37,14 +39,18 @@ public:
     int Count() const { return static_cast<int>(entries_.size()); }
     const CFrameScriptSchedule& At(int index) const { return entries_.at(static_cast<size_t>(index)); }
     CFrameScriptSchedule& At(int index) { return entries_.at(static_cast<size_t>(index)); }
-    void Add(const CFrameScriptSchedule& entry);
+    // Appends an entry; false (and no change) when the list is full.
+    bool Add(const CFrameScriptSchedule& entry);
     // Removes a triggered entry; the start-up entry and indices out of range
     // are refused (false).
     bool Remove(int index);
 
     // Reads the list from sections "ScriptAction" and "Item_%d". Values of
     // hotkeys outside 0..20 read as no hotkey. Without stored entries the
-    // list holds one default start-up entry.
+    // list holds one default start-up entry. A damaged "Total" reads no more
+    // than kMaxEntries, and no entry after the first one whose section holds
+    // none of its values (the start-up entry is always read); what is
+    // ignored is logged.
     void LoadFromSettings(const ISettingsStore& store = Settings());
     // Writes "Total" and every entry. Sections of higher indices left from a
     // longer earlier list stay and are not read.

@@ -229,6 +229,8 @@ public:
         services.clock = &clock;
         services.globalHotkeys = &hotkeys;
         services.outputFactory = [this](const OutputEngineParams& params) -> std::unique_ptr<IOutputEngine> {
+            if (outputFactory)
+                return outputFactory(params);
             auto engine = std::make_unique<FakeOutputEngine>(params, nextStartError, renderThread_);
             engines.push_back(engine.get());
             lastEngine = engine.get();
@@ -237,6 +239,7 @@ public:
         doc = std::make_unique<CMainDoc>(editMode, services);
     }
 
+    // The output double unless outputFactory is set.
     FakeOutputEngine* Engine() const { return static_cast<FakeOutputEngine*>(doc->Renderer()); }
 
     // One tick of the 200 ms interface timer, after the clock moved on.
@@ -295,6 +298,8 @@ public:
     CVirtualScriptClock clock{QDateTime(QDate(2026, 3, 2), QTime(12, 0))};  // a Monday
     FakeGlobalHotkeys hotkeys;
     int nextStartError = kRenderRunning;
+    // Set: the document gets the output engines it makes instead of the double.
+    OutputEngineFactory outputFactory;
     std::vector<FakeOutputEngine*> engines;
     FakeOutputEngine* lastEngine = nullptr;
     std::unique_ptr<CMainDoc> doc;

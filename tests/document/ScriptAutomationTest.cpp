@@ -2,6 +2,7 @@
 
 #include "app/SettingsRegister.h"
 #include "document/CommandIds.h"
+#include "document/RenderOutputEngine.h"
 
 #include <QFile>
 
@@ -264,6 +265,34 @@ TEST(DocumentAutomation, StartupStep)
         EXPECT_EQ(f.hotkeys.registered.size(), c.registered);
         f.Tick();
         EXPECT_EQ(f.host.wizardRuns, c.wizardRuns) << "only the first tick";
+    }
+}
+
+// With the output switched on at start-up, the start-up script's first
+// step comes at the next tick: the real renderer has taken the output by
+// then, so a "Play" step plays.
+TEST(DocumentAutomation, StartupScriptPlaysOnTheRealOutput)
+{
+    CRenderEnvironment environment;
+    environment.target = CRenderEnvironment::Target::kOffscreen;
+    environment.device = QStringLiteral("cpu");
+    environment.raisePriorities = false;
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        DocumentFixture f;
+        f.outputFactory = RenderOutputEngineFactory(environment);
+        CFrameScriptScheduleArray list;
+        list.At(0).file = WriteScript(f, QStringLiteral("Start.script"), "<script><item type=\"2\"/></script>");
+        list.SaveToSettings();
+        Write(settings::kAuto, 1);
+        f.MakeDocument(false);
+        CFrame* object = f.AddObject();
+        f.Tick();  // the start-up step: the output and the script
+        ASSERT_TRUE(f.doc->OutputOn());
+        ASSERT_EQ(f.doc->Runner().scriptRunning, 1);
+        f.Tick();  // "Play all objects"
+        EXPECT_EQ(object->playing.load(), 1);
+        EXPECT_EQ(f.doc->Runner().scriptRunning, 0) << "the one step is done";
     }
 }
 

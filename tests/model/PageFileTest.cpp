@@ -533,13 +533,6 @@ TEST_F(PageFile, HostileSizesAreCorruptNotCrashes)
         {"cut in the payload", [&](QByteArray& b) { b.chop(3); }},
         {"cut in the frame header", [&](QByteArray& b) { b.truncate(frame + 10); }},
         {"cut in the block", [&](QByteArray& b) { b.truncate(kHeader + 300); }},
-        {"second frame of another size", [&](QByteArray& b) {
-             PatchInt(b, kHeader + 104, 2);
-             b += b.mid(frame, 64 + 6);
-             PatchInt(b, frame + 70 + 4, 8);
-             PatchInt(b, frame + 70 + 16, 6);
-             PatchInt(b, frame + 70 + 64, 0x8000 | (16 * 8 - 2));
-         }},
     };
     for (const Case& c : cases) {
         int status = -1;
@@ -547,6 +540,64 @@ TEST_F(PageFile, HostileSizesAreCorruptNotCrashes)
         EXPECT_EQ(status, 3) << c.name;
         EXPECT_TRUE(loaded.empty()) << c.name;
         EXPECT_EQ(LastMessage(), QStringLiteral("Error: File is corrupt!\n\n%1").arg(Path())) << c.name;
+    }
+}
+
+// One object whose animation frames differ in size loses its frames, not
+// the page: the other objects load, the reader passes over the frames that
+// follow, and the operator is warned.
+TEST_F(PageFile, FramesOfDifferentSizesAreDroppedAndThePageLoads)
+{
+    const auto noise = [](int seed) {
+        CPicture p(32, 16);
+        for (size_t i = 0; i < p.pixels.size(); ++i)
+            p.pixels[i] = uint32_t((i + 1) * 2654435761u * uint32_t(seed));
+        return p;
+    };
+    auto objects = Objects(2);
+    objects[0]->hotkey = 5;
+    objects[0]->backgroundType = kBackgroundPicture;
+    for (int i = 1; i <= 3; ++i)
+        objects[0]->AddBackgroundFrame(1080, noise(i), 1920, 40 * i);
+    objects[1]->group = QStringLiteral("after");
+    objects[1]->AddBackgroundFrame(1080, noise(7), 1920, 20);
+    ASSERT_EQ(objects[0]->backgroundFrames.size(), 3u);
+    ASSERT_EQ(objects[0]->backgroundFrames[0].picture.compressedSize, -1) << "stored raw: 32 x 16 as many bytes as 16 x 32";
+    ASSERT_EQ(Save(objects, Path(), Context()), 1);
+    const QByteArray good = Bytes(Path());
+    const int firstFrame = kHeader + kBlock + kDefaultStringBytes;
+    const int frameBytes = 64 + 32 * 16 * 4;
+
+    for (int patched = 0; patched < 3; ++patched) {
+        SCOPED_TRACE(patched);
+        int status = -1;
+        const auto loaded = LoadEdited(
+            good,
+            [&](QByteArray& b) {
+                // The same pixels as 16 x 32: only the header says another size.
+                PatchInt(b, firstFrame + patched * frameBytes, 16);
+                PatchInt(b, firstFrame + patched * frameBytes + 4, 32);
+            },
+            &status);
+        ASSERT_EQ(status, 0);
+        ASSERT_EQ(loaded.size(), 2u);
+        EXPECT_TRUE(loaded[0]->backgroundFrames.empty());
+        EXPECT_EQ(loaded[0]->backgroundWidth, 0);
+        EXPECT_EQ(loaded[0]->backgroundHeight, 0);
+        EXPECT_EQ(loaded[0]->hotkey, 5) << "the object keeps its other settings";
+        EXPECT_EQ(loaded[0]->backgroundType, kBackgroundPicture);
+        EXPECT_EQ(loaded[0]->rect, objects[0]->rect);
+        EXPECT_EQ(loaded[1]->group, QStringLiteral("after"));
+        ASSERT_EQ(loaded[1]->backgroundFrames.size(), 1u);
+        CPicture pixels;
+        loaded[1]->backgroundFrames[0].picture.Decompress(pixels);
+        EXPECT_EQ(pixels.pixels, noise(7).pixels) << "the next object is read from the right place";
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].icon, kMessageWarning);
+        EXPECT_EQ(messages[0].text,
+                  QStringLiteral("Warning: The animation frames of an object in this file differ in size!\n\n"
+                                 "The object was loaded without them.\n\n%1")
+                      .arg(Path()));
     }
 }
 

@@ -98,6 +98,7 @@ TEST(BarGraph, ShowsTheFractionTheSourceGives)
     for (const Case& c : cases) {
         PresentedObject p;
         p.object.rect = c.rect;
+        p.object.textSource = kSourceTextFile;
         p.object.barGraph = 1;
         p.object.inEffect = c.inEffect;
         p.object.barValue.store(c.barValue);
@@ -111,6 +112,7 @@ TEST(BarGraph, KeepsItsLengthThroughInAndOutEffects)
 {
     PresentedObject p;
     p.object.rect = {0, 0, 400, 100};
+    p.object.textSource = kSourceTextFile;
     p.object.barGraph = 1;
     p.object.barValue.store(51);
     p.object.inDuration = 1000;
@@ -128,6 +130,21 @@ TEST(BarGraph, KeepsItsLengthThroughInAndOutEffects)
     p.Frame();
     EXPECT_EQ(p.result.destRect, (FloatRect{0, 0, 100, 100}));
     EXPECT_EQ(p.result.alpha, 255);
+}
+
+// The flag stays when the source changes; only a text file gives a bar.
+TEST(BarGraph, OtherSourcesDrawTheWholeObject)
+{
+    for (const int source : {kSourceObjectText, kSourceClock, kSourceRtfFile, kSourceCsvFile, kSourceTimer}) {
+        PresentedObject p;
+        p.object.rect = {0, 0, 400, 100};
+        p.object.textSource = source;
+        p.object.barGraph = 1;  // no value read: a bar would be empty
+        CFramePlayer(p.object).Play();
+        ASSERT_EQ(p.Frame(), 1);
+        EXPECT_EQ(p.result.destRect, (FloatRect{0, 0, 400, 100})) << "source " << source;
+        EXPECT_TRUE(p.Visible()) << "source " << source;
+    }
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include "app/MemorySettingsStore.h"
 #include "app/SettingsRegister.h"
 #include "content/PagePlayback.h"
+#include "playback/FrameTextSource.h"
 #include "model/Picture.h"
 #include "render/display/MemoryDisplayBackend.h"
 #include "render/core/OfflineRenderer.h"
 #include "render/core/RenderWindow.h"
+
+#include <EGL/egl.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -193,6 +196,77 @@ TEST_F(Renderer, PreviewDrawsIntoTheCallersWindowWithoutTouchingDisplays)
     render->StopAndCollect();  // threads first, as the bench does: the screen saver still comes back
     render.reset();
     EXPECT_FALSE(inhibitor.inhibited);
+}
+
+// The OpenGL device with one draw that leaves an OpenGL error behind, as a
+// driver may for a call it does not like.
+class CGlErrorDevice final : public IGraphicsDevice
+{
+public:
+    CGlErrorDevice(std::unique_ptr<IGraphicsDevice> inner, int failingDraw)
+        : inner_(std::move(inner)), failingDraw_(failingDraw)
+    {
+    }
+    const DeviceDescription& Description() const override { return inner_->Description(); }
+    void ReleaseThread() override { inner_->ReleaseThread(); }
+    std::unique_ptr<IDeviceTexture> CreateTexture(int w, int h) override { return inner_->CreateTexture(w, h); }
+    IDeviceTexture* CompositionTarget() override { return inner_->CompositionTarget(); }
+    bool LockTexture(IDeviceTexture* t, LockedRect* l, const DeviceRect* r) override
+    {
+        return inner_->LockTexture(t, l, r);
+    }
+    bool UnlockTexture(IDeviceTexture* t) override { return inner_->UnlockTexture(t); }
+    bool UploadVertices(const Vertex* v, int count) override { return inner_->UploadVertices(v, count); }
+    std::unique_ptr<IDeviceEffect> CreateEffect(EffectId id) override { return inner_->CreateEffect(id); }
+    bool SetRenderTarget(IDeviceTexture* target) override { return inner_->SetRenderTarget(target); }
+    void Clear(uint32_t argb) override { inner_->Clear(argb); }
+    void DrawQuad(int firstVertex) override
+    {
+        inner_->DrawQuad(firstVertex);
+        if (++draws_ == failingDraw_) {
+            // The device's context is current on this thread now.
+            using EnableFunction = void (*)(unsigned);
+            if (auto enable = reinterpret_cast<EnableFunction>(eglGetProcAddress("glEnable")))
+                enable(0xFFFFu);  // not a capability: GL_INVALID_ENUM
+        }
+    }
+    DeviceStatus Present() override { return inner_->Present(); }
+    bool ReadBackBuffer(CPicture* p) override { return inner_->ReadBackBuffer(p); }
+    bool ReadTexture(IDeviceTexture* t, CPicture* p) override { return inner_->ReadTexture(t, p); }
+
+private:
+    std::unique_ptr<IGraphicsDevice> inner_;
+    int failingDraw_;
+    int draws_ = 0;
+};
+
+// Only a failed presentation ends the output; an OpenGL error in one frame
+// is logged and the output goes on.
+TEST_F(Renderer, OpenGlErrorInAFrameKeepsTheOutputOn)
+{
+    const int period = VideoModeByName(QStringLiteral("720p50"))->framePeriodUs;
+    Add(page_, Solid(100, 100, 400, 200, 0xFF0000FFu, period));
+    CRenderEnvironment environment;
+    environment.device = QStringLiteral("gl");
+    environment.createDevice = [](const DeviceRequest& request, QString* error) -> std::unique_ptr<IGraphicsDevice> {
+        auto inner = CreateGraphicsDevice(request, error);
+        if (!inner)
+            return nullptr;
+        return std::make_unique<CGlErrorDevice>(std::move(inner), 12);
+    };
+    auto render = OffscreenRender(page_, environment);
+    if (render->renderError.load() != 0 || render->Device()->api != QStringLiteral("OpenGL"))
+        GTEST_SKIP() << "no OpenGL device here (./test runs this under Xvfb)";
+    ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
+    CPagePlayback(page_).PlayAllObjects();
+    TextLookedAt(page_);
+    ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 20 || render->renderError.load() != 0; }));
+    EXPECT_EQ(render->renderError.load(), 0);
+    EXPECT_EQ(page_.outputActive.load(), 1);
+    FrameList list;
+    page_.TakeSnapshot(list);
+    EXPECT_EQ(list.front()->playing.load(), 1);
+    page_.ReleaseSnapshot();
 }
 
 // Frames of the off-line renderer.
@@ -480,6 +554,34 @@ void OfflineFrames::ExpectDevicesAgree(const std::vector<int>& frames)
         SCOPED_TRACE(testing::Message() << "frame " << frames[f / 2] << (f % 2 ? " output" : " canvas"));
         EXPECT_LE(WorstDifference(pictures[0][f], pictures[1][f], mode_), 2);
     }
+}
+
+// A clock crawling in a loop is laid out again as its time moves on; the
+// time of Play must not scroll by for ever.
+TEST_F(OfflineFrames, LoopingClockCrawlShowsTheTimeMovingOn)
+{
+    auto clock = Solid(0, 600, 1280, 80, 0, mode_.framePeriodUs);
+    clock->movement = kMovementScroll;
+    clock->speed = kSpeedFast;
+    clock->loop = 1;
+    clock->showIndefinitely = 1;
+    clock->textSource = kSourceClock;
+    clock->clockFormat = QStringLiteral("%H:%M:%S");
+    CFrameTextSource(*clock).BuildDefaultText();
+    CFrame* object = clock.get();
+    Add(page_, std::move(clock));
+    auto offline = Offline("cpu");
+    ASSERT_EQ(offline->RenderError(), 0);
+    CPagePlayback(page_).PlayAllObjects();
+    ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    const QString firstText = object->currentText;
+    const std::vector<uint32_t> firstChunk = object->chunkPicture.pixels;
+    ASSERT_FALSE(firstText.isEmpty());
+    for (int frame = 1; frame <= 4 * 50; ++frame)
+        ASSERT_EQ(offline->RenderNext(), kFrameOk);
+    EXPECT_EQ(object->playing.load(), 1);
+    EXPECT_NE(object->currentText, firstText) << "four seconds on, the text still says " << firstText.toStdString();
+    EXPECT_NE(object->chunkPicture.pixels, firstChunk) << "the chunk on its way to the screen is the first one";
 }
 
 TEST_F(OfflineFrames, GoldenFrames)

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 
@@ -90,6 +90,21 @@ TEST_F(RenderThreads, StartAndStopManyTimesWithObjectsPlaying)
     page_.ReleaseSnapshot();
 }
 
+// The owner plays objects as soon as the renderer is made (a start-up
+// script's first step): by then the render thread has taken the output.
+TEST_F(RenderThreads, OutputIsTakenWhenConstructionReturns)
+{
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        auto render = OffscreenRender(page_);
+        ASSERT_EQ(render->renderError.load(), 0);
+        EXPECT_EQ(page_.outputActive.load(), 1);
+        EXPECT_EQ(CPagePlayback(page_).PlayAllObjects(), 1);
+        EXPECT_EQ(PlayingCount(), 8);
+        render.reset();
+    }
+}
+
 TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
 {
     auto render = OffscreenRender(page_);
@@ -112,8 +127,10 @@ TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
     EXPECT_GT(statistics.textPasses, 0);
 }
 
-// A CPU device whose presentation fails after a few frames, or hangs there
-// until the test lets it go, as a driver call may; it says when it is gone.
+// A CPU device whose presentation fails after a few frames (for good, or
+// for `failures` frames), or hangs there until the test lets it go, as a
+// driver call may; it says when it is gone. A frame drawn with errors is
+// shown.
 class CFailingDevice final : public IGraphicsDevice
 {
 public:
@@ -142,15 +159,20 @@ public:
     void DrawQuad(int firstVertex) override { inner_->DrawQuad(firstVertex); }
     DeviceStatus Present() override
     {
-        if (presented_++ >= goodFrames_) {
+        const int frame = presented_++;
+        if (frame >= goodFrames_ && frame - goodFrames_ < failures) {
             if (hang) {
                 std::unique_lock lock(hang->mutex);
                 hang->signal.wait(lock, [this] { return hang->released; });
             }
+            if (failure_ == DeviceStatus::kDrawFailed)
+                inner_->Present();
             return failure_;
         }
         return inner_->Present();
     }
+
+    int failures = INT_MAX;
 
     struct Hang
     {
@@ -200,6 +222,32 @@ TEST_F(RenderThreads, PresentationFailureEndsTheOutputWithItsCode)
         ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 0; }));
         EXPECT_EQ(PlayingCount(), 0) << "a failed output stops its objects";
         render.reset();  // also stops the text thread
+    }
+}
+
+// A frame drawn with errors is logged; the output and its objects go on.
+TEST_F(RenderThreads, FrameDrawnWithErrorsKeepsTheOutputOn)
+{
+    for (const int failures : {1, 30}) {
+        SCOPED_TRACE(failures);
+        CRenderEnvironment environment;
+        environment.createDevice = [failures](const DeviceRequest& request,
+                                              QString* error) -> std::unique_ptr<IGraphicsDevice> {
+            auto device = std::make_unique<CFailingDevice>(CreateGraphicsDevice(request, error),
+                                                           DeviceStatus::kDrawFailed, 4);
+            device->failures = failures;
+            return device;
+        };
+        auto render = OffscreenRender(page_, environment);
+        ASSERT_EQ(render->renderError.load(), 0);
+        ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
+        CPagePlayback(page_).PlayAllObjects();
+        TextLookedAt(page_);
+        ASSERT_TRUE(WaitFor([&] { return render->FramesPresented() >= 40 || render->renderError.load() != 0; }));
+        EXPECT_EQ(render->renderError.load(), 0);
+        EXPECT_EQ(page_.outputActive.load(), 1);
+        EXPECT_EQ(PlayingCount(), 8);
+        render.reset();
     }
 }
 

@@ -329,4 +329,41 @@ TEST_F(AutomationSettings, MissingAndDamagedValues)
     EXPECT_EQ(list.Count(), 1);
 }
 
+// A damaged total must not make start-up loop and allocate for entries that
+// were never written: reading stops at the first missing section after the
+// start-up entry, and after the list's limit.
+TEST_F(AutomationSettings, DamagedTotalReadsOnlyTheStoredEntries)
+{
+    const struct
+    {
+        const char* name;
+        int total;
+        int sections;  // Item_0 .. Item_(sections - 1) hold a file
+        int gap;       // this section is left out (-1: none)
+        int count;
+    } cases[] = {
+        {"a gap ends the list", 6, 6, 3, 3},
+        {"no more than the limit", 5000, CFrameScriptScheduleArray::kMaxEntries + 5, -1,
+         CFrameScriptScheduleArray::kMaxEntries},
+        {"a huge total", 2000000000, 3, -1, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(store_.FileName());
+        {
+            QSettings ini(store_.FileName(), QSettings::IniFormat);
+            ini.setValue(QStringLiteral("ScriptAction/Total"), c.total);
+            for (int i = 0; i < c.sections; ++i) {
+                if (i != c.gap)
+                    ini.setValue(QStringLiteral("Item_%1/File").arg(i), QStringLiteral("/s%1.script").arg(i));
+            }
+        }
+        CFrameScriptScheduleArray list;
+        list.LoadFromSettings(CQSettingsStore());
+        ASSERT_EQ(list.Count(), c.count);
+        EXPECT_EQ(list.At(c.count - 1).file, QStringLiteral("/s%1.script").arg(c.count - 1));
+        EXPECT_EQ(list.Add(list.At(1)), c.count < CFrameScriptScheduleArray::kMaxEntries) << "a full list takes no more";
+    }
+}
+
 }  // namespace

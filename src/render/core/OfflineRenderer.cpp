@@ -5,6 +5,7 @@
 #include "render/display/VideoMode.h"
 
 #include <algorithm>
+#include <ctime>
 
 COfflineRenderer::COfflineRenderer(CFrameSet& page, const VideoMode& mode, int fullRange, const QString& device,
                                    const CRenderEnvironment& environment)
@@ -15,6 +16,11 @@ COfflineRenderer::COfflineRenderer(CFrameSet& page, const VideoMode& mode, int f
     offline.offline = true;
     offline.device = device;
     offline.raisePriorities = false;
+    if (!offline.clockTime) {
+        // Clocks start at the time the render starts and move with its frames.
+        const std::time_t start = std::time(nullptr);
+        offline.clockTime = [this, start] { return start + static_cast<std::time_t>(VirtualTimeUs() / 1000000); };
+    }
     OutputEngineParams params = OutputParamsForMode(page, mode);
     // The back buffer holds the canvas only: nothing lies beyond it off-line.
     params.displayWidth = mode.canvasWidth;

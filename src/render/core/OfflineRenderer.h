@@ -13,7 +13,9 @@ struct VideoMode;
 // The renderer without threads or display, on a virtual clock: every frame
 // the objects advance by exactly one frame period of the mode, and before
 // it the text of every playing object is prepared completely, so the same
-// page gives the same frames on every run and machine. A hook runs before
+// page gives the same frames on every run and machine. Clock objects show
+// the time the renderer was made, moving on with the virtual clock (unless
+// the environment gives its own clockTime). A hook runs before
 // each frame with the virtual time, for whatever drives playback (a script
 // runner ticking on the same clock).
 class COfflineRenderer

@@ -9,6 +9,7 @@
 #include "model/FrameSet.h"
 #include "model/Picture.h"
 #include "playback/PresentResult.h"
+#include "render/core/FrameErrorLog.h"
 #include "render/system/DBusSystemInhibitor.h"
 #include "render/system/HiResTimer.h"
 #include "render/display/MultiMonitor.h"
@@ -158,8 +159,10 @@ struct CRender::Shared
     std::atomic<int> frameCount{0};
     CHiResTimer timer;
     uint64_t lastTime = 0;
+    CFrameErrorLog drawErrors;  // render thread
 
     std::unique_ptr<CRichEditTextRenderer> textRenderer;
+    ClockTimeSource clockTime;  // read by the text thread
     std::unique_ptr<IGraphicsDevice> device;
     std::unique_ptr<CRenderTextureDevice> textureDevice;
     std::unique_ptr<IDeviceEffect> compositingEffect;
@@ -181,10 +184,12 @@ struct CRender::Shared
     int recordedFrames = 0;  // render thread
     TextMeasures text;
 
-    // Threads that have not finished yet.
+    // Threads that have not finished yet, and whether the render thread
+    // has taken the output.
     std::mutex doneMutex;
     std::condition_variable doneSignal;
     int threadsRunning = 0;
+    bool outputTaken = false;
 
     void ThreadDone()
     {
@@ -288,6 +293,7 @@ void CRender::TakeParameters(const OutputEngineParams& params, const CRenderEnvi
     s.canvasHeight = params.canvasHeight;
     s.fullRange = params.fullRange;
     s.raisePriorities = environment.raisePriorities;
+    s.clockTime = environment.clockTime;
     s.recordLimit = std::max(0, environment.recordFrames);
     s.frameTimesUs.assign(static_cast<size_t>(s.recordLimit), 0);
     s.renderCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
@@ -331,6 +337,7 @@ RenderErrorCode CRender::Start(const OutputEngineParams& params, const CRenderEn
     if (changes_->offline)
         return kRenderRunning;
     StartThreads();
+    WaitForOutputTaken();
     if (environment.raisePriorities)
         RaiseOwnPriority();
     if (!IsOffscreen(environment))
@@ -478,6 +485,18 @@ void CRender::StartThreads()
     changes_->threadsStarted = true;
 }
 
+// The owner plays objects as soon as construction returns (a start-up
+// script's first step), which needs the output the render thread takes.
+void CRender::WaitForOutputTaken()
+{
+    Shared& s = *shared_;
+    std::unique_lock lock(s.doneMutex);
+    // A thread that ended has taken and given back the output, or failed.
+    if (!s.doneSignal.wait_for(lock, std::chrono::milliseconds(kStartTimeoutMs),
+                               [&s] { return s.outputTaken || s.threadsRunning < 2; }))
+        WriteLog(kLogFailure, "CRender::CRender(): the render thread has not started in %d ms", kStartTimeoutMs);
+}
+
 // The thread that owns the renderer (the user interface's) keeps up with
 // the output while it runs; the destructor puts its nice value back.
 void CRender::RaiseOwnPriority()
@@ -578,6 +597,11 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
             CPagePlayback(*s.page).StopAllObjects();
         s.page->outputActive.store(1);
     }
+    {
+        std::lock_guard guard(s.doneMutex);
+        s.outputTaken = true;
+    }
+    s.doneSignal.notify_all();
 
     const auto started = std::chrono::steady_clock::now();
     int result = kFrameOk;
@@ -607,6 +631,8 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
         WriteLog(kLogLifecycle, "rendered %d frames in %d msec, %.2f msec/frame, %.2f Hz", frames,
                  static_cast<int>(elapsedMs), elapsedMs / frames, elapsedMs > 0 ? frames * 1000.0 / elapsedMs : 0.0);
     }
+    if (const int count = s.drawErrors.TakeHeldBack())
+        WriteLog(kLogFailure, "CRender::RenderThread(): %d more frame(s) drawn with errors", count);
     if (result != kFrameOk)
         s.renderError.store(result == kFrameDeviceLost ? kRenderDeviceLost : kRenderFrameFailed);
     if (s.page->outputActive.load() != 0) {
@@ -623,7 +649,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
 namespace {
 
 // One text thread pass over the playing objects; the number that did work.
-int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRenderer,
+int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRenderer, const ClockTimeSource& clock,
              const std::atomic<int>* stopRequested, const std::atomic<int>& frameCount, TextMeasures& measures)
 {
     int worked = 0;
@@ -632,7 +658,7 @@ int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRe
         if (object->playing.load()) {
             const auto start = std::chrono::steady_clock::now();
             const int firstFrame = frameCount.load(std::memory_order_relaxed);
-            const int work = CFrameTextLayout(*object).InvokeRender(textRenderer);
+            const int work = CFrameTextLayout(*object, &clock).InvokeRender(textRenderer);
             const int us = static_cast<int>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
             if (work) {
@@ -665,7 +691,8 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     if (s.recordLimit > 0 && ::pthread_getcpuclockid(::pthread_self(), &s.text.clock) == 0)
         s.text.clockKnown.store(true, std::memory_order_release);
     while (!s.stopRequested.load()) {
-        const int worked = TextPass(*s.page, s.textSnapshot, *s.textRenderer, &s.stopRequested, s.frameCount, s.text);
+        const int worked =
+            TextPass(*s.page, s.textSnapshot, *s.textRenderer, s.clockTime, &s.stopRequested, s.frameCount, s.text);
         s.text.passes.fetch_add(1, std::memory_order_relaxed);
         if (!worked) {
             // Idle: what was posted to objects of this thread is delivered.
@@ -809,7 +836,11 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
     const DeviceStatus presented = device.Present();
     ++s.frameCount;
     int result = kFrameOk;
-    if (presented != DeviceStatus::kOk) {
+    if (presented == DeviceStatus::kDrawFailed) {
+        // One wrong frame is no reason to take the output off the air.
+        if (const int count = s.drawErrors.Note(CFrameErrorLog::Clock::now()))
+            WriteLog(kLogFailure, "CRender::RenderFrame(): %d frame(s) drawn with errors; the output goes on", count);
+    } else if (presented != DeviceStatus::kOk) {
         const bool lost = presented == DeviceStatus::kDeviceLost;
         WriteLog(kLogFailure, "CRender::RenderFrame(): FAILED = %08X", lost ? kResultDeviceLost : kResultFail);
         result = lost ? kFrameDeviceLost : kFrameFailed;
@@ -832,8 +863,8 @@ int CRender::PrepareTextOnce()
 {
     if (!changes_->offline || renderError.load() != kRenderRunning)
         return 0;
-    return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, nullptr, shared_->frameCount,
-                    shared_->text);
+    return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, shared_->clockTime, nullptr,
+                    shared_->frameCount, shared_->text);
 }
 
 bool CRender::ReadBackBuffer(CPicture* picture)

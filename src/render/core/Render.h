@@ -3,6 +3,7 @@
 #include "render/device/GraphicsDevice.h"
 #include "render/device/GraphicsDeviceFactory.h"
 #include "render/core/RenderParams.h"
+#include "playback/ClockText.h"
 
 #include <QString>
 
@@ -42,6 +43,8 @@ struct CRenderEnvironment
     IDisplayBackend* displayBackend = nullptr;
     ISystemInhibitor* inhibitor = nullptr;
     bool raisePriorities = true;
+    // Where clock objects take the time from; empty: the machine's clock.
+    ClockTimeSource clockTime;
     // Makes the device instead of the factory (tests that act out failures).
     std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> createDevice;
     // Keep the time each frame took, the processor time the render and text
@@ -93,7 +96,9 @@ struct CRenderStatistics
 // Construction never throws for device problems: renderError afterwards is
 // kRenderRunning when both threads run, else the RenderErrorCode of the
 // stage that failed; the owner then deletes the renderer and shows message
-// 10320 + renderError. The owner polls renderError while it runs. Deleting
+// 10320 + renderError. Once it returns running, the render thread has set
+// the page's outputActive (construction waits for that, at most
+// kStartTimeoutMs), so objects can be played at once. The owner polls renderError while it runs. Deleting
 // stops both threads (waiting at most 2000 ms) and undoes every system
 // change.
 class CRender
@@ -138,8 +143,10 @@ public:
     int FramesPresented() const;
     const DeviceDescription* Device() const;
 
-    // How long the destructor waits for the threads.
+    // How long the destructor waits for the threads, and construction for
+    // the render thread to take the output.
     static constexpr int kStopTimeoutMs = 2000;
+    static constexpr int kStartTimeoutMs = 2000;
 
 private:
     static void RenderThread(std::shared_ptr<Shared> shared);
@@ -156,6 +163,7 @@ private:
     bool CheckCapabilities(int refreshRate);
     bool CreateResources();
     void StartThreads();
+    void WaitForOutputTaken();
     void RaiseOwnPriority();
     void InhibitScreenSaver(const CRenderEnvironment& environment);
 

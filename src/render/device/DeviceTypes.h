@@ -12,6 +12,9 @@ enum class DeviceStatus : int
     kOk = 1,
     kDeviceLost = 2,  // the device or its window went away: renderer error 5
     kFailed = 3,      // any other failure: renderer error 6
+    // Shown, but a call of the frame failed (an OpenGL error): the frame may
+    // be wrong; the renderer logs it and goes on.
+    kDrawFailed = 4,
 };
 
 // The three effects, by the ids of their sources.

@@ -96,7 +96,9 @@ public:
     // device with a frame period), the call sleeps until the next frame
     // deadline. Off-screen devices without a frame period return at once.
     // Returns kDeviceLost when the device or its window has gone (the
-    // renderer's error 5) and kFailed for any other failure (error 6).
+    // renderer's error 5), kFailed for any other failure to present (error
+    // 6), and kDrawFailed when the frame was shown but a call while drawing
+    // it failed (the output goes on).
     // A window device presents from the drawing thread without waiting for
     // the GUI thread, and follows its window's size: once the window system
     // reports a new size, Present gives the back buffer that size (cleared

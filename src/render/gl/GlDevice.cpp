@@ -10,6 +10,9 @@
 
 namespace {
 
+// OpenGL keeps one flag per kind of error; there are a handful of kinds.
+constexpr int kMaxErrorFlags = 16;
+
 bool IsSoftwareRenderer(const QString& renderer)
 {
     const QString r = renderer.toLower();
@@ -351,13 +354,19 @@ DeviceStatus CGlDevice::Present()
         return DeviceStatus::kDeviceLost;
     if (context_->HasWindow())
         FollowWindowSize();
-    const GLenum error = gl_.GetError();
-    pacer_.FramePresented(started);
-    if (error != GL_NO_ERROR) {
-        WriteLog(kLogFailure, "CGlDevice::Present(): OpenGL error %04X", error);
-        return DeviceStatus::kFailed;
+    // Errors of the frame's calls; the frame was shown all the same. Each
+    // kind of error has its own flag: clear them all, so that none is
+    // reported again with the next frame.
+    bool drawFailed = false;
+    for (int i = 0; i < kMaxErrorFlags; ++i) {
+        const GLenum error = gl_.GetError();
+        if (error == GL_NO_ERROR)
+            break;
+        WriteLog(kLogDetail, "CGlDevice::Present(): OpenGL error %04X", error);
+        drawFailed = true;
     }
-    return DeviceStatus::kOk;
+    pacer_.FramePresented(started);
+    return drawFailed ? DeviceStatus::kDrawFailed : DeviceStatus::kOk;
 }
 
 void CGlDevice::FollowWindowSize()
