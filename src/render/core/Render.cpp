@@ -390,6 +390,9 @@ bool CRender::CreateDevice(const OutputEngineParams& params, const CRenderEnviro
     request.height = offscreen ? params.displayHeight : 0;
     const bool unpaced = offscreen && (changes_->offline || !environment.pacedOffscreen);
     request.framePeriodUs = unpaced ? 0 : FramePeriodOfRate(params.refreshRate);
+    // "Use alternative vertical sync method": the frame clock instead of the
+    // driver's vertical blank wait.
+    request.paceByClock = params.alternativeSync != 0;
     QString error;
     s.device = DeviceMakerOf(environment)(request, &error);
     if (!s.device) {
