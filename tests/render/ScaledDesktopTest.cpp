@@ -1,9 +1,10 @@
 // Qt's window scaling (QT_SCALE_FACTOR, desktop scaling) and the renderer's
 // windows: the output window covers exactly the output display's pixels
 // and the preview fills its window. Qt reads the scale factor once, when
-// the application starts, so each test runs itself again in a child
-// process on the X display with QT_SCALE_FACTOR=2, and reads back what the
-// windows show on the test X server.
+// the application starts, so each test runs itself again in child
+// processes on the X display with QT_SCALE_FACTOR=2 and 1.5 (where logical
+// units cannot express every pixel), and reads back what the windows show
+// on the test X server.
 #include "RenderFixture.h"
 
 #include "app/MemorySettingsStore.h"
@@ -15,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QWindow>
 
@@ -25,6 +27,7 @@
 #include "OpenTestDisplay.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -45,13 +48,14 @@ bool InScaledChild()
 }
 
 // The current test again, in a child process on the X display with Qt's
-// window scaling at 2; the child's result is the test's.
-void RunScaledChild()
+// window scaling at factor; the child's result is the test's.
+void RunScaledChild(const char* factor)
 {
+    SCOPED_TRACE(std::string("QT_SCALE_FACTOR=") + factor);
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(kChildVariable), QStringLiteral("1"));
-    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(factor));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("TAVREL_TEST_DISPLAY"), QStringLiteral("1"));
     QProcess child;
@@ -107,6 +111,19 @@ public:
             geometry.height = attributes.height;
         }
         return geometry;
+    }
+
+    QPoint Pointer()
+    {
+        Window root = 0;
+        Window child = 0;
+        int x = 0;
+        int y = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned mask = 0;
+        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &windowX, &windowY, &mask);
+        return QPoint(x, y);
     }
 
     // The window's pixels as 0x00RRGGBB rows; empty while it cannot be read
@@ -234,10 +251,12 @@ TEST_F(XScaledDesktop, OutputWindowCoversTheOutputDisplaysPixels)
     if (!InScaledChild()) {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "no X display (./test runs this under Xvfb)";
-        RunScaledChild();
+        for (const char* factor : {"2", "1.5"})
+            RunScaledChild(factor);
         return;
     }
-    ASSERT_EQ(qGuiApp->devicePixelRatio(), 2.0) << "Qt's window scaling is on";
+    const qreal factor = qGuiApp->devicePixelRatio();
+    ASSERT_GT(factor, 1.0) << "Qt's window scaling is on";
     XServer server;
     ASSERT_TRUE(server.Valid());
     const int period = mode_.framePeriodUs;
@@ -294,6 +313,16 @@ TEST_F(XScaledDesktop, OutputWindowCoversTheOutputDisplaysPixels)
         });
         EXPECT_EQ(server.Geometry(id), display);
         EXPECT_EQ(Compare(shown, expected, 1280), "same");
+
+        // A pointer that strays onto the output is put just left of the
+        // display at the same height, in the server's pixels.
+        const QPointF local(100, 50);
+        QMouseEvent move(QEvent::MouseMove, local, window->mapToGlobal(local), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &move);
+        const QPoint beside(639, static_cast<int>(std::lround(50 * factor)));
+        WaitWithEvents([&] { return server.Pointer() == beside; });
+        EXPECT_EQ(server.Pointer(), beside);
         render.reset();
     }
 }
@@ -305,10 +334,12 @@ TEST_F(XScaledDesktop, PreviewFillsItsWindow)
     if (!InScaledChild()) {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "no X display (./test runs this under Xvfb)";
-        RunScaledChild();
+        for (const char* factor : {"2", "1.5"})
+            RunScaledChild(factor);
         return;
     }
-    ASSERT_EQ(qGuiApp->devicePixelRatio(), 2.0) << "Qt's window scaling is on";
+    const qreal factor = qGuiApp->devicePixelRatio();
+    ASSERT_GT(factor, 1.0) << "Qt's window scaling is on";
     XServer server;
     ASSERT_TRUE(server.Valid());
     Add(page_, Solid(0, 0, 1280, 720, 0xFF00FF00u, mode_.framePeriodUs));  // opaque green, the whole canvas
@@ -329,7 +360,7 @@ TEST_F(XScaledDesktop, PreviewFillsItsWindow)
         const unsigned long id = preview.winId();
         for (QSize logical : {QSize(320, 180), QSize(400, 300)}) {
             preview.resize(logical);
-            const QSize native = logical * 2;
+            const QSize native = logical * factor;
             const std::vector<uint32_t> green(static_cast<size_t>(native.width()) * native.height(), 0x00FF00u);
             std::vector<uint32_t> shown;
             WaitWithEvents([&] {

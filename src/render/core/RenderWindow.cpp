@@ -2,7 +2,6 @@
 
 #include "render/device/NativePixels.h"
 
-#include <QCursor>
 #include <QMouseEvent>
 
 #include <cmath>
@@ -34,8 +33,6 @@ void CRenderWindow::showEvent(QShowEvent* event)
 void CRenderWindow::mouseMoveEvent(QMouseEvent* event)
 {
     const int nativeY = displayRect.top + static_cast<int>(std::lround(event->position().y() * devicePixelRatio()));
-    const QPoint beside(displayRect.left - 1, nativeY);
-    QScreen* screen = nativepixels::ScreenAt(beside);
-    QCursor::setPos(screen, nativepixels::LogicalPoint(beside, screen));
+    nativepixels::SetCursorPos(QPoint(displayRect.left - 1, nativeY));
     event->accept();
 }

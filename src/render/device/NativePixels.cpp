@@ -1,5 +1,6 @@
 #include "render/device/NativePixels.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -23,23 +24,24 @@ int Scaled(int value, int origin, qreal factor)
     return origin + static_cast<int>(std::lround((value - origin) / factor));
 }
 
-// Qt's own connection, when the window is an X11 window that exists.
-xcb_connection_t* XcbConnectionOf(const QWindow& window)
+// Qt's own connection, on X11.
+xcb_connection_t* XcbConnection()
 {
 #if QT_CONFIG(xcb)
-    if (window.handle() && QGuiApplication::platformName() == QLatin1String("xcb"))
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
         if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
             return x11->connection();
-#else
-    (void)window;
 #endif
     return nullptr;
 }
 
-}  // namespace
+// The same, when the window is an X11 window that exists.
+xcb_connection_t* XcbConnectionOf(const QWindow& window)
+{
+    return window.handle() ? XcbConnection() : nullptr;
+}
 
-namespace nativepixels {
-
+// The screen that shows the native point, else the primary screen.
 QScreen* ScreenAt(const QPoint& native)
 {
     for (QScreen* screen : QGuiApplication::screens())
@@ -48,6 +50,7 @@ QScreen* ScreenAt(const QPoint& native)
     return QGuiApplication::primaryScreen();
 }
 
+// What Qt calls the native point on that screen.
 QPoint LogicalPoint(const QPoint& native, const QScreen* screen)
 {
     if (!screen)
@@ -56,6 +59,10 @@ QPoint LogicalPoint(const QPoint& native, const QScreen* screen)
     const qreal factor = screen->devicePixelRatio();
     return QPoint(Scaled(native.x(), origin.x(), factor), Scaled(native.y(), origin.y(), factor));
 }
+
+}  // namespace
+
+namespace nativepixels {
 
 QRect LogicalRect(const QRect& native)
 {
@@ -80,6 +87,26 @@ void PlaceWindow(QWindow& window, const QRect& native)
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          values);
     xcb_flush(connection);
+}
+
+void SetCursorPos(const QPoint& native)
+{
+    if (xcb_connection_t* connection = XcbConnection()) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+        xcb_warp_pointer(connection, XCB_NONE, screen->root, 0, 0, 0, 0, static_cast<int16_t>(native.x()),
+                         static_cast<int16_t>(native.y()));
+        xcb_flush(connection);
+        return;
+    }
+    QScreen* screen = ScreenAt(native);
+    if (!screen) {
+        QCursor::setPos(native);
+        return;
+    }
+    const QPoint origin = screen->geometry().topLeft();
+    const qreal factor = screen->devicePixelRatio();
+    auto down = [factor](int value, int from) { return from + static_cast<int>(std::floor((value - from) / factor)); };
+    QCursor::setPos(screen, down(native.x(), origin.x()), down(native.y(), origin.y()));
 }
 
 QSize WindowSize(const QWindow& window)

@@ -4,7 +4,6 @@
 #include <QRect>
 #include <QSize>
 
-class QScreen;
 class QWindow;
 
 // Windows and screens in the window system's own pixels. With Qt's window
@@ -15,18 +14,19 @@ class QWindow;
 // the pixels presented are native.
 namespace nativepixels {
 
-// The screen that shows the native point, else the primary screen.
-QScreen* ScreenAt(const QPoint& native);
-
-// What Qt calls the native rectangle or point on that screen.
+// What Qt calls the native rectangle: on the screen that shows its centre,
+// else on the primary screen.
 QRect LogicalRect(const QRect& native);
-QPoint LogicalPoint(const QPoint& native, const QScreen* screen);
 
 // Puts a top-level window exactly over the native rectangle: the logical
 // geometry Qt maps to it, and once the window exists on X11 the native
 // geometry itself, which logical units cannot always express at a
 // fractional scale factor.
 void PlaceWindow(QWindow& window, const QRect& native);
+
+// Puts the pointer on the native point: on X11 exactly, elsewhere on the
+// nearest logical point up and left of it.
+void SetCursorPos(const QPoint& native);
 
 // The window's size in native pixels: on X11 the server's own figure once
 // the window exists, else its logical size times its device pixel ratio.
