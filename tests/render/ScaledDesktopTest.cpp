@@ -42,6 +42,14 @@ namespace {
 
 constexpr char kChildVariable[] = "TAVREL_SCALED_CHILD";
 
+#if defined(__SANITIZE_ADDRESS__)
+// Qt's GLX integration unloads Mesa's driver at exit, after which the leak
+// checker cannot see the driver's own references to its memory.
+constexpr const char* kDevices[] = {"cpu"};
+#else
+constexpr const char* kDevices[] = {"cpu", "gl"};
+#endif
+
 bool InScaledChild()
 {
     return qEnvironmentVariableIsSet(kChildVariable);
@@ -281,7 +289,7 @@ TEST_F(XScaledDesktop, OutputWindowCoversTheOutputDisplaysPixels)
     }
     CPagePlayback(page_).StopAllObjects();
 
-    for (const char* device : {"cpu", "gl"}) {
+    for (const char* device : kDevices) {
         SCOPED_TRACE(device);
         CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
         CMemoryDisplayBackend::Device* desk = displays.FindDevice(QStringLiteral("DP-1"));
@@ -344,7 +352,7 @@ TEST_F(XScaledDesktop, PreviewFillsItsWindow)
     ASSERT_TRUE(server.Valid());
     Add(page_, Solid(0, 0, 1280, 720, 0xFF00FF00u, mode_.framePeriodUs));  // opaque green, the whole canvas
 
-    for (const char* device : {"cpu", "gl"}) {
+    for (const char* device : kDevices) {
         SCOPED_TRACE(device);
         QWindow preview;
         preview.resize(320, 180);

@@ -8,10 +8,10 @@ class QWindow;
 
 // Windows and screens in the window system's own pixels. With Qt's window
 // scaling (QT_SCALE_FACTOR, desktop scaling) QWindow and QScreen speak
-// logical units: a screen keeps its native top-left corner and divides its
-// size by its device pixel ratio, and so is a window's offset from the
-// corner of its screen. The output display, the device's back buffers and
-// the pixels presented are native.
+// logical units: a screen keeps its native top-left corner, and its size
+// and a window's offset from that corner are divided by the screen's device
+// pixel ratio. The output display, the devices' back buffers and the pixels
+// presented are native.
 namespace nativepixels {
 
 // What Qt calls the native rectangle: on the screen that shows its centre,
