@@ -134,6 +134,44 @@ TEST(DeviceWindowTest, PresentKeepsTheFramePeriodOffScreen)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
+// Paced by the frame clock, a window device does not wait for the vertical
+// blank (the OpenGL device's window gets swap interval 0) and keeps the
+// frame period by sleeping.
+TEST(DeviceWindowTest, ClockPacedWindowDevicesSleepInsteadOfWaitingForTheVerticalBlank)
+{
+    for (DeviceChoice choice : {DeviceChoice::kCpu, DeviceChoice::kOpenGL}) {
+#if defined(__SANITIZE_ADDRESS__)
+        if (choice == DeviceChoice::kOpenGL)
+            continue;  // see above
+#endif
+        for (bool clock : {false, true}) {
+            auto window = std::make_unique<QWindow>();
+            window->resize(32, 32);
+            DeviceRequest request;
+            request.choice = choice;
+            request.window = window.get();
+            request.framePeriodUs = 20000;
+            request.paceByClock = clock;
+            QString error;
+            auto device = CreateGraphicsDevice(request, &error);
+            if (!device) {
+                ASSERT_EQ(choice, DeviceChoice::kOpenGL) << error.toStdString();
+                continue;
+            }
+            const std::string what = device->Description().api.toStdString() + (clock ? ", clock" : ", display");
+            EXPECT_EQ(device->Description().clockPaced, clock) << what;
+            if (choice == DeviceChoice::kOpenGL) {
+                EXPECT_EQ(window->requestedFormat().swapInterval(), clock ? 0 : 1) << what;
+            }
+            window->show();
+            const auto start = std::chrono::steady_clock::now();
+            for (int i = 0; i < 6; ++i)
+                ASSERT_EQ(device->Present(), DeviceStatus::kOk) << what;
+            EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100)) << what;
+        }
+    }
+}
+
 TEST(DeviceWindowTest, DeviceSettingSelectsTheDevice)
 {
     EXPECT_EQ(DeviceChoiceFromSetting(QStringLiteral("gl")), DeviceChoice::kOpenGL);

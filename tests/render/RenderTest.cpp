@@ -256,7 +256,7 @@ TEST_F(Renderer, OpenGlErrorInAFrameKeepsTheOutputOn)
     };
     auto render = OffscreenRender(page_, environment);
     if (render->renderError.load() != 0 || render->Device()->api != QStringLiteral("OpenGL"))
-        GTEST_SKIP() << "no OpenGL device here (./test runs this under Xvfb)";
+        TAVREL_SKIP_WITHOUT(testenv::Need::kOpenGL, "no OpenGL device here");
     ASSERT_TRUE(WaitFor([&] { return page_.outputActive.load() == 1; }));
     CPagePlayback(page_).PlayAllObjects();
     TextLookedAt(page_);
@@ -267,6 +267,30 @@ TEST_F(Renderer, OpenGlErrorInAFrameKeepsTheOutputOn)
     page_.TakeSnapshot(list);
     EXPECT_EQ(list.front()->playing.load(), 1);
     page_.ReleaseSnapshot();
+}
+
+// "Use alternative vertical sync method" asks the device for the frame
+// clock instead of the vertical blank wait.
+TEST_F(Renderer, AlternativeSyncPacesByTheFrameClock)
+{
+    for (int alternativeSync : {0, 1}) {
+        SCOPED_TRACE(alternativeSync);
+        CMemoryDisplayBackend displays = CMemoryDisplayBackend::TwoOutputs();
+        CFakeInhibitor inhibitor;
+        CRenderEnvironment environment = WindowEnvironment(displays, inhibitor);
+        DeviceRequest asked;
+        environment.createDevice = [&asked](const DeviceRequest& request, QString* error) {
+            asked = request;
+            return CreateGraphicsDevice(request, error);
+        };
+        OutputEngineParams params = Params720p50();
+        params.alternativeSync = alternativeSync;
+        auto render = std::make_unique<CRender>(params, environment);
+        ASSERT_EQ(render->renderError.load(), 0);
+        EXPECT_EQ(asked.paceByClock, alternativeSync == 1);
+        EXPECT_EQ(asked.framePeriodUs, 20000);
+        EXPECT_EQ(render->Device()->clockPaced, alternativeSync == 1);
+    }
 }
 
 // Frames of the off-line renderer.

@@ -15,7 +15,7 @@ void CFramePacer::FramePresented(Clock::time_point presentStarted)
     if (period_.count() == 0)
         return;
     const auto now = Clock::now();
-    if (now - presentStarted >= period_ / 4) {
+    if (!clockOnly_ && now - presentStarted >= period_ / 4) {
         deadline_ = now + period_;
         return;
     }

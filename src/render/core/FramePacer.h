@@ -14,15 +14,23 @@ public:
     explicit CFramePacer(int periodUs = 0);
     void SetPeriod(int periodUs);
     int PeriodUs() const { return static_cast<int>(period_.count()); }
+    // The frame clock alone, whatever presenting took: for presentation
+    // that does not wait for the vertical blank on purpose (the operator's
+    // alternative vertical sync), where a slow present is not a display's
+    // cadence to follow.
+    void SetClockOnly(bool clockOnly) { clockOnly_ = clockOnly; }
+    bool ClockOnly() const { return clockOnly_; }
 
     // Called right after presenting, with the time presenting began. When
     // presenting took a quarter of a frame or more, it waited for the
-    // display and the pacer only follows; otherwise it sleeps until the next
-    // frame deadline. A frame that comes more than a period late starts the
-    // cadence again instead of hurrying to catch up.
+    // display and the pacer only follows (unless it keeps to the clock
+    // alone); otherwise it sleeps until the next frame deadline. A frame
+    // that comes more than a period late starts the cadence again instead
+    // of hurrying to catch up.
     void FramePresented(Clock::time_point presentStarted);
 
 private:
     std::chrono::microseconds period_;
+    bool clockOnly_ = false;
     Clock::time_point deadline_{};
 };

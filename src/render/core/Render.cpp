@@ -147,7 +147,6 @@ struct CRender::Shared
 {
     CFrameSet* page = nullptr;
     int windowed = 0;
-    QWindow* previewWindow = nullptr;
     int canvasWidth = 0;
     int canvasHeight = 0;
     std::atomic<int> renderError{0};
@@ -205,6 +204,25 @@ struct CRender::Shared
         outputEffect.reset();
         textureDevice.reset();
         device.reset();
+    }
+
+    // Preview: the output quad spreads the canvas over the whole back buffer,
+    // which is in the window's native pixels and follows its size. True when
+    // the quad changed.
+    int previewQuadWidth = 0;
+    int previewQuadHeight = 0;
+    bool FitPreviewQuad()
+    {
+        const DeviceDescription& d = device->Description();
+        if (d.backBufferWidth == previewQuadWidth && d.backBufferHeight == previewQuadHeight)
+            return false;
+        previewQuadWidth = d.backBufferWidth;
+        previewQuadHeight = d.backBufferHeight;
+        const float uRight = static_cast<float>(canvasWidth) / kCompositionTargetSize;
+        const float vBottom = static_cast<float>(canvasHeight) / kCompositionTargetSize;
+        SetQuad(vertices.data(), -0.5f, -0.5f, static_cast<float>(previewQuadWidth) - 0.5f,
+                static_cast<float>(previewQuadHeight) - 0.5f, FloatRect{0, 0, uRight, vBottom}, 0);
+        return true;
     }
 
     ~Shared() { ReleaseDevice(); }
@@ -288,7 +306,6 @@ void CRender::TakeParameters(const OutputEngineParams& params, const CRenderEnvi
     Shared& s = *shared_;
     s.page = params.page;
     s.windowed = params.previewWindow ? 1 : 0;
-    s.previewWindow = params.previewWindow;
     s.canvasWidth = params.canvasWidth;
     s.canvasHeight = params.canvasHeight;
     s.fullRange = params.fullRange;
@@ -397,6 +414,9 @@ bool CRender::CreateDevice(const OutputEngineParams& params, const CRenderEnviro
     request.height = offscreen ? params.displayHeight : 0;
     const bool unpaced = offscreen && (changes_->offline || !environment.pacedOffscreen);
     request.framePeriodUs = unpaced ? 0 : FramePeriodOfRate(params.refreshRate);
+    // "Use alternative vertical sync method": the frame clock instead of the
+    // driver's vertical blank wait.
+    request.paceByClock = params.alternativeSync != 0;
     QString error;
     s.device = DeviceMakerOf(environment)(request, &error);
     if (!s.device) {
@@ -447,11 +467,7 @@ bool CRender::CreateResources()
         const float side = static_cast<float>(scale > 1 ? kCompositionTargetSize / scale : kCompositionTargetSize);
         SetQuad(s.vertices.data(), 0, 0, side - 1, side - 1, FloatRect{0, 0, 1, 1}, 0);
     } else {
-        const float w = static_cast<float>(s.previewWindow->width() - 1);
-        const float h = static_cast<float>(s.previewWindow->height() - 1);
-        const float uRight = static_cast<float>(s.canvasWidth) / kCompositionTargetSize;
-        const float vBottom = static_cast<float>(s.canvasHeight) / kCompositionTargetSize;
-        SetQuad(s.vertices.data(), 0, 0, w, h, FloatRect{0, 0, uRight, vBottom}, 0);
+        s.FitPreviewQuad();
     }
     s.quads.reserve(2 * CFrameSet::kMaxObjects);
     s.renderSnapshot.reserve(CFrameSet::kMaxObjects);
@@ -762,7 +778,8 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
     }
 
     IGraphicsDevice& device = *s.device;
-    if (!s.quads.empty() || s.frameCount.load() == 0) {
+    const bool previewQuadChanged = s.windowed && s.FitPreviewQuad();
+    if (!s.quads.empty() || s.frameCount.load() == 0 || previewQuadChanged) {
         for (size_t i = 0; i < s.quads.size(); ++i) {
             const Quad& q = s.quads[i];
             SetQuad(&s.vertices[4 + 4 * i], q.dest.left - 0.5f, q.dest.top - 0.5f, q.dest.right - 0.5f,

@@ -1,19 +1,38 @@
 #include "render/core/RenderWindow.h"
 
-#include <QCursor>
+#include "render/device/NativePixels.h"
+
 #include <QMouseEvent>
+
+#include <cmath>
+
+namespace {
+
+QRect NativeRect(const CRect& rect)
+{
+    return QRect(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+}  // namespace
 
 CRenderWindow::CRenderWindow(const CRect& rect) : displayRect(rect)
 {
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     setTitle(QStringLiteral("HDMI"));
     setCursor(Qt::BlankCursor);
-    setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    setGeometry(nativepixels::LogicalRect(NativeRect(rect)));
+}
+
+void CRenderWindow::showEvent(QShowEvent* event)
+{
+    // The window exists by now and is not mapped yet.
+    nativepixels::PlaceWindow(*this, NativeRect(displayRect));
+    QWindow::showEvent(event);
 }
 
 void CRenderWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF global = event->globalPosition();
-    QCursor::setPos(displayRect.left - 1, static_cast<int>(global.y()));
+    const int nativeY = displayRect.top + static_cast<int>(std::lround(event->position().y() * devicePixelRatio()));
+    nativepixels::SetCursorPos(QPoint(displayRect.left - 1, nativeY));
     event->accept();
 }

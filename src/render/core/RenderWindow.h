@@ -5,9 +5,10 @@
 #include <QWindow>
 
 // The output window: frameless, above every other window, no taskbar
-// entry, an invisible cursor, covering the output display. The pointer can
-// never rest on it: any movement over it puts the cursor just left of the
-// display, at the same height.
+// entry, an invisible cursor, covering exactly the output display's pixels
+// whatever Qt's window scaling (displayRect is in native pixels). The
+// pointer can never rest on it: any movement over it puts the cursor just
+// left of the display, at the same height.
 class CRenderWindow final : public QWindow
 {
 public:
@@ -16,5 +17,6 @@ public:
     CRect displayRect;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 };

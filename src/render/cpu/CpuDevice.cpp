@@ -64,20 +64,20 @@ int DefaultThreadCount()
 
 }  // namespace
 
-CCpuDevice::CCpuDevice(int backBufferWidth, int backBufferHeight, int framePeriodUs, int threads)
+CCpuDevice::CCpuDevice(int backBufferWidth, int backBufferHeight, int framePeriodUs, int threads, bool paceByClock)
 {
-    Init(backBufferWidth, backBufferHeight, framePeriodUs, threads);
+    Init(backBufferWidth, backBufferHeight, framePeriodUs, threads, paceByClock);
 }
 
-CCpuDevice::CCpuDevice(QWindow* window, int framePeriodUs, int threads)
+CCpuDevice::CCpuDevice(QWindow* window, int framePeriodUs, int threads, bool paceByClock)
     : presenter_(ICpuWindowPresenter::Create(window))
 {
-    Init(presenter_->Size().width(), presenter_->Size().height(), framePeriodUs, threads);
+    Init(presenter_->Size().width(), presenter_->Size().height(), framePeriodUs, threads, paceByClock);
 }
 
 CCpuDevice::~CCpuDevice() = default;
 
-void CCpuDevice::Init(int width, int height, int framePeriodUs, int threads)
+void CCpuDevice::Init(int width, int height, int framePeriodUs, int threads, bool paceByClock)
 {
     const int bands = threads > 0 ? threads : DefaultThreadCount();
     description_.api = QStringLiteral("CPU");
@@ -91,6 +91,8 @@ void CCpuDevice::Init(int width, int height, int framePeriodUs, int threads)
     vertices_.resize(kVertexBufferSize);
     workers_ = std::make_unique<CBandWorkers>(bands);
     pacer_.SetPeriod(framePeriodUs);
+    pacer_.SetClockOnly(paceByClock);
+    description_.clockPaced = paceByClock;
 }
 
 std::unique_ptr<IDeviceTexture> CCpuDevice::CreateTexture(int width, int height)

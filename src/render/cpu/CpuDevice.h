@@ -23,11 +23,12 @@ class CCpuDevice : public IGraphicsDevice
 public:
     // Off-screen, with a back buffer of width x height. framePeriodUs paces
     // Present (0: no pacing); threads 0 means one per core (at most 8).
-    CCpuDevice(int backBufferWidth, int backBufferHeight, int framePeriodUs, int threads = 0);
+    // paceByClock: the frame clock alone, however long presenting took.
+    CCpuDevice(int backBufferWidth, int backBufferHeight, int framePeriodUs, int threads = 0, bool paceByClock = false);
     // On a window (made on the window's thread): Present shows the back
     // buffer there from whichever thread draws, paced by the frame period,
     // and then gives the back buffer the window's size when it has changed.
-    CCpuDevice(QWindow* window, int framePeriodUs, int threads = 0);
+    CCpuDevice(QWindow* window, int framePeriodUs, int threads = 0, bool paceByClock = false);
     ~CCpuDevice() override;
 
     const DeviceDescription& Description() const override { return description_; }
@@ -60,7 +61,7 @@ private:
         uint32_t alpha;         // vertex alpha 0-255
     };
 
-    void Init(int width, int height, int framePeriodUs, int threads);
+    void Init(int width, int height, int framePeriodUs, int threads, bool paceByClock);
     void FollowWindowSize();
     CCpuTexture* OwnTexture(IDeviceTexture* texture) const;
     bool MapQuad(int firstVertex, QuadSpan* span) const;

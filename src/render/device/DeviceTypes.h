@@ -98,4 +98,7 @@ struct DeviceDescription
     int maxTextureSize = 0;
     int backBufferWidth = 0;
     int backBufferHeight = 0;
+    // Present keeps to the frame clock alone and never waits for the
+    // vertical blank (the alternative vertical sync).
+    bool clockPaced = false;
 };

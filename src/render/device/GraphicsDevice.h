@@ -94,7 +94,9 @@ public:
     // window device waits for the vertical blank when the system offers it;
     // when presenting does not wait (no vertical blank, or an off-screen
     // device with a frame period), the call sleeps until the next frame
-    // deadline. Off-screen devices without a frame period return at once.
+    // deadline. A device made to pace by the frame clock (DeviceRequest::
+    // paceByClock) never waits for the vertical blank and always sleeps to
+    // the deadline. Off-screen devices without a frame period return at once.
     // Returns kDeviceLost when the device or its window has gone (the
     // renderer's error 5), kFailed for any other failure to present (error
     // 6), and kDrawFailed when the frame was shown but a call while drawing

@@ -17,6 +17,11 @@ std::unique_ptr<IGraphicsDevice> CreateOpenGlDevice(const DeviceRequest& request
     std::unique_ptr<IGlContext> context;
     if (request.window) {
         if (!request.window->handle()) {
+            // Qt gives the window's surface the swap interval of its format
+            // for good when it makes the window.
+            QSurfaceFormat format = request.window->format();
+            format.setSwapInterval(request.paceByClock ? 0 : 1);
+            request.window->setFormat(format);
             request.window->setSurfaceType(QSurface::OpenGLSurface);
             request.window->create();
         }
@@ -26,7 +31,8 @@ std::unique_ptr<IGraphicsDevice> CreateOpenGlDevice(const DeviceRequest& request
     }
     if (!context)
         return nullptr;
-    return CGlDevice::Create(std::move(context), request.width, request.height, request.framePeriodUs, error);
+    return CGlDevice::Create(std::move(context), request.width, request.height, request.framePeriodUs, error,
+                             request.paceByClock);
 }
 
 std::unique_ptr<IGraphicsDevice> CreateCpuDevice(const DeviceRequest& request)
@@ -36,9 +42,11 @@ std::unique_ptr<IGraphicsDevice> CreateCpuDevice(const DeviceRequest& request)
             request.window->setSurfaceType(QSurface::RasterSurface);
             request.window->create();
         }
-        return std::make_unique<CCpuDevice>(request.window, request.framePeriodUs, request.cpuThreads);
+        return std::make_unique<CCpuDevice>(request.window, request.framePeriodUs, request.cpuThreads,
+                                            request.paceByClock);
     }
-    return std::make_unique<CCpuDevice>(request.width, request.height, request.framePeriodUs, request.cpuThreads);
+    return std::make_unique<CCpuDevice>(request.width, request.height, request.framePeriodUs, request.cpuThreads,
+                                        request.paceByClock);
 }
 
 // Whether OpenGL here is drawn by hardware, asked once per run of an
@@ -93,10 +101,11 @@ std::unique_ptr<IGraphicsDevice> CreateGraphicsDevice(const DeviceRequest& reque
     }
     }
     if (device)
-        WriteLog(kLogLifecycle, "CreateGraphicsDevice(): %s, %s, %s, back buffer %dx%d",
+        WriteLog(kLogLifecycle, "CreateGraphicsDevice(): %s, %s, %s, back buffer %dx%d%s",
                  device->Description().api.toUtf8().constData(), device->Description().renderer.toUtf8().constData(),
                  device->Description().version.toUtf8().constData(), device->Description().backBufferWidth,
-                 device->Description().backBufferHeight);
+                 device->Description().backBufferHeight,
+                 device->Description().clockPaced ? ", paced by the frame clock" : "");
     else
         WriteLog(kLogFailure, "CreateGraphicsDevice(): failed: %s", error->toUtf8().constData());
     return device;

@@ -31,6 +31,11 @@ struct DeviceRequest
     int height = 0;
     int framePeriodUs = 0;  // Present's pace when it does not wait for the display; 0 none
     int cpuThreads = 0;     // 0: one per core
+    // The frame clock alone paces Present: a window made here does not wait
+    // for the vertical blank (the operator's alternative vertical sync, for
+    // drivers whose wait is broken), and Present sleeps until the next
+    // deadline of framePeriodUs, however long presenting took.
+    bool paceByClock = false;
 };
 
 // Makes the requested device, or null with the reason (no OpenGL 3.3 with

@@ -1,5 +1,7 @@
 #include "render/device/WindowSizeTracker.h"
 
+#include "render/device/NativePixels.h"
+
 #include <QScreen>
 #include <QWindow>
 
@@ -7,7 +9,7 @@ namespace {
 
 uint64_t DevicePixels(const QWindow* window)
 {
-    const QSize size = window->size() * window->devicePixelRatio();
+    const QSize size = nativepixels::WindowSize(*window);
     return static_cast<uint64_t>(static_cast<uint32_t>(size.width())) << 32 | static_cast<uint32_t>(size.height());
 }
 

@@ -9,7 +9,7 @@
 
 class QWindow;
 
-// The size of a window in device pixels and whether it still exists,
+// The size of a window in native pixels and whether it still exists,
 // readable on any thread: the window's own (GUI) thread keeps both up to
 // date through the window's signals, so the render thread never touches the
 // window to learn them. Made and destroyed on any thread.

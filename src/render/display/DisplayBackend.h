@@ -9,7 +9,8 @@
 // What the display configuration needs from the system: list the display
 // outputs with their monitors and modes, read and change an output's
 // position, size, depth, refresh rate and interlacing (staged, then applied
-// together), detach an output, and find each output's desktop rectangle.
+// together), detach an output, find each output's desktop rectangle, and
+// read and set the size of the desktop they share.
 // Implemented on XRandR and in memory (tests). All calls come from the
 // user-interface thread while the renderer is made or deleted.
 
@@ -85,6 +86,16 @@ struct MonitorArea
     CRect work;
 };
 
+// The desktop all outputs are placed on (the X screen): attaching an output
+// beyond it grows it; it shrinks only when asked.
+struct DesktopSize
+{
+    int width = 0;
+    int height = 0;
+    int widthMm = 0;  // physical size; 0: worked out at 96 dots per inch
+    int heightMm = 0;
+};
+
 class IDisplayBackend
 {
 public:
@@ -107,4 +118,9 @@ public:
     // Ends mirroring of the primary display, extending the desktop instead.
     // Returns false when the system offers no such call; result holds its code.
     virtual bool ExtendTopology(int& result) = 0;
+    // The desktop's size now; false when it cannot be read.
+    virtual bool CurrentDesktopSize(DesktopSize& size) = 0;
+    // Resizes the desktop. Refused (kDisplayChangeFailed) when an attached
+    // output would not fit on it or the system cannot make it that size.
+    virtual int SetDesktopSize(const DesktopSize& size) = 0;
 };

@@ -14,6 +14,7 @@ CMemoryDisplayBackend CMemoryDisplayBackend::TwoOutputs(const QString& secondNam
     primary.active = true;
     primary.current = {kFieldPosition | kFieldWidth | kFieldHeight, 0, 0, 1920, 1200, 32, 60, false};
     backend.AddDevice(primary);
+    backend.desktop = {1920, 1200, 508, 318};
 
     Device second;
     second.info.deviceName = secondName;
@@ -75,6 +76,17 @@ QString CMemoryDisplayBackend::Describe(const QString& verb, const QString& name
     return text + QStringLiteral(" at %1,%2").arg(s.x).arg(s.y);
 }
 
+const DisplayModeInfo* CMemoryDisplayBackend::ModeFor(const Device& device, const DisplaySettings& s)
+{
+    const bool interlaced = (s.fields & kFieldDisplayFlags) && s.interlaced;
+    const auto mode = std::find_if(device.info.modes.begin(), device.info.modes.end(), [&](const DisplayModeInfo& m) {
+        return m.width == s.width && m.height == s.height &&
+               (!(s.fields & kFieldFrequency) || m.refreshRate == s.refreshRate) &&
+               (!(s.fields & kFieldDisplayFlags) || m.interlaced == interlaced);
+    });
+    return mode == device.info.modes.end() ? nullptr : &*mode;
+}
+
 int CMemoryDisplayBackend::Check(const Device& device, const DisplaySettings& s) const
 {
     if (s.width == 0 && s.height == 0)
@@ -82,12 +94,7 @@ int CMemoryDisplayBackend::Check(const Device& device, const DisplaySettings& s)
     const bool interlaced = (s.fields & kFieldDisplayFlags) && s.interlaced;
     if (interlaced && rejectInterlaced)
         return kDisplayChangeBadMode;
-    const bool offered = std::any_of(device.info.modes.begin(), device.info.modes.end(), [&](const DisplayModeInfo& m) {
-        return m.width == s.width && m.height == s.height &&
-               (!(s.fields & kFieldFrequency) || m.refreshRate == s.refreshRate) &&
-               (!(s.fields & kFieldDisplayFlags) || m.interlaced == interlaced);
-    });
-    return offered ? kDisplayChangeSuccessful : kDisplayChangeBadMode;
+    return ModeFor(device, s) ? kDisplayChangeSuccessful : kDisplayChangeBadMode;
 }
 
 void CMemoryDisplayBackend::Take(Device& device, const DisplaySettings& s)
@@ -103,9 +110,18 @@ void CMemoryDisplayBackend::Take(Device& device, const DisplaySettings& s)
     device.current.height = s.height;
     if (s.fields & kFieldBitsPerPixel)
         device.current.bitsPerPixel = s.bitsPerPixel;
-    if (s.fields & kFieldFrequency)
-        device.current.refreshRate = s.refreshRate;
-    device.current.interlaced = (s.fields & kFieldDisplayFlags) && s.interlaced;
+    if (const DisplayModeInfo* mode = ModeFor(device, s)) {
+        device.current.refreshRate = mode->refreshRate;
+        device.current.interlaced = mode->interlaced;
+    } else {
+        if (s.fields & kFieldFrequency)
+            device.current.refreshRate = s.refreshRate;
+        device.current.interlaced = (s.fields & kFieldDisplayFlags) && s.interlaced;
+    }
+    if (s.x + s.width > desktop.width || s.y + s.height > desktop.height) {
+        // Grown at 96 dots per inch, as XRandR grows the screen.
+        desktop = {std::max(desktop.width, s.x + s.width), std::max(desktop.height, s.y + s.height), 0, 0};
+    }
 }
 
 int CMemoryDisplayBackend::StageSettings(const QString& deviceName, const DisplaySettings& settings)
@@ -167,4 +183,22 @@ bool CMemoryDisplayBackend::ExtendTopology(int& result)
     requests.append(QStringLiteral("extend"));
     result = 0;
     return hasExtendTopology;
+}
+
+bool CMemoryDisplayBackend::CurrentDesktopSize(DesktopSize& size)
+{
+    size = desktop;
+    return true;
+}
+
+int CMemoryDisplayBackend::SetDesktopSize(const DesktopSize& size)
+{
+    requests.append(QStringLiteral("desktop %1x%2").arg(size.width).arg(size.height));
+    for (const Device& device : devices_) {
+        if (device.active && (device.current.x + device.current.width > size.width ||
+                              device.current.y + device.current.height > size.height))
+            return kDisplayChangeFailed;
+    }
+    desktop = size;
+    return kDisplayChangeSuccessful;
 }

@@ -33,7 +33,12 @@ public:
     int failDirect = kDisplayChangeSuccessful;
     bool hasExtendTopology = true;
 
-    // "stage NAME WxHxBPP@RATE[i] at X,Y", "apply", "set NAME ...", "extend".
+    // Grows to hold every output attached, as the X screen does; shrinks
+    // only through SetDesktopSize.
+    DesktopSize desktop;
+
+    // "stage NAME WxHxBPP@RATE[i] at X,Y", "apply", "set NAME ...", "extend",
+    // "desktop WxH".
     QStringList requests;
 
     std::vector<DisplayDeviceInfo> EnumerateDevices() override;
@@ -43,9 +48,14 @@ public:
     int SetSettings(const QString& deviceName, const DisplaySettings& settings) override;
     std::vector<MonitorArea> EnumerateMonitors() override;
     bool ExtendTopology(int& result) override;
+    bool CurrentDesktopSize(DesktopSize& size) override;
+    int SetDesktopSize(const DesktopSize& size) override;
 
 private:
     static QString Describe(const QString& verb, const QString& name, const DisplaySettings& s);
+    // The mode a change gets: like XRandR, the first offered one of the
+    // size, with the rate and interlacing where the change names them.
+    static const DisplayModeInfo* ModeFor(const Device& device, const DisplaySettings& settings);
     int Check(const Device& device, const DisplaySettings& settings) const;
     void Take(Device& device, const DisplaySettings& settings);
 

@@ -58,18 +58,15 @@ int CMultiMonitor::SetDisplayConfiguration(int enable, int width, int height, in
         WriteLog(kLogFailure, "CMultiMonitor::SetDisplayConfiguration(): EnumDisplaySettings() FAILED!");
         return 0;
     }
+    if (enable && !desktopKnown_)
+        desktopKnown_ = backend_.CurrentDesktopSize(desktopBefore_);
 
     DisplaySettings current;
     const bool alreadyInMode = enable && backend_.CurrentSettings(outputDeviceName, current) &&
                                current.width == width && current.height == height && current.bitsPerPixel == 32 &&
                                current.refreshRate == refreshRate;
     if (!alreadyInMode) {
-        DisplaySettings primaryAtOrigin;
-        primaryAtOrigin.fields = kFieldPosition | kFieldWidth | kFieldHeight | kFieldBitsPerPixel;
-        primaryAtOrigin.width = primary.width;
-        primaryAtOrigin.height = primary.height;
-        primaryAtOrigin.bitsPerPixel = primary.bitsPerPixel;
-        int result = backend_.StageSettings(primaryDeviceName, primaryAtOrigin);
+        int result = StagePrimaryAtOrigin(primary);
         if (result != kDisplayChangeSuccessful) {
             WriteLog(kLogFailure, "CMultiMonitor::SetDisplayConfiguration(): ChangeDisplaySettingsEx(1) = %08X",
                      unsigned(result));
@@ -108,8 +105,10 @@ int CMultiMonitor::SetDisplayConfiguration(int enable, int width, int height, in
                      unsigned(result));
             return 0;
         }
-        if (!enable)
+        if (!enable) {
+            RestoreDesktop();
             return 1;
+        }
 
         result = backend_.SetSettings(outputDeviceName, output);
         if (result != kDisplayChangeSuccessful) {
@@ -145,4 +144,45 @@ int CMultiMonitor::SetDisplayConfiguration(int enable, int width, int height, in
     }
     configured = 1;
     return 1;
+}
+
+// The primary display stays where the output is placed beside it, in its
+// exact mode: its size alone would let the system choose another rate or an
+// interlaced mode of that size.
+int CMultiMonitor::StagePrimaryAtOrigin(const DisplaySettings& primary)
+{
+    DisplaySettings atOrigin;
+    atOrigin.fields = kFieldPosition | kFieldWidth | kFieldHeight | kFieldBitsPerPixel;
+    atOrigin.width = primary.width;
+    atOrigin.height = primary.height;
+    atOrigin.bitsPerPixel = primary.bitsPerPixel;
+    if (primary.refreshRate > 0) {
+        DisplaySettings exact = atOrigin;
+        exact.fields |= kFieldFrequency | kFieldDisplayFlags;
+        exact.refreshRate = primary.refreshRate;
+        exact.interlaced = primary.interlaced;
+        const int result = backend_.StageSettings(primaryDeviceName, exact);
+        if (result != kDisplayChangeBadMode)
+            return result;
+        // A mode the display runs in but does not list: the backend keeps
+        // the display's own mode when its size is all that is asked.
+        WriteLog(kLogFailure, "CMultiMonitor::SetDisplayConfiguration(): primary mode %dx%d@%d not listed",
+                 primary.width, primary.height, primary.refreshRate);
+    }
+    return backend_.StageSettings(primaryDeviceName, atOrigin);
+}
+
+// After the output is detached: the desktop grew to hold it, and the pointer
+// and new windows must not land where no display shows them.
+void CMultiMonitor::RestoreDesktop()
+{
+    DesktopSize now;
+    if (!desktopKnown_ || !backend_.CurrentDesktopSize(now))
+        return;
+    if (now.width == desktopBefore_.width && now.height == desktopBefore_.height)
+        return;
+    const int result = backend_.SetDesktopSize(desktopBefore_);
+    WriteLog(result == kDisplayChangeSuccessful ? kLogLifecycle : kLogFailure,
+             "CMultiMonitor::SetDisplayConfiguration(): desktop %dx%d back to %dx%d = %08X", now.width, now.height,
+             desktopBefore_.width, desktopBefore_.height, unsigned(result));
 }

@@ -8,7 +8,9 @@
 // The output display for as long as the output is on: chosen (automatically
 // or by its stored device name), attached right of the primary display in the
 // display mode of the video mode, and detached again on destruction unless
-// the operator asked to keep the configuration.
+// the operator asked to keep the configuration. The primary display keeps
+// its exact mode throughout, and detaching gives the desktop back the size
+// it had before the output went on.
 class CMultiMonitor
 {
 public:
@@ -33,5 +35,11 @@ public:
     CRect displayRect;
 
 private:
+    int StagePrimaryAtOrigin(const DisplaySettings& primary);
+    void RestoreDesktop();
+
     IDisplayBackend& backend_;
+    // The desktop before the output went on, when it could be read.
+    bool desktopKnown_ = false;
+    DesktopSize desktopBefore_;
 };

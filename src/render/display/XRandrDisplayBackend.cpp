@@ -148,6 +148,9 @@ CXRandrDisplayBackend::CXRandrDisplayBackend(const QByteArray& displayName)
         return;
     }
     root_ = DefaultRootWindow(display_);
+    // Xlib keeps the screen's size from the connection's start; these events
+    // keep it up to date (CurrentDesktopSize).
+    XRRSelectInput(display_, root_, RRScreenChangeNotifyMask);
 }
 
 CXRandrDisplayBackend::~CXRandrDisplayBackend()
@@ -308,20 +311,34 @@ int CXRandrDisplayBackend::Apply(const QString& deviceName, const DisplaySetting
     }
 
     // The mode: exact size, the rate when asked, interlaced or not when asked.
-    RRMode modeId = None;
     const bool interlaced = (settings.fields & kFieldDisplayFlags) && settings.interlaced;
-    for (int m = 0; m < info->nmode && modeId == None; ++m) {
-        const XRRModeInfo* mode = FindModeInfo(resources.get(), info->modes[m]);
+    auto fits = [&](const XRRModeInfo* mode) {
         if (!mode)
-            continue;
+            return false;
         const DisplayModeInfo d = DescribeMode(*mode);
-        if (d.width == settings.width && d.height == settings.height &&
-            (!(settings.fields & kFieldFrequency) || d.refreshRate == settings.refreshRate) &&
-            (!(settings.fields & kFieldDisplayFlags) || d.interlaced == interlaced))
-            modeId = mode->id;
+        return d.width == settings.width && d.height == settings.height &&
+               (!(settings.fields & kFieldFrequency) || d.refreshRate == settings.refreshRate) &&
+               (!(settings.fields & kFieldDisplayFlags) || d.interlaced == interlaced);
+    };
+    // The output's own mode first: another one of the same size and rounded
+    // rate may be 59.94 Hz instead of 60 or interlaced.
+    RRMode modeId = None;
+    CrtcInfo current;
+    if (info->crtc != None) {
+        current.reset(XRRGetCrtcInfo(display_, resources.get(), info->crtc));
+        if (current && current->mode != None && fits(FindModeInfo(resources.get(), current->mode)))
+            modeId = current->mode;
+    }
+    for (int m = 0; m < info->nmode && modeId == None; ++m) {
+        if (fits(FindModeInfo(resources.get(), info->modes[m])))
+            modeId = info->modes[m];
     }
     if (modeId == None)
         return kDisplayChangeBadMode;
+    // Already so: nothing to set.
+    if (current && current->mode == modeId && current->x == settings.x && current->y == settings.y &&
+        current->rotation == RR_Rotate_0 && current->noutput == 1 && current->outputs[0] == output)
+        return kDisplayChangeSuccessful;
 
     // The output's own CRTC, or a free one that can drive it.
     RRCrtc crtc = info->crtc;
@@ -336,14 +353,15 @@ int CXRandrDisplayBackend::Apply(const QString& deviceName, const DisplaySetting
     // Grow the screen so that the output fits right of the others.
     const int right = settings.x + settings.width;
     const int bottom = settings.y + settings.height;
-    int screenWidth = DisplayWidth(display_, DefaultScreen(display_));
-    int screenHeight = DisplayHeight(display_, DefaultScreen(display_));
-    if (right > screenWidth || bottom > screenHeight) {
-        const double mmPerPixel = 25.4 / 96.0;
-        screenWidth = std::max(screenWidth, right);
-        screenHeight = std::max(screenHeight, bottom);
-        XRRSetScreenSize(display_, root_, screenWidth, screenHeight, static_cast<int>(screenWidth * mmPerPixel),
-                         static_cast<int>(screenHeight * mmPerPixel));
+    DesktopSize screen;
+    if (!CurrentDesktopSize(screen))
+        return kDisplayChangeFailed;
+    if (right > screen.width || bottom > screen.height) {
+        screen.width = std::max(screen.width, right);
+        screen.height = std::max(screen.height, bottom);
+        screen.widthMm = screen.heightMm = 0;
+        if (SetDesktopSize(screen) != kDisplayChangeSuccessful)
+            return kDisplayChangeFailed;
     }
     RROutput outputs[] = {output};
     XRRSetCrtcConfig(display_, resources.get(), crtc, CurrentTime, settings.x, settings.y, modeId, RR_Rotate_0,
@@ -371,6 +389,34 @@ std::vector<MonitorArea> CXRandrDisplayBackend::EnumerateMonitors()
         areas.push_back({QString::fromUtf8(info->name, info->nameLen), rect, rect});
     }
     return areas;
+}
+
+bool CXRandrDisplayBackend::CurrentDesktopSize(DesktopSize& size)
+{
+    if (!display_)
+        return false;
+    XSync(display_, False);
+    while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        XRRUpdateConfiguration(&event);
+    }
+    const int screen = DefaultScreen(display_);
+    size = {DisplayWidth(display_, screen), DisplayHeight(display_, screen), DisplayWidthMM(display_, screen),
+            DisplayHeightMM(display_, screen)};
+    return size.width > 0 && size.height > 0;
+}
+
+int CXRandrDisplayBackend::SetDesktopSize(const DesktopSize& size)
+{
+    if (!display_ || size.width <= 0 || size.height <= 0)
+        return kDisplayChangeFailed;
+    const double mmPerPixel = 25.4 / 96.0;
+    const int widthMm = size.widthMm > 0 ? size.widthMm : static_cast<int>(size.width * mmPerPixel);
+    const int heightMm = size.heightMm > 0 ? size.heightMm : static_cast<int>(size.height * mmPerPixel);
+    XErrorTrap trap(display_);
+    XRRSetScreenSize(display_, root_, size.width, size.height, widthMm, heightMm);
+    return trap.Failed() ? kDisplayChangeFailed : kDisplayChangeSuccessful;
 }
 
 bool CXRandrDisplayBackend::ExtendTopology(int& result)

@@ -10,7 +10,9 @@
 // server's outputs, named by their connector ("HDMI-1"); the adapter
 // description is the provider (driver) name; the monitor name comes from the
 // EDID. Attaching an output puts a free CRTC on it in the requested mode and
-// grows the screen to hold it; detaching switches the output off.
+// grows the screen to hold it; detaching switches the output off; the
+// desktop is the X screen. An output that already runs in a mode that fits
+// a change keeps that very mode.
 class CXRandrDisplayBackend final : public IDisplayBackend
 {
 public:
@@ -30,6 +32,8 @@ public:
     int SetSettings(const QString& deviceName, const DisplaySettings& settings) override;
     std::vector<MonitorArea> EnumerateMonitors() override;
     bool ExtendTopology(int& result) override;
+    bool CurrentDesktopSize(DesktopSize& size) override;
+    int SetDesktopSize(const DesktopSize& size) override;
 
 private:
     int Apply(const QString& deviceName, const DisplaySettings& settings);

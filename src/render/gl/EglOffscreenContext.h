@@ -20,6 +20,7 @@ public:
     bool SwapBuffers() override { return true; }
     void (*GetProcAddress(const char* name))() override;
     bool HasWindow() const override { return false; }
+    int SwapInterval() const override { return 0; }
     unsigned WindowFramebuffer() const override { return 0; }
     QSize WindowSize() const override { return {}; }
 

@@ -24,4 +24,7 @@ public:
     virtual bool HasWindow() const = 0;
     virtual unsigned WindowFramebuffer() const = 0;
     virtual QSize WindowSize() const = 0;
+    // How many vertical blanks a swap waits for: the window's, fixed when
+    // the window was made; 0 off-screen.
+    virtual int SwapInterval() const = 0;
 };

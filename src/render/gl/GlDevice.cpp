@@ -31,21 +31,22 @@ QString GlString(const GlFunctions& gl, GLenum name)
 CGlDevice::CGlDevice(std::unique_ptr<IGlContext> context) : context_(std::move(context)) {}
 
 std::unique_ptr<CGlDevice> CGlDevice::Create(std::unique_ptr<IGlContext> context, int backBufferWidth,
-                                             int backBufferHeight, int framePeriodUs, QString* error)
+                                             int backBufferHeight, int framePeriodUs, QString* error,
+                                             bool paceByClock)
 {
     if (!context) {
         *error = QStringLiteral("no OpenGL context");
         return nullptr;
     }
     std::unique_ptr<CGlDevice> device(new CGlDevice(std::move(context)));
-    if (!device->Init(backBufferWidth, backBufferHeight, framePeriodUs, error))
+    if (!device->Init(backBufferWidth, backBufferHeight, framePeriodUs, paceByClock, error))
         return nullptr;
     // Whoever draws next may be another thread.
     device->ReleaseThread();
     return device;
 }
 
-bool CGlDevice::Init(int backBufferWidth, int backBufferHeight, int framePeriodUs, QString* error)
+bool CGlDevice::Init(int backBufferWidth, int backBufferHeight, int framePeriodUs, bool paceByClock, QString* error)
 {
     if (!EnsureCurrent()) {
         *error = QStringLiteral("the OpenGL context cannot be made current");
@@ -114,6 +115,14 @@ bool CGlDevice::Init(int backBufferWidth, int backBufferHeight, int framePeriodU
     gl_.Disable(GL_DITHER);
     SetRenderTarget(nullptr);
     pacer_.SetPeriod(framePeriodUs);
+    // The clock alone needs a swap that does not wait for the vertical
+    // blank; a window made with that wait keeps it, and the pacer follows it.
+    const int swapInterval = context_->SwapInterval();
+    pacer_.SetClockOnly(paceByClock && swapInterval == 0);
+    description_.clockPaced = pacer_.ClockOnly();
+    if (paceByClock && swapInterval != 0)
+        WriteLog(kLogFailure, "CGlDevice: the window waits for the vertical blank (swap interval %d); pacing follows it",
+                 swapInterval);
     if (gl_.GetError() != GL_NO_ERROR) {
         *error = QStringLiteral("OpenGL error while setting up");
         return false;

@@ -24,10 +24,12 @@ public:
     // Takes the context; with an off-screen context the back buffer is a
     // framebuffer object of backBufferWidth x backBufferHeight, with a window
     // it is the window's. framePeriodUs paces Present when swapping does not
-    // wait (0: no pacing). Null with a reason when the driver lacks what the
-    // device needs.
+    // wait (0: no pacing); paceByClock keeps Present to that period alone,
+    // where the window's swap does not wait for the vertical blank. Null
+    // with a reason when the driver lacks what the device needs.
     static std::unique_ptr<CGlDevice> Create(std::unique_ptr<IGlContext> context, int backBufferWidth,
-                                             int backBufferHeight, int framePeriodUs, QString* error);
+                                             int backBufferHeight, int framePeriodUs, QString* error,
+                                             bool paceByClock = false);
     ~CGlDevice() override;
 
     const DeviceDescription& Description() const override { return description_; }
@@ -51,7 +53,7 @@ public:
 
 private:
     explicit CGlDevice(std::unique_ptr<IGlContext> context);
-    bool Init(int backBufferWidth, int backBufferHeight, int framePeriodUs, QString* error);
+    bool Init(int backBufferWidth, int backBufferHeight, int framePeriodUs, bool paceByClock, QString* error);
     CGlTexture* OwnTexture(IDeviceTexture* texture) const;
     unsigned NewTexture(int width, int height);
     unsigned NewFramebuffer(unsigned texture);

@@ -15,7 +15,7 @@ std::unique_ptr<CQtWindowContext> CQtWindowContext::Create(QWindow* window, QStr
     QSurfaceFormat format;
     format.setVersion(3, 3);
     format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setSwapInterval(1);
+    format.setSwapInterval(window->requestedFormat().swapInterval());
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setDepthBufferSize(0);
     format.setStencilBufferSize(0);
@@ -78,6 +78,12 @@ void (*CQtWindowContext::GetProcAddress(const char* name))()
 }
 
 QSize CQtWindowContext::WindowSize() const { return size_->Size(); }
+
+int CQtWindowContext::SwapInterval() const
+{
+    // What the window was made with; not every platform reports it back.
+    return window_ ? window_->requestedFormat().swapInterval() : 0;
+}
 
 unsigned CQtWindowContext::WindowFramebuffer() const
 {

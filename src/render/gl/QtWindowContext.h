@@ -12,8 +12,10 @@ class QOpenGLContext;
 class QWindow;
 
 // The OpenGL context of an output or preview window, through Qt. The window
-// must have been given QSurface::OpenGLSurface before it was created. The
-// context follows the thread that makes it current (moved there on demand).
+// must have been given QSurface::OpenGLSurface before it was created, and
+// the swap interval it is to have (its format's: Qt sets it on the window's
+// surface). The context follows the thread that makes it current (moved
+// there on demand).
 class CQtWindowContext : public IGlContext
 {
 public:
@@ -27,6 +29,7 @@ public:
     bool HasWindow() const override { return true; }
     unsigned WindowFramebuffer() const override;
     QSize WindowSize() const override;
+    int SwapInterval() const override;
 
 private:
     CQtWindowContext() = default;
