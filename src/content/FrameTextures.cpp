@@ -206,8 +206,11 @@ int CFrameTextures::PrepareTextTexture(ITextureDevice* device)
             return 0;
         }
         o_.textCopied = 1;
-        o_.chunkReady.exchange(0);
+        // In this order: the text thread takes a clear chunkReady with more
+        // chunks to come as the request for the next one (the next CSV row,
+        // which is due only when the object starts over).
         o_.noMoreChunks.store(1);
+        o_.chunkReady.exchange(0);
         return 1;
     }
 
@@ -261,16 +264,21 @@ int CFrameTextures::PrepareTextTexture(ITextureDevice* device)
         }
 
         // The chunk is used up.
-        o_.chunkReady.exchange(0);
-        if (!o_.noMoreChunks.load())
+        if (!o_.noMoreChunks.load()) {
+            o_.chunkReady.exchange(0);
             break;
+        }
+        if (o_.loop && o_.chunksRendered.load() == 1 &&
+            (o_.textSource == kSourceObjectText || o_.textSource == kSourceClock) && chunkEnd > 0) {
+            // A one-chunk text follows itself at once. The chunk stays the
+            // render thread's all along: were chunkReady clear for a moment,
+            // the text thread could start laying out a new chunk over it.
+            chunkStart = 0;
+            continue;
+        }
+        o_.chunkReady.exchange(0);
         if (o_.loop) {
-            if (o_.chunksRendered.load() == 1 && (o_.textSource == kSourceObjectText || o_.textSource == kSourceClock) &&
-                chunkEnd > 0) {
-                // A one-chunk text follows itself at once.
-                chunkStart = 0;
-                o_.chunkReady.exchange(1);
-            } else if (o_.sourceReady.load()) {
+            if (o_.sourceReady.load()) {
                 // The text thread looks at the source again and renders the
                 // text anew from its start, right behind this one.
                 o_.sourceCheckDue.exchange(1);
