@@ -52,9 +52,10 @@ const CPicture& CFramePreview::GetTextPreview(CRichEditTextRenderer& textRendere
         return o_.previewText;
     const int objectWidth = std::max(o_.rect.Width(), 0);
     const int objectHeight = std::max(o_.rect.Height(), 0);
-    if (o_.playing.load()) {
-        // The text thread owns the source state of a playing object; the
-        // picture is made once the object has stopped.
+    if (o_.playing.load() || o_.inText.load()) {
+        // The text thread owns the source state of a playing object (and of
+        // one the render thread has just stopped, until its pass over it
+        // ends); the picture is made once the object has stopped.
         if (o_.previewText.width != objectWidth || o_.previewText.height != objectHeight) {
             o_.previewText.Resize(objectWidth, objectHeight);
             o_.previewText.Fill(0, 0);

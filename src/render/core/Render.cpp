@@ -629,12 +629,13 @@ int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRe
     int worked = 0;
     page.TakeSnapshot(snapshot);
     for (CFrame* object : snapshot) {
-        if (object->playing.load()) {
+        if (object->EnterText()) {
             const auto start = std::chrono::steady_clock::now();
             const int firstFrame = frameCount.load(std::memory_order_relaxed);
             const int work = CFrameTextLayout(*object).InvokeRender(textRenderer);
             const int us = static_cast<int>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+            object->LeaveText();
             if (work) {
                 ++worked;
                 if (measures.recordedSpans < static_cast<int>(measures.spans.size()))
@@ -722,7 +723,7 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
             object->LeaveRender();
             s.entered.pop_back();
             if (s.page->outputActive.load() != 0)
-                object->StopOutput();
+                object->StopFromRenderThread();
             continue;
         }
         if (IDeviceTexture* background = CRenderTextureDevice::DeviceTextureOf(result.backgroundTexture))
