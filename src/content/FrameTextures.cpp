@@ -5,7 +5,7 @@
 #include "content/FrameTextures.h"
 
 #include "app/Log.h"
-#include "content/PictureImport.h"
+#include "content/FrameLinkedImage.h"
 #include "playback/AnimationFrame.h"
 #include "playback/TextureDevice.h"
 
@@ -49,10 +49,19 @@ std::unique_ptr<IObjectTexture> CFrameTextures::CreateTexture(ITextureDevice* de
 int CFrameTextures::PrepareBackgroundTexture(ITextureDevice* device)
 {
     const bool solid = o_.backgroundType == kBackgroundSolid;
+    if (o_.backgroundSwapDue && CFrameLinkedImage(o_).SwapIn() >= 0)
+        o_.backgroundSwapDue = 0;
     if (!solid && o_.backgroundFrames.empty()) {
-        // A linked image that is not loaded yet (or a picture object
-        // without frames, which has nothing to show).
-        if (!InitBackground(o_) || o_.backgroundFrames.empty()) {
+        // A linked image that gave no frames when the object was played,
+        // unless the text thread has imported it since (or a picture object
+        // without frames, which has nothing to show). The file is never
+        // read here.
+        const int swapped = o_.linkImageFile ? CFrameLinkedImage(o_).SwapIn() : 0;
+        if (swapped < 0) {
+            o_.backgroundSwapDue = 1;
+            return 1;  // nothing to draw in this frame
+        }
+        if (o_.backgroundFrames.empty()) {
             o_.backgroundError.exchange(1);
             return 0;
         }

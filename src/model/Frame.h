@@ -3,6 +3,7 @@
 #include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
+#include "model/LinkedImageHandOver.h"
 #include "model/ObjectTexture.h"
 #include "model/Picture.h"
 #include "model/Rect.h"
@@ -197,16 +198,27 @@ public:
     std::atomic<int> leadDone{0};  // a restart on the render thread clears it, the text thread sets it
     std::atomic<int> backgroundError{0};
 
-    // Editor caches, cleared whenever the object's text, geometry or settings change.
-    int previewBackgroundValid = 0;
+    // Editor caches, cleared whenever the object's text, geometry or
+    // settings change. The render thread clears previewBackgroundValid too,
+    // when it swaps in a changed linked image.
+    std::atomic<int> previewBackgroundValid{0};
     int previewTextValid = 0;
     QString caption;
 
     void InvalidatePreview()
     {
-        previewBackgroundValid = 0;
+        previewBackgroundValid.store(0);
         previewTextValid = 0;
     }
+
+    // A changed linked image file is imported away from the render thread
+    // and waits here until the render thread swaps it in where the object
+    // starts over (content/FrameLinkedImage.h). Shared with an import that
+    // may outlive the object.
+    const std::shared_ptr<CLinkedImageHandOver> linkedImage = std::make_shared<CLinkedImageHandOver>();
+    // The render thread's own: a swap that found the hand-over busy is
+    // tried again at the next frame.
+    int backgroundSwapDue = 0;
 
     // The textures the object draws with on the output, made on the render
     // thread and released by the stop (content/FrameTextures.h).
