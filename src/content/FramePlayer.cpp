@@ -2,6 +2,7 @@
 #include "content/FramePlayer.h"
 
 #include "app/Log.h"
+#include "content/FrameLinkedImage.h"
 #include "content/FrameTextures.h"
 #include "content/PictureImport.h"
 #include "playback/FrameTimeline.h"
@@ -30,7 +31,10 @@ void CFramePlayer::Restart()
     CFrameTimeline(o_).ResetTimeline();
     if (o_.sourceReady.load())
         o_.sourceCheckDue.exchange(1);
-    InitBackground(o_);
+    // A changed linked file was imported meanwhile, away from this thread:
+    // its frames go on air now.
+    if (o_.linkImageFile && CFrameLinkedImage(o_).SwapIn() < 0)
+        o_.backgroundSwapDue = 1;
     if (o_.backgroundType == kBackgroundPicture && o_.backgroundFrames.size() >= 2)
         o_.animationFrame = -1;
     // The text is prepared again from its start.

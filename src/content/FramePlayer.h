@@ -30,7 +30,7 @@ public:
 
 private:
     // A repeat: the timeline and the text start over, a changed linked
-    // background is loaded again.
+    // background imported meanwhile is swapped in.
     void Restart();
 
     CFrame& o_;

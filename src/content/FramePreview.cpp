@@ -19,30 +19,42 @@ constexpr int kCaptionLength = 20;
 
 const CPicture& CFramePreview::GetBackgroundPreview()
 {
-    if (o_.previewBackgroundValid)
+    if (o_.previewBackgroundValid.load())
         return o_.previewBackground;
     const int w = o_.rect.Width(), h = o_.rect.Height();
     o_.previewBackground.Resize(w, h);
     if (o_.backgroundType == kBackgroundSolid) {
         o_.previewBackground.Fill(0, o_.backgroundColor);
-    } else {
-        // While the object plays, its frames belong to the render thread:
-        // the preview shows them as they are.
-        const bool loaded = o_.playing.load() ? !o_.backgroundFrames.empty() : InitBackground(o_) != 0;
-        if (loaded && !o_.backgroundFrames.empty()) {
-            o_.backgroundError.exchange(0);
-            CPicture middle;
-            o_.backgroundFrames[o_.backgroundFrames.size() / 2].picture.Decompress(middle);
-            if (middle.width == w && middle.height == h)
-                o_.previewBackground = std::move(middle);
-            else
-                o_.previewBackground.StretchFrom(middle, w, h);
-        } else {
-            o_.previewBackground.Fill(0, 0xFF000000u);
-            o_.backgroundError.exchange(1);
-        }
+        o_.previewBackgroundValid.store(1);
+        return o_.previewBackground;
     }
-    o_.previewBackgroundValid = 1;
+    // While the object plays, its frames are the render thread's: it swaps
+    // a changed linked image in under the hand-over's lock, and clears the
+    // valid flag after that. The middle frame is copied under the lock (the
+    // render thread tries again at its next frame), the flag set with it.
+    if (!o_.playing.load())
+        InitBackground(o_);
+    CCompressedPicture middleFrame;
+    bool loaded = false;
+    {
+        const std::unique_lock<std::mutex> lock = o_.linkedImage->Lock();
+        loaded = !o_.backgroundFrames.empty();
+        if (loaded)
+            middleFrame = o_.backgroundFrames[o_.backgroundFrames.size() / 2].picture;
+        o_.previewBackgroundValid.store(1);
+    }
+    if (loaded) {
+        o_.backgroundError.exchange(0);
+        CPicture middle;
+        middleFrame.Decompress(middle);
+        if (middle.width == w && middle.height == h)
+            o_.previewBackground = std::move(middle);
+        else
+            o_.previewBackground.StretchFrom(middle, w, h);
+    } else {
+        o_.previewBackground.Fill(0, 0xFF000000u);
+        o_.backgroundError.exchange(1);
+    }
     return o_.previewBackground;
 }
 
@@ -52,9 +64,10 @@ const CPicture& CFramePreview::GetTextPreview(CRichEditTextRenderer& textRendere
         return o_.previewText;
     const int objectWidth = std::max(o_.rect.Width(), 0);
     const int objectHeight = std::max(o_.rect.Height(), 0);
-    if (o_.playing.load()) {
-        // The text thread owns the source state of a playing object; the
-        // picture is made once the object has stopped.
+    if (o_.playing.load() || o_.inText.load()) {
+        // The text thread owns the source state of a playing object (and of
+        // one the render thread has just stopped, until its pass over it
+        // ends); the picture is made once the object has stopped.
         if (o_.previewText.width != objectWidth || o_.previewText.height != objectHeight) {
             o_.previewText.Resize(objectWidth, objectHeight);
             o_.previewText.Fill(0, 0);

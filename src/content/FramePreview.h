@@ -13,7 +13,8 @@ public:
     explicit CFramePreview(CFrame& object) : o_(object) {}
 
     // The background. A linked image is re-imported here only while the
-    // object is not playing (the render thread owns the frames then).
+    // object is not playing (the render thread owns the frames then, and
+    // the picture is made from them under the linked image's hand-over lock).
     const CPicture& GetBackgroundPreview();
     // The text; sets the object's caption. While the object plays it is not
     // made (the text thread owns the source): the last picture, or a

@@ -5,7 +5,7 @@
 #include "content/FrameTextures.h"
 
 #include "app/Log.h"
-#include "content/PictureImport.h"
+#include "content/FrameLinkedImage.h"
 #include "playback/AnimationFrame.h"
 #include "playback/TextureDevice.h"
 
@@ -49,10 +49,19 @@ std::unique_ptr<IObjectTexture> CFrameTextures::CreateTexture(ITextureDevice* de
 int CFrameTextures::PrepareBackgroundTexture(ITextureDevice* device)
 {
     const bool solid = o_.backgroundType == kBackgroundSolid;
+    if (o_.backgroundSwapDue && CFrameLinkedImage(o_).SwapIn() >= 0)
+        o_.backgroundSwapDue = 0;
     if (!solid && o_.backgroundFrames.empty()) {
-        // A linked image that is not loaded yet (or a picture object
-        // without frames, which has nothing to show).
-        if (!InitBackground(o_) || o_.backgroundFrames.empty()) {
+        // A linked image that gave no frames when the object was played,
+        // unless the text thread has imported it since (or a picture object
+        // without frames, which has nothing to show). The file is never
+        // read here.
+        const int swapped = o_.linkImageFile ? CFrameLinkedImage(o_).SwapIn() : 0;
+        if (swapped < 0) {
+            o_.backgroundSwapDue = 1;
+            return 1;  // nothing to draw in this frame
+        }
+        if (o_.backgroundFrames.empty()) {
             o_.backgroundError.exchange(1);
             return 0;
         }
@@ -206,8 +215,11 @@ int CFrameTextures::PrepareTextTexture(ITextureDevice* device)
             return 0;
         }
         o_.textCopied = 1;
-        o_.chunkReady.exchange(0);
+        // In this order: the text thread takes a clear chunkReady with more
+        // chunks to come as the request for the next one (the next CSV row,
+        // which is due only when the object starts over).
         o_.noMoreChunks.store(1);
+        o_.chunkReady.exchange(0);
         return 1;
     }
 
@@ -261,15 +273,22 @@ int CFrameTextures::PrepareTextTexture(ITextureDevice* device)
         }
 
         // The chunk is used up.
-        o_.chunkReady.exchange(0);
-        if (!o_.noMoreChunks.load())
+        if (!o_.noMoreChunks.load()) {
+            o_.chunkReady.exchange(0);
             break;
+        }
+        if (o_.loop && o_.chunksRendered.load() == 1 && o_.textSource == kSourceObjectText && chunkEnd > 0) {
+            // A one-chunk text of its own follows itself at once (a clock is
+            // laid out again below, with the time of now). The chunk stays
+            // the render thread's all along: were chunkReady clear for a
+            // moment, the text thread could start laying out a new chunk
+            // over it.
+            chunkStart = 0;
+            continue;
+        }
+        o_.chunkReady.exchange(0);
         if (o_.loop) {
-            if (o_.chunksRendered.load() == 1 && o_.textSource == kSourceObjectText && chunkEnd > 0) {
-                // A one-chunk text of its own follows itself at once.
-                chunkStart = 0;
-                o_.chunkReady.exchange(1);
-            } else if (o_.sourceReady.load()) {
+            if (o_.sourceReady.load()) {
                 // The text thread looks at the source again and renders the
                 // text anew from its start, right behind this one (a clock
                 // with the time of now).

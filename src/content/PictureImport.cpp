@@ -4,6 +4,7 @@
 #include "content/PictureImport.h"
 
 #include "app/Log.h"
+#include "content/FrameLinkedImage.h"
 #include "content/PictureFile.h"
 #include "content/VideoFile.h"
 #include "playback/NonStdioFile.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 const char* const kPictureImportPatterns =
     "*.tga;*.bmp;*.png;*.jpg;*.jpeg;*.gif;*.txt;*.avi;*.mov;*.mp4;*.m4v;*.mkv;*.webm;*.mpg;*.mpeg;*.ts;*.mxf;*.wmv;*.flv";
@@ -59,12 +61,16 @@ int LeadingNumber(const QString& text)
     return int(value);
 }
 
-// Adds frames to an object and remembers what the operator must be told.
+// Adds frames to a set of frames of a common size (an object's, or a
+// linked file's waiting to be swapped in) and remembers what the operator
+// must be told.
 class CBackgroundLoader
 {
 public:
-    CBackgroundLoader(CFrame& object, int maxWidth, int maxHeight, int frameTime, IImportFeedback* feedback)
-        : object_(object), maxWidth_(maxWidth), maxHeight_(maxHeight), frameTime_(frameTime), feedback_(feedback)
+    CBackgroundLoader(std::vector<CFrameBackground>& frames, int& width, int& height, int maxWidth, int maxHeight,
+                      int frameTime, IImportFeedback* feedback)
+        : frames_(frames), width_(width), height_(height), maxWidth_(maxWidth), maxHeight_(maxHeight),
+          frameTime_(frameTime), feedback_(feedback)
     {
     }
 
@@ -102,7 +108,9 @@ private:
             feedback_->EndProgress();
     }
 
-    CFrame& object_;
+    std::vector<CFrameBackground>& frames_;
+    int& width_;
+    int& height_;
     int maxWidth_;
     int maxHeight_;
     int frameTime_;
@@ -118,13 +126,13 @@ bool CBackgroundLoader::Add(const CPicture& picture, int duration)
         tooMany = true;
         return false;
     }
-    const size_t before = object_.backgroundFrames.size();
-    if (!object_.AddBackgroundFrame(maxHeight_, picture, maxWidth_, duration)) {
+    const size_t before = frames_.size();
+    if (!AppendBackgroundFrame(frames_, width_, height_, maxHeight_, picture, maxWidth_, duration)) {
         tooMany = true;
         return false;
     }
-    if (object_.backgroundFrames.size() > before)
-        storedBytes_ += int64_t(object_.backgroundFrames.back().picture.StoredSize());
+    if (frames_.size() > before)
+        storedBytes_ += int64_t(frames_.back().picture.StoredSize());
     return true;
 }
 
@@ -277,7 +285,8 @@ CPictureImportResult ImportPictureObject(const QString& path, const CImportTarge
     auto object = std::make_unique<CFrame>();
     object->framePeriod = target.framePeriod;
     const int w = target.canvasWidth, h = target.canvasHeight;
-    CBackgroundLoader loader(*object, w, h, target.DefaultFrameTime(), &feedback);
+    CBackgroundLoader loader(object->backgroundFrames, object->backgroundWidth, object->backgroundHeight, w, h,
+                             target.DefaultFrameTime(), &feedback);
     const QString extension = LowerExtension(path);
     if (extension == QLatin1String(".txt")) {
         bool opened = false;
@@ -323,35 +332,63 @@ CPictureImportResult ImportPictureObject(const QString& path, const CImportTarge
     return result;
 }
 
+std::unique_ptr<CImportedBackground> ImportLinkedFile(const QString& path, int framePeriod,
+                                                      const std::function<bool()>& keepGoing)
+{
+    auto imported = std::make_unique<CImportedBackground>();
+    imported->fileName = path;
+    // Ends the import early when keepGoing says so.
+    class CStopWhenAsked final : public IImportFeedback
+    {
+    public:
+        explicit CStopWhenAsked(const std::function<bool()>& keepGoing) : keepGoing_(keepGoing) {}
+        bool Ask(const CUserMessage&) override { return false; }
+        void Show(const CUserMessage&) override {}
+        void BeginProgress(int) override {}
+        bool Progress(int) override { return keepGoing_(); }
+        void EndProgress() override {}
+
+    private:
+        const std::function<bool()>& keepGoing_;
+    } stopWhenAsked(keepGoing);
+    CBackgroundLoader loader(imported->frames, imported->width, imported->height, kLinkedMaxWidth, kLinkedMaxHeight,
+                             framePeriod > 0 ? framePeriod / 1000 : 20, keepGoing ? &stopWhenAsked : nullptr);
+    const QString extension = LowerExtension(path);
+    if (extension == QLatin1String(".txt")) {
+        bool opened = false;
+        const QStringList entries = ReadList(path, &opened);
+        loader.List(entries, FolderOf(path));
+    } else if (IsVideoExtension(extension)) {
+        loader.Video(path);
+    } else {
+        loader.Picture(path);
+    }
+    if (loader.cancelled)
+        return nullptr;
+    return imported;
+}
+
 int InitBackground(CFrame& object)
 {
     WriteLog(kLogLifecycle, "CFrame::InitBackground() called");
     if (!object.linkImageFile)
         return 1;
     const CFileStamp stamp = FileStampOf(object.imageFileName);
+    // This version is the newest now: an import of another one still under
+    // way for the object is dropped; one of this version is taken.
+    std::unique_ptr<CImportedBackground> waited;
+    object.linkedImage->Record(object.imageFileName, stamp, &waited);
     // An unchanged file that gave no frames before gives none now either.
     if (stamp.IsValid() && stamp == object.imageFileStamp)
         return object.backgroundFrames.empty() ? 0 : 1;
 
-    object.backgroundFrames.clear();
-    CBackgroundLoader loader(object, kLinkedMaxWidth, kLinkedMaxHeight,
-                             object.framePeriod > 0 ? object.framePeriod / 1000 : 20, nullptr);
-    const QString extension = LowerExtension(object.imageFileName);
-    if (extension == QLatin1String(".txt")) {
-        bool opened = false;
-        const QStringList entries = ReadList(object.imageFileName, &opened);
-        loader.List(entries, FolderOf(object.imageFileName));
-    } else if (IsVideoExtension(extension)) {
-        loader.Video(object.imageFileName);
-    } else {
-        loader.Picture(object.imageFileName);
-    }
-    // Made again at the new size by the next presentation.
-    object.ReleaseBackgroundTexture();
-    object.animationFrame = -1;
-    object.imageFileStamp = stamp;
-    object.imageFileTime = stamp.LastWriteTime();
-    object.previewBackgroundValid = 0;
+    std::unique_ptr<CImportedBackground> imported;
+    if (waited && stamp.IsValid() && waited->stamp == stamp && waited->fileName == object.imageFileName)
+        imported = std::move(waited);
+    else
+        imported = ImportLinkedFile(object.imageFileName, object.framePeriod, {});
+    imported->stamp = stamp;
+    CFrameLinkedImage(object).Adopt(*imported);
     const int result = object.backgroundFrames.empty() ? 0 : 1;
     WriteLog(kLogLifecycle, "CFrame::InitBackground() = %d", result);
     return result;

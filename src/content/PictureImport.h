@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,8 +58,17 @@ CPictureImportResult ImportPictureObject(const QString& path, const CImportTarge
 // Imports an object's linked image file again when it changed on disk (or
 // was never imported): the frames are replaced and the background texture
 // released, to be made at the new size. Returns 1 when the object has
-// frames; 1 at once for an object without a linked file.
+// frames; 1 at once for an object without a linked file. For an object that
+// does not play (the user-interface thread's Play, the editor's picture):
+// while it plays, its linked file goes through content/FrameLinkedImage.h.
 int InitBackground(CFrame& object);
+
+// The frames of a linked image file as InitBackground imports them: within
+// 1920 x 1080, without messages, frames of a list or sequence at the frame
+// period's length. keepGoing, when given, is asked after each frame; once it
+// says no, the import ends and gives null. The stamp is left to the caller.
+std::unique_ptr<CImportedBackground> ImportLinkedFile(const QString& path, int framePeriod,
+                                                      const std::function<bool()>& keepGoing);
 
 // The file names of a numbered sequence starting at `path` ("name007.png",
 // "name008.png", ...: the same prefix, the number zero-padded to the same

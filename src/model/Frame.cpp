@@ -65,13 +65,27 @@ int CFrame::BeginStopOutput()
 
 void CFrame::FinishStopOutput()
 {
-    // The render thread may be presenting this object right now; its
-    // textures must outlive that frame. Poll in steps of a small part of a
-    // frame (at least 1 ms, so an object without a frame period never spins).
-    const int stepMs = std::max(1, framePeriod / 500);
-    while (inRender.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+    // The render thread may be presenting this object right now (its
+    // textures must outlive that frame), and the text thread may be laying
+    // out its text (tens of ms for a roll's chunk) from the settings the
+    // caller is about to change. Neither takes the object again once
+    // playing is clear, so the wait lasts one frame or one chunk at most.
+    // Short polls first, for the usual case of a frame about to end; then
+    // longer ones, so that a long layout costs few wake-ups.
+    auto step = std::chrono::microseconds(50);
+    constexpr auto kLongestStep = std::chrono::milliseconds(2);
+    while (inRender.load() || inText.load()) {
+        std::this_thread::sleep_for(step);
+        step = std::min<std::chrono::microseconds>(step * 2, kLongestStep);
+    }
     ReleaseTextures();
+}
+
+int CFrame::StopFromRenderThread()
+{
+    const int wasPlaying = BeginStopOutput();
+    ReleaseTextures();
+    return wasPlaying;
 }
 
 int CFrame::EnterRender()
@@ -91,6 +105,25 @@ int CFrame::EnterRender()
 void CFrame::LeaveRender()
 {
     inRender.exchange(0);
+}
+
+int CFrame::EnterText()
+{
+    if (!playing.load())
+        return 0;
+    inText.exchange(1);
+    // As in EnterRender: a stop that cleared playing meanwhile either sees
+    // inText and waits, or is seen here.
+    if (!playing.load()) {
+        inText.exchange(0);
+        return 0;
+    }
+    return 1;
+}
+
+void CFrame::LeaveText()
+{
+    inText.exchange(0);
 }
 
 void CFrame::ReleaseBackgroundTexture()

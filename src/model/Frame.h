@@ -3,6 +3,7 @@
 #include "model/FileStamp.h"
 #include "model/FrameBackground.h"
 #include "model/FrameSourceData.h"
+#include "model/LinkedImageHandOver.h"
 #include "model/ObjectTexture.h"
 #include "model/Picture.h"
 #include "model/Rect.h"
@@ -66,20 +67,30 @@ public:
     bool ShowsIndefinitely() const { return showIndefinitely != 0 || showFor == 0; }
 
     // Stops the object at once, without an out effect: clears playing and
-    // paused, waits while the render thread still presents it, then releases
-    // its textures. Returns 1 when it was playing.
+    // paused, waits while the render thread still presents it and the text
+    // thread still lays out its text, then releases its textures. Returns 1
+    // when it was playing. Once it returns, the object's settings may change.
     int StopOutput();
     // StopOutput in two halves, so that many objects can be taken off the
     // air at once and waited for together: clearing playing and paused
     // (returns 1 when it was playing), then the wait and the release.
     int BeginStopOutput();
     void FinishStopOutput();
+    // The render thread's stop of an object it found finished or failed,
+    // after LeaveRender: as StopOutput, but without waiting for the text
+    // thread, which the render thread never waits for (the text thread
+    // never touches the textures). A later StopOutput waits for it.
+    int StopFromRenderThread();
     // The render thread brackets its use of a playing object with these:
     // EnterRender sets inRender and returns 1 when the object is still
     // playing (0: skip it, inRender is clear again). StopOutput waits for
     // LeaveRender before it releases the textures.
     int EnterRender();
     void LeaveRender();
+    // The same for the text thread's pass over the object (its text and its
+    // linked image file): StopOutput waits for LeaveText.
+    int EnterText();
+    void LeaveText();
     // Releases the background texture alone (a linked image re-imported at
     // another size), safe against a stop on another thread.
     void ReleaseBackgroundTexture();
@@ -156,7 +167,8 @@ public:
     // Run-time state, never stored; shared flags are atomic.
     std::atomic<int> playing{0};
     std::atomic<int> paused{0};
-    std::atomic<int> inRender{0};
+    std::atomic<int> inRender{0};  // set and cleared by the render thread alone
+    std::atomic<int> inText{0};    // set and cleared by the text thread alone
     // The clock and the end time are read by End() on the user-interface thread.
     std::atomic<int> endTime{0};
     std::atomic<int> elapsed{0};
@@ -188,16 +200,27 @@ public:
     std::atomic<int> leadDone{0};  // a restart on the render thread clears it, the text thread sets it
     std::atomic<int> backgroundError{0};
 
-    // Editor caches, cleared whenever the object's text, geometry or settings change.
-    int previewBackgroundValid = 0;
+    // Editor caches, cleared whenever the object's text, geometry or
+    // settings change. The render thread clears previewBackgroundValid too,
+    // when it swaps in a changed linked image.
+    std::atomic<int> previewBackgroundValid{0};
     int previewTextValid = 0;
     QString caption;
 
     void InvalidatePreview()
     {
-        previewBackgroundValid = 0;
+        previewBackgroundValid.store(0);
         previewTextValid = 0;
     }
+
+    // A changed linked image file is imported away from the render thread
+    // and waits here until the render thread swaps it in where the object
+    // starts over (content/FrameLinkedImage.h). Shared with an import that
+    // may outlive the object.
+    const std::shared_ptr<CLinkedImageHandOver> linkedImage = std::make_shared<CLinkedImageHandOver>();
+    // The render thread's own: a swap that found the hand-over busy is
+    // tried again at the next frame.
+    int backgroundSwapDue = 0;
 
     // The textures the object draws with on the output, made on the render
     // thread and released by the stop (content/FrameTextures.h).

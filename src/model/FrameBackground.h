@@ -3,6 +3,9 @@
 #include "model/CompressedPicture.h"
 
 #include <utility>
+#include <vector>
+
+class CPicture;
 
 // One background frame of an object: its pixels, kept compressed, and how
 // long an animation shows it. Copies are deep.
@@ -25,3 +28,10 @@ public:
     CCompressedPicture picture;
     int duration = kDefaultDurationMs;
 };
+
+// Stores the picture as the next of `frames`, or adds the duration to the
+// last frame when the picture is the same. The first frame sets the common
+// size width x height (at most maxWidth x maxHeight, at least 16 x 16);
+// later pictures are cropped to it. 0 when `frames` holds 1000 already.
+int AppendBackgroundFrame(std::vector<CFrameBackground>& frames, int& width, int& height, int maxHeight,
+                          const CPicture& picture, int maxWidth, int duration);

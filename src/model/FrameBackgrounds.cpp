@@ -9,31 +9,37 @@ constexpr int kMinBackgroundSide = 16;
 
 }  // namespace
 
-int CFrame::AddBackgroundFrame(int maxHeight, const CPicture& picture, int maxWidth, int duration)
+int AppendBackgroundFrame(std::vector<CFrameBackground>& frames, int& width, int& height, int maxHeight,
+                          const CPicture& picture, int maxWidth, int duration)
 {
-    if (int(backgroundFrames.size()) >= kMaxBackgroundFrames)
+    if (int(frames.size()) >= kMaxBackgroundFrames)
         return 0;
-    const bool first = backgroundFrames.empty();
-    const int commonWidth = first ? std::max(kMinBackgroundSide, std::min(picture.width, maxWidth)) : backgroundWidth;
-    const int commonHeight =
-        first ? std::max(kMinBackgroundSide, std::min(picture.height, maxHeight)) : backgroundHeight;
+    const bool first = frames.empty();
+    const int commonWidth = first ? std::max(kMinBackgroundSide, std::min(picture.width, maxWidth)) : width;
+    const int commonHeight = first ? std::max(kMinBackgroundSide, std::min(picture.height, maxHeight)) : height;
 
     if (picture.width != commonWidth || picture.height != commonHeight) {
         // Larger pictures keep their top-left part; smaller ones are padded
         // with transparent pixels.
         CPicture cropped;
         cropped.CropFrom(commonWidth, commonHeight, picture);
-        backgroundFrames.emplace_back(CCompressedPicture(std::move(cropped)), duration);
+        frames.emplace_back(CCompressedPicture(std::move(cropped)), duration);
     } else {
         CCompressedPicture compressed(picture);
         // A still picture imported as a sequence costs one frame.
-        if (!first && compressed.SameStoredBytes(backgroundFrames.back().picture)) {
-            backgroundFrames.back().duration += duration;
+        if (!first && compressed.SameStoredBytes(frames.back().picture)) {
+            frames.back().duration += duration;
             return 1;
         }
-        backgroundFrames.emplace_back(std::move(compressed), duration);
+        frames.emplace_back(std::move(compressed), duration);
     }
-    backgroundWidth = commonWidth;
-    backgroundHeight = commonHeight;
+    width = commonWidth;
+    height = commonHeight;
     return 1;
+}
+
+int CFrame::AddBackgroundFrame(int maxHeight, const CPicture& picture, int maxWidth, int duration)
+{
+    return AppendBackgroundFrame(backgroundFrames, backgroundWidth, backgroundHeight, maxHeight, picture, maxWidth,
+                                 duration);
 }

@@ -51,7 +51,9 @@ int CFrameTimeline::Play()
     o_.sourceCheckDue.exchange(0);
     o_.sourceCheckCountdown.exchange(0);
     o_.currentText.clear();
-    o_.inRender.exchange(0);
+    // inRender and inText are left alone: they are the render and text
+    // threads' own, and either may have set its flag just now, on its way
+    // to find the object playing again.
     o_.paused.exchange(0);
     // Last: the render and text threads take the object from here on.
     o_.playing.exchange(1);

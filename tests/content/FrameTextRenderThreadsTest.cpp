@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -102,4 +103,113 @@ TEST(FrameTextRenderThreads, TextThreadAndRenderThreadShareObjects)
     EXPECT_EQ(repeatingRoll.playing.load(), 1);
     for (auto& o : objects)
         o->StopOutput();
+}
+
+// The render thread hands a used text chunk back while the text thread may
+// look at the object at any moment. A spy thread looks as often as it can:
+// once a chunk is uploaded it must never find the object asking for the
+// next chunk before its time. A fixed CSV object would show the next row in
+// the middle of a presentation; a looping one-chunk ticker's chunk, written
+// again from its start at each turn, would be laid out anew under the
+// render thread.
+TEST(FrameTextRenderThreads, UsedChunkIsHandedBackWhole)
+{
+    struct Case
+    {
+        const char* name;
+        int movement;
+        int source;
+    };
+    const Case cases[] = {{"fixed CSV rows", kMovementFixed, kSourceCsvFile},
+                          {"looping one-chunk ticker", kMovementScroll, kSourceObjectText}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextPlayout playout;
+        CFrame& object = playout.object;
+        object.textSource = c.source;
+        if (c.source == kSourceCsvFile) {
+            QByteArray rows = "Name;Score\n";
+            for (int i = 0; i < 50; ++i)
+                rows += "Player " + QByteArray::number(i) + ";" + QByteArray::number(i * 3) + "\n";
+            object.fileName = playout.WriteFile("rows.csv", rows);
+            object.firstLineIsHeader = 1;
+            object.richText = RtfOfParagraphs({QStringLiteral("%Name%: %Score%")});
+            // Every presentation shows the next row.
+            object.showIndefinitely = 0;
+            object.showFor = 3 * TextPlayout::kFramePeriod / 1000;
+            object.repeat = 1;
+        } else {
+            object.richText = RtfOfParagraphs({QStringLiteral("Go")});
+            object.loop = 1;
+            object.speed = kSpeedFast;
+        }
+        playout.Play(CRect{0, 0, 200, 40}, c.movement);
+
+        // Odd while the presentation's chunk is uploaded and not yet due
+        // again: from the text texture's first write to the next restart.
+        std::atomic<int> phase{0};
+        class CSpiedDevice final : public CMemoryTextureDevice
+        {
+        public:
+            CSpiedDevice(const CFrame& object, std::atomic<int>& phase) : object_(object), phase_(phase) {}
+            int WriteTexture(IObjectTexture& texture, const CRect& rect, const uint32_t* texels, int pitch) override
+            {
+                if (&texture == object_.textTexture.get() && phase_.load() % 2 == 0)
+                    phase_.fetch_add(1);
+                return CMemoryTextureDevice::WriteTexture(texture, rect, texels, pitch);
+            }
+
+        private:
+            const CFrame& object_;
+            std::atomic<int>& phase_;
+        } device(object, phase);
+
+        // What the text thread must not find while the phase is odd.
+        auto asksForMore = [&] {
+            return c.movement == kMovementFixed ? object.chunkReady.load() == 0 && object.noMoreChunks.load() == 0
+                                                : object.chunkReady.load() == 0;
+        };
+        std::atomic<int> stop{0};
+        std::atomic<long long> looks{0};
+        std::atomic<int> seen{0};
+        std::atomic<int> spying{0};
+        std::thread spy([&] {
+            spying.store(1);
+            long long n = 0;
+            while (!stop.load(std::memory_order_relaxed)) {
+                const int before = phase.load();
+                const bool more = asksForMore();
+                if (before % 2 == 1 && more && phase.load() == before)
+                    seen.fetch_add(1);
+                ++n;
+            }
+            looks.store(n);
+        });
+
+        while (!spying.load())
+            std::this_thread::yield();
+        int presentations = 0;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        while (std::chrono::steady_clock::now() < until) {
+            playout.TextThread();
+            const int end = object.endTime.load();
+            if (end != 0 && object.elapsed.load() >= end) {
+                // The object starts over in this frame: its next chunk is due.
+                if (phase.load() % 2 == 1)
+                    phase.fetch_add(1);
+                ++presentations;
+            }
+            ASSERT_EQ(object.EnterRender(), 1);
+            const int presented = CFramePlayer(object).PresentFrame(playout.result, &device, TextPlayout::kFramePeriod);
+            object.LeaveRender();
+            ASSERT_EQ(presented, 1);
+        }
+        stop.store(1);
+        spy.join();
+        object.StopOutput();
+        EXPECT_GT(phase.load(), 0) << "text was uploaded";
+        EXPECT_GT(looks.load(), 0);
+        EXPECT_EQ(seen.load(), 0) << "times the text thread could have taken a used chunk for a free one ("
+                                  << presentations << " presentations)";
+    }
 }

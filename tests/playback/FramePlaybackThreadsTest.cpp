@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -153,6 +154,75 @@ TEST(FramePlaybackThreads, StopWaitsForTheRenderThread)
     EXPECT_EQ(object.backgroundTexture, nullptr);
     EXPECT_EQ(object.EnterRender(), 0) << "a stopped object is not presented";
     EXPECT_EQ(object.inRender.load(), 0);
+}
+
+// The render thread has set inRender and is about to look at playing again
+// when the operator stops and plays the object at once: the flag is the
+// render thread's, and the next stop waits for it.
+TEST(FramePlaybackThreads, StopPlayStopWaitsForTheRenderThread)
+{
+    CFrame object;
+    object.framePeriod = 1000;
+    CMemoryTextureDevice device;
+    PresentResult result;
+    CFramePlayer(object).Play();
+    object.StopOutput();
+
+    // EnterRender's first look found the object playing; then it was
+    // stopped, and inRender is set before the second look.
+    object.inRender.exchange(1);
+    CFramePlayer(object).Play();
+    EXPECT_EQ(object.inRender.load(), 1) << "Play leaves the render thread's flag alone";
+    // The second look finds it playing again: the frame goes on.
+    ASSERT_EQ(object.playing.load(), 1);
+    ASSERT_EQ(CFramePlayer(object).PresentFrame(result, &device, 20000), 1);
+    ASSERT_NE(object.backgroundTexture, nullptr);
+
+    std::atomic<int> stopped{-1};
+    std::thread ui([&] { stopped.store(object.StopOutput()); });
+    while (object.playing.load())
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(stopped.load(), -1) << "the stop waits while the frame is drawn";
+    EXPECT_NE(object.backgroundTexture, nullptr);
+    object.LeaveRender();
+    ui.join();
+    EXPECT_EQ(stopped.load(), 1);
+    EXPECT_EQ(object.backgroundTexture, nullptr);
+}
+
+// Stop, play, stop in a loop while a render thread presents the objects:
+// no texture is released under a frame (address and thread sanitizers).
+TEST(FramePlaybackThreads, StopPlayStopWhileTheRenderThreadPresents)
+{
+    CFrameSet page;
+    for (int i = 0; i < 4; ++i) {
+        auto object = std::make_unique<CFrame>();
+        object->framePeriod = 1000;
+        object->rect = {0, 0, 64, 32};
+        page.AddObject(object);
+    }
+    page.outputActive.store(1);
+    {
+        RenderLoop render(page);
+        FrameList list;
+        page.TakeSnapshot(list);
+        for (int round = 0; round < 2000; ++round) {
+            CFrame* object = list[size_t(round) % list.size()];
+            object->StopOutput();
+            CFramePlayer(*object).Play();
+            object->StopOutput();
+            CFramePlayer(*object).Play();
+            if (round % 100 == 99) {
+                const int until = render.Frames() + 2;
+                while (render.Frames() < until)
+                    std::this_thread::yield();
+            }
+        }
+        page.ReleaseSnapshot();
+        CPagePlayback(page).StopAllObjects();
+        EXPECT_GT(render.Frames(), 0);
+    }
 }
 
 }  // namespace

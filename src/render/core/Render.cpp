@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "app/SettingsRegister.h"
+#include "content/FrameLinkedImage.h"
 #include "content/FramePlayer.h"
 #include "content/FrameTextLayout.h"
 #include "content/PagePlayback.h"
@@ -13,6 +14,7 @@
 #include "render/system/DBusSystemInhibitor.h"
 #include "render/system/HiResTimer.h"
 #include "render/display/MultiMonitor.h"
+#include "render/core/LinkedImageImporter.h"
 #include "render/core/RenderTextureDevice.h"
 #include "render/core/RenderWindow.h"
 #include "render/system/ThreadPriority.h"
@@ -34,6 +36,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -665,18 +668,25 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
 namespace {
 
 // One text thread pass over the playing objects; the number that did work.
+// Changed linked image files go to the importer (made when first needed);
+// off-line (no importer) they are imported here, before the next frame.
 int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRenderer, const ClockTimeSource& clock,
-             const std::atomic<int>* stopRequested, const std::atomic<int>& frameCount, TextMeasures& measures)
+             const std::atomic<int>* stopRequested, const std::atomic<int>& frameCount, TextMeasures& measures,
+             std::unique_ptr<CLinkedImageImporter>* importer)
 {
     int worked = 0;
     page.TakeSnapshot(snapshot);
     for (CFrame* object : snapshot) {
-        if (object->playing.load()) {
+        CFrameLinkedImage linkedImage(*object);
+        linkedImage.FreeRetired();
+        if (object->EnterText()) {
             const auto start = std::chrono::steady_clock::now();
             const int firstFrame = frameCount.load(std::memory_order_relaxed);
             const int work = CFrameTextLayout(*object, &clock).InvokeRender(textRenderer);
             const int us = static_cast<int>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+            std::optional<CLinkedImageRequest> import = linkedImage.CheckForChange(importer == nullptr);
+            object->LeaveText();
             if (work) {
                 ++worked;
                 if (measures.recordedSpans < static_cast<int>(measures.spans.size()))
@@ -684,6 +694,13 @@ int TextPass(CFrameSet& page, FrameList& snapshot, CRichEditTextRenderer& textRe
             }
             int busiest = measures.busiestChunkUs.load(std::memory_order_relaxed);
             while (us > busiest && !measures.busiestChunkUs.compare_exchange_weak(busiest, us, std::memory_order_relaxed)) {
+            }
+            if (import && importer) {
+                if (!*importer)
+                    *importer = std::make_unique<CLinkedImageImporter>();
+                (*importer)->Post(std::move(*import));
+            } else if (import) {
+                CFrameLinkedImage::Import(*import, {});
             }
         }
         if (stopRequested && stopRequested->load())
@@ -706,9 +723,12 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     s.textRenderer = std::make_unique<CRichEditTextRenderer>();
     if (s.recordLimit > 0 && ::pthread_getcpuclockid(::pthread_self(), &s.text.clock) == 0)
         s.text.clockKnown.store(true, std::memory_order_release);
+    // Ends with this thread: an import under way stops at its next frame.
+    std::unique_ptr<CLinkedImageImporter> importer;
     while (!s.stopRequested.load()) {
         const int worked =
-            TextPass(*s.page, s.textSnapshot, *s.textRenderer, s.clockTime, &s.stopRequested, s.frameCount, s.text);
+            TextPass(*s.page, s.textSnapshot, *s.textRenderer, s.clockTime, &s.stopRequested, s.frameCount, s.text,
+                     &importer);
         s.text.passes.fetch_add(1, std::memory_order_relaxed);
         if (!worked) {
             // Idle: what was posted to objects of this thread is delivered.
@@ -718,6 +738,7 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
+    importer.reset();
     // The render thread may draw a last frame after this one has gone.
     s.text.clockKnown.store(false, std::memory_order_release);
     s.textRenderer.reset();
@@ -765,7 +786,7 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
             object->LeaveRender();
             s.entered.pop_back();
             if (s.page->outputActive.load() != 0)
-                object->StopOutput();
+                object->StopFromRenderThread();
             continue;
         }
         if (IDeviceTexture* background = CRenderTextureDevice::DeviceTextureOf(result.backgroundTexture))
@@ -881,7 +902,7 @@ int CRender::PrepareTextOnce()
     if (!changes_->offline || renderError.load() != kRenderRunning)
         return 0;
     return TextPass(*shared_->page, shared_->textSnapshot, *shared_->textRenderer, shared_->clockTime, nullptr,
-                    shared_->frameCount, shared_->text);
+                    shared_->frameCount, shared_->text, nullptr);
 }
 
 bool CRender::ReadBackBuffer(CPicture* picture)
