@@ -26,3 +26,35 @@ struct LateFrames
 };
 
 LateFrames FindLateFrames(const CRenderStatistics& statistics, int framePeriodUs, int listLimit);
+
+// Why a paced frame missed its deadline.
+enum class LateCause
+{
+    kRenderThread,  // its own processor time in the frame exceeded the period
+    kTextThread,    // late by no more than the text thread ran in the frame (or that is unknown)
+    // Neither: the processors went to something else (other programs, the
+    // system). The band workers' time is not measured apart: a frame whose
+    // drawing spread over them did not fit lands here too.
+    kMachine,
+};
+
+// A frame presented lateUs past its deadline, with the processor time the
+// render and text threads had in it (textCpuUs -1: unknown). The render
+// thread comes first: with more than a period of its own work the frame was
+// late whatever else ran. The text thread is judged as in FindLateFrames.
+LateCause CauseOfLateFrame(int lateUs, int renderCpuUs, int textCpuUs, int framePeriodUs);
+
+// The frames of a paced run that missed their deadline, by cause.
+struct MissedDeadlines
+{
+    int frames = 0;
+    int missed = 0;
+    int byRenderThread = 0;
+    int byTextThread = 0;
+    int byMachine = 0;
+    int mostLateUs = 0;
+    std::vector<int> listed;  // the first that missed, by frame number
+};
+
+// Empty (nothing missed) for a run that was not paced.
+MissedDeadlines FindMissedDeadlines(const CRenderStatistics& statistics, int framePeriodUs, int listLimit);
