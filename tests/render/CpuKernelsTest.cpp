@@ -72,6 +72,33 @@ TEST(CpuKernels, PairLoopEncodesLikeThePixelLoop)
     }
 }
 
+// An object fully in (vertex alpha 255) takes an integer path: every
+// colour or alpha byte of the texel, every texel alpha and every destination
+// byte give what AlphaMix followed by the "over" blend gives.
+TEST(CpuKernels, OverAtFullVertexAlphaIsAlphaMixThenOver)
+{
+    std::vector<uint32_t> texels(256), destination(256), mixed(256);
+    int mismatches = 0;
+    for (uint32_t a = 0; a < 256 && mismatches < 5; ++a) {
+        for (uint32_t c = 0; c < 256 && mismatches < 5; ++c) {
+            for (uint32_t d = 0; d < 256; ++d) {
+                texels[d] = a << 24 | c << 16 | (255 - c) << 8 | c;
+                destination[d] = d << 24 | (255 - d) << 16 | d << 8 | (d ^ 0x5A);
+            }
+            std::vector<uint32_t> expected = destination;
+            cpukernels::AlphaMixSpan(texels.data(), 256, 255, mixed.data());
+            cpukernels::BlendSpan(mixed.data(), expected.data(), 256, BlendFactor::kOne, BlendFactor::kInvSrcAlpha);
+            cpukernels::AlphaMixOverSpan(texels.data(), 256, 255, destination.data());
+            for (int i = 0; i < 256 && mismatches < 5; ++i)
+                if (destination[i] != expected[i]) {
+                    ADD_FAILURE() << std::hex << "texel " << texels[i] << " over " << expected[i] << ": "
+                                  << destination[i];
+                    ++mismatches;
+                }
+        }
+    }
+}
+
 TEST(CpuKernels, PreparedSamplerReadsWhatSampleSpanReads)
 {
     constexpr int kWidth = 37;
