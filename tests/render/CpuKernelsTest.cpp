@@ -1,6 +1,7 @@
 // The vector loops against the per-pixel ones they stand in for: the
 // Y'CbCr pair loop against the loop that takes any mapping, the prepared
-// bilinear sampler of scaled quads against SampleSpan.
+// bilinear sampler of scaled quads against SampleSpan, the integer "over"
+// of objects fully in and the shadow's diamond against what they replace.
 #include "render/cpu/CpuKernels.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,30 @@ TEST(CpuKernels, OverAtFullVertexAlphaIsAlphaMixThenOver)
                     ++mismatches;
                 }
         }
+    }
+}
+
+// The shadow's diamond from five rows of alpha against its 13 taps added
+// one by one, for spans around the vector width and its tail.
+TEST(CpuKernels, DiamondSumsTheThirteenTaps)
+{
+    constexpr int kWidth = 64 + 4;
+    const std::vector<uint32_t> texels = Texels(5 * kWidth);
+    std::vector<uint32_t> alpha(5 * kWidth);
+    cpukernels::AlphaOfSpan(texels.data(), 5 * kWidth, alpha.data());
+    const uint32_t* rows[5];
+    for (int r = 0; r < 5; ++r)
+        rows[r] = alpha.data() + r * kWidth;
+    for (int count : {1, 15, 16, 17, 64}) {
+        std::vector<uint32_t> expected(count, 0), actual(count + 1, 0xDEADBEEFu);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (std::abs(dx) + std::abs(dy) <= 2)
+                    cpukernels::AddAlphaSpan(texels.data() + (dy + 2) * kWidth + dx + 2, count, expected.data());
+        cpukernels::DiamondAlphaSpan(rows, count, actual.data());
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(actual[i], expected[i]) << count << " pixels, pixel " << i;
+        EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past the span of " << count;
     }
 }
 

@@ -280,6 +280,27 @@ void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums)
 }
 
 TAVREL_SIMD_CLONES
+void AlphaOfSpan(const uint32_t* texels, int count, uint32_t* alpha)
+{
+    for (int i = 0; i < count; ++i)
+        alpha[i] = texels[i] >> 24;
+}
+
+TAVREL_SIMD_CLONES
+void DiamondAlphaSpan(const uint32_t* const rows[5], int count, uint32_t* sums)
+{
+    // Local copies: the stores below cannot alias them.
+    const uint32_t* __restrict top = rows[0] + 2;
+    const uint32_t* __restrict above = rows[1] + 1;
+    const uint32_t* __restrict middle = rows[2];
+    const uint32_t* __restrict below = rows[3] + 1;
+    const uint32_t* __restrict bottom = rows[4] + 2;
+    for (int i = 0; i < count; ++i)
+        sums[i] = top[i] + above[i] + above[i + 1] + above[i + 2] + middle[i] + middle[i + 1] + middle[i + 2] +
+                  middle[i + 3] + middle[i + 4] + below[i] + below[i + 1] + below[i + 2] + bottom[i];
+}
+
+TAVREL_SIMD_CLONES
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
     for (int i = 0; i < count; ++i) {
