@@ -23,11 +23,12 @@ QString MissedDeadlinesText(const CRenderStatistics& statistics, int framePeriod
     QStringList first;
     for (const int frame : missed.listed) {
         const auto at = static_cast<size_t>(frame);
-        const int textUs = statistics.textCpuUs[at];
-        first << QStringLiteral("%1 (%2 late; render thread ran %3, text thread %4)")
+        const auto known = [](int us) { return us < 0 ? QStringLiteral("unknown") : Ms(us); };
+        const int waitUs = at < statistics.drawingWaitUs.size() ? statistics.drawingWaitUs[at] : -1;
+        first << QStringLiteral("%1 (%2 late; render thread ran %3, text thread %4; the others waited %5)")
                      .arg(frame)
-                     .arg(Ms(statistics.lateUs[at]), Ms(statistics.renderCpuUs[at]),
-                          textUs < 0 ? QStringLiteral("unknown") : Ms(textUs));
+                     .arg(Ms(statistics.lateUs[at]), Ms(statistics.renderCpuUs[at]), known(statistics.textCpuUs[at]),
+                          known(waitUs));
     }
     QString text = indent + QStringLiteral("missed deadlines: %1 of %2 frames").arg(missed.missed).arg(missed.frames);
     if (missed.missed > 0)

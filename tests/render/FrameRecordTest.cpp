@@ -13,9 +13,10 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-FrameClocks At(Clock::time_point start, std::chrono::microseconds wall, int64_t renderUs, int64_t textUs)
+FrameClocks At(Clock::time_point start, std::chrono::microseconds wall, int64_t renderUs, int64_t textUs,
+                int64_t waitUs = -1)
 {
-    return {start + wall, renderUs, textUs};
+    return {start + wall, renderUs, textUs, waitUs};
 }
 
 TEST(FrameRecord, UnpacedFramesFollowOneAnother)
@@ -34,6 +35,7 @@ TEST(FrameRecord, UnpacedFramesFollowOneAnother)
     EXPECT_EQ(statistics.renderCpuUs, (std::vector<int>{6000, 4000}));
     EXPECT_EQ(statistics.textCpuUs, (std::vector<int>{1000, -1}));
     EXPECT_TRUE(statistics.lateUs.empty());
+    EXPECT_TRUE(statistics.drawingWaitUs.empty());
 }
 
 // Paced, the sleep between frames belongs to neither; a frame begins at the
@@ -43,11 +45,12 @@ TEST(FrameRecord, UnpacedFramesFollowOneAnother)
 TEST(FrameRecord, APacedFrameBeginsAtTheDeadlineItFollows)
 {
     const Clock::time_point t0{};
+    // The waits of the drawing threads count as the text thread's time does.
     struct Case
     {
         const char* what;
         std::chrono::microseconds woke;
-        int64_t textAtWake;
+        int64_t atWake;  // the text thread's time and the waits when it woke
         int frameUs;
         int textUs;
     } cases[] = {
@@ -59,18 +62,29 @@ TEST(FrameRecord, APacedFrameBeginsAtTheDeadlineItFollows)
         SCOPED_TRACE(c.what);
         CFrameRecord record;
         record.Reserve(4, true);
-        record.Begin(At(t0, 0us, 0, 0));
-        record.FramePresented(At(t0, 10000us, 9000, 1000), 0);
-        record.SleptUntil(t0 + 20000us, At(t0, c.woke, 9010, c.textAtWake));
-        record.FramePresented(At(t0, 28000us, 16000, c.textAtWake + 1000), 2500);
+        record.Begin(At(t0, 0us, 0, 0, 0));
+        record.FramePresented(At(t0, 10000us, 9000, 1000, 1000), 0);
+        record.SleptUntil(t0 + 20000us, At(t0, c.woke, 9010, c.atWake, c.atWake));
+        record.FramePresented(At(t0, 28000us, 16000, c.atWake + 1000, c.atWake + 1000), 2500);
         CRenderStatistics statistics;
         record.CopyTo(statistics);
         ASSERT_EQ(statistics.frameTimesUs.size(), 2u);
         EXPECT_EQ(statistics.frameTimesUs[1], c.frameUs);
         EXPECT_EQ(statistics.renderCpuUs[1], 16000 - 9010);
         EXPECT_EQ(statistics.textCpuUs[1], c.textUs);
+        EXPECT_EQ(statistics.drawingWaitUs, (std::vector<int>{1000, c.textUs}));
         EXPECT_EQ(statistics.lateUs, (std::vector<int>{0, 2500}));
     }
+
+    // The waits become known only once the text thread runs.
+    CFrameRecord record;
+    record.Reserve(2, true);
+    record.Begin(At(t0, 0us, 0, -1, -1));
+    record.FramePresented(At(t0, 5000us, 4000, 0, 700), 0);
+    record.FramePresented(At(t0, 9000us, 7000, 100, 900), 0);
+    CRenderStatistics statistics;
+    record.CopyTo(statistics);
+    EXPECT_EQ(statistics.drawingWaitUs, (std::vector<int>{-1, 200}));
 }
 
 // Off-screen the pacer judges a frame by when it was presented, however

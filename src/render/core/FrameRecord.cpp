@@ -9,6 +9,19 @@ int Microseconds(std::chrono::steady_clock::duration duration)
     return static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(duration).count());
 }
 
+// The difference of two readings of a count that may be unknown (-1).
+int Difference(int64_t from, int64_t to)
+{
+    return from >= 0 && to >= 0 ? static_cast<int>(to - from) : -1;
+}
+
+// A reading moved back by what the count grew in the last `late` µs of a
+// sleep, at most: it grew by no more than that after the deadline.
+int64_t AtDeadline(int64_t asleep, int64_t woke, int64_t late)
+{
+    return asleep >= 0 && woke >= 0 ? woke - std::min(woke - asleep, late) : woke;
+}
+
 }  // namespace
 
 void CFrameRecord::Reserve(int limit, bool paced)
@@ -20,6 +33,7 @@ void CFrameRecord::Reserve(int limit, bool paced)
     renderCpuUs_.assign(size, 0);
     textCpuUs_.assign(size, 0);
     lateUs_.assign(paced ? size : 0, 0);
+    drawingWaitUs_.assign(paced ? size : 0, 0);
 }
 
 void CFrameRecord::Begin(const FrameClocks& clocks)
@@ -34,11 +48,11 @@ void CFrameRecord::FramePresented(const FrameClocks& presented, int lateUs)
     const auto frame = static_cast<size_t>(count_++);
     frameTimesUs_[frame] = Microseconds(presented.wall - begun_.wall);
     renderCpuUs_[frame] = static_cast<int>(presented.renderCpuUs - begun_.renderCpuUs);
-    textCpuUs_[frame] = begun_.textCpuUs >= 0 && presented.textCpuUs >= 0
-                            ? static_cast<int>(presented.textCpuUs - begun_.textCpuUs)
-                            : -1;
-    if (!lateUs_.empty())
+    textCpuUs_[frame] = Difference(begun_.textCpuUs, presented.textCpuUs);
+    if (!lateUs_.empty()) {
         lateUs_[frame] = std::max(0, lateUs);
+        drawingWaitUs_[frame] = Difference(begun_.drawingWaitUs, presented.drawingWaitUs);
+    }
     begun_ = presented;
 }
 
@@ -47,8 +61,8 @@ void CFrameRecord::SleptUntil(std::chrono::steady_clock::time_point deadline, co
     const int64_t overslept = std::max(0, Microseconds(woke.wall - deadline));
     FrameClocks next = woke;
     next.wall = std::min(deadline, woke.wall);
-    if (begun_.textCpuUs >= 0 && woke.textCpuUs >= 0)
-        next.textCpuUs = woke.textCpuUs - std::min(woke.textCpuUs - begun_.textCpuUs, overslept);
+    next.textCpuUs = AtDeadline(begun_.textCpuUs, woke.textCpuUs, overslept);
+    next.drawingWaitUs = AtDeadline(begun_.drawingWaitUs, woke.drawingWaitUs, overslept);
     begun_ = next;
 }
 
@@ -58,5 +72,7 @@ void CFrameRecord::CopyTo(CRenderStatistics& statistics) const
     statistics.frameTimesUs.assign(frameTimesUs_.begin(), frameTimesUs_.begin() + end);
     statistics.renderCpuUs.assign(renderCpuUs_.begin(), renderCpuUs_.begin() + end);
     statistics.textCpuUs.assign(textCpuUs_.begin(), textCpuUs_.begin() + end);
-    statistics.lateUs.assign(lateUs_.begin(), lateUs_.begin() + (lateUs_.empty() ? 0 : end));
+    const auto pacedEnd = lateUs_.empty() ? 0 : end;
+    statistics.lateUs.assign(lateUs_.begin(), lateUs_.begin() + pacedEnd);
+    statistics.drawingWaitUs.assign(drawingWaitUs_.begin(), drawingWaitUs_.begin() + pacedEnd);
 }

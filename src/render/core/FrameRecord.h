@@ -12,6 +12,9 @@ struct FrameClocks
     std::chrono::steady_clock::time_point wall;
     int64_t renderCpuUs = 0;  // the render thread's processor time
     int64_t textCpuUs = -1;   // the text thread's; -1 where it cannot be read
+    // Paced: how long the other threads of the process (those that draw)
+    // have waited for a processor; -1 where unknown.
+    int64_t drawingWaitUs = -1;
 };
 
 // What the render thread measures of each frame (bench, soak, tests): how
@@ -34,9 +37,9 @@ public:
     void FramePresented(const FrameClocks& presented, int lateUs);
     // Paced: the thread slept until the next frame's deadline and woke at
     // these clocks. The next frame begins at the deadline: a late wake-up is
-    // part of it, and so is what the text thread ran meanwhile, for no longer
-    // than the wake-up was late, since only then could it have kept the
-    // render thread from its processor.
+    // part of it, and so are what the text thread ran and how long the
+    // drawing threads waited for a processor meanwhile, for no longer than
+    // the wake-up was late, since only then could either hold the frame up.
     void SleptUntil(std::chrono::steady_clock::time_point deadline, const FrameClocks& woke);
 
     void CopyTo(CRenderStatistics& statistics) const;
@@ -49,4 +52,5 @@ private:
     std::vector<int> renderCpuUs_;
     std::vector<int> textCpuUs_;
     std::vector<int> lateUs_;
+    std::vector<int> drawingWaitUs_;
 };

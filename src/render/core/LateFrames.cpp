@@ -29,13 +29,13 @@ LateFrames FindLateFrames(const CRenderStatistics& statistics, int framePeriodUs
     return late;
 }
 
-LateCause CauseOfLateFrame(int lateUs, int renderCpuUs, int textCpuUs, int framePeriodUs)
+LateCause CauseOfLateFrame(int lateUs, int renderCpuUs, int textCpuUs, int drawingWaitUs, int framePeriodUs)
 {
     if (renderCpuUs > framePeriodUs)
         return LateCause::kRenderThread;
-    if (textCpuUs < 0 || lateUs <= textCpuUs)
-        return LateCause::kTextThread;
-    return LateCause::kMachine;
+    const bool textMayHave = textCpuUs < 0 || lateUs <= textCpuUs;
+    const bool waitedLongEnough = drawingWaitUs < 0 || lateUs <= drawingWaitUs;
+    return textMayHave && waitedLongEnough ? LateCause::kTextThread : LateCause::kMachine;
 }
 
 MissedDeadlines FindMissedDeadlines(const CRenderStatistics& statistics, int framePeriodUs, int listLimit)
@@ -50,7 +50,8 @@ MissedDeadlines FindMissedDeadlines(const CRenderStatistics& statistics, int fra
         missed.mostLateUs = std::max(missed.mostLateUs, late[frame]);
         const int renderUs = frame < statistics.renderCpuUs.size() ? statistics.renderCpuUs[frame] : 0;
         const int textUs = frame < statistics.textCpuUs.size() ? statistics.textCpuUs[frame] : -1;
-        switch (CauseOfLateFrame(late[frame], renderUs, textUs, framePeriodUs)) {
+        const int waitUs = frame < statistics.drawingWaitUs.size() ? statistics.drawingWaitUs[frame] : -1;
+        switch (CauseOfLateFrame(late[frame], renderUs, textUs, waitUs, framePeriodUs)) {
         case LateCause::kRenderThread:
             ++missed.byRenderThread;
             break;

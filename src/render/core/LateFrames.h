@@ -31,7 +31,9 @@ LateFrames FindLateFrames(const CRenderStatistics& statistics, int framePeriodUs
 enum class LateCause
 {
     kRenderThread,  // its own processor time in the frame exceeded the period
-    kTextThread,    // late by no more than the text thread ran in the frame (or that is unknown)
+    // Late by no more than the text thread could have held it up (or that
+    // is unknown).
+    kTextThread,
     // Neither: the processors went to something else (other programs, the
     // system). The band workers' time is not measured apart: a frame whose
     // drawing spread over them did not fit lands here too.
@@ -39,10 +41,14 @@ enum class LateCause
 };
 
 // A frame presented lateUs past its deadline, with the processor time the
-// render and text threads had in it (textCpuUs -1: unknown). The render
-// thread comes first: with more than a period of its own work the frame was
-// late whatever else ran. The text thread is judged as in FindLateFrames.
-LateCause CauseOfLateFrame(int lateUs, int renderCpuUs, int textCpuUs, int framePeriodUs);
+// render and text threads had in it and how long the threads that draw
+// waited for a processor (-1: unknown). The render thread comes first: with
+// more than a period of its own work the frame was late whatever else ran.
+// The text thread, one thread, can have held the frame up by no more than it
+// ran, and only while the drawing threads waited for a processor: by no more
+// than the smaller of the two. A frame late by no more than that might have
+// been in time without it.
+LateCause CauseOfLateFrame(int lateUs, int renderCpuUs, int textCpuUs, int drawingWaitUs, int framePeriodUs);
 
 // The frames of a paced run that missed their deadline, by cause.
 struct MissedDeadlines

@@ -11,6 +11,7 @@
 #include "playback/PresentResult.h"
 #include "render/system/DBusSystemInhibitor.h"
 #include "render/system/HiResTimer.h"
+#include "render/system/ProcessorWaits.h"
 #include "render/display/MultiMonitor.h"
 #include "render/core/FramePacer.h"
 #include "render/core/FrameRecord.h"
@@ -119,8 +120,10 @@ struct TextMeasures
     std::vector<LayoutSpan> spans;
     int recordedSpans = 0;  // text thread
     // The text thread's processor clock, which the render thread reads
-    // between recorded frames; published once the thread runs.
+    // between recorded frames, and its thread id; published once the thread
+    // runs.
     clockid_t clock{};
+    pid_t tid = 0;
     std::atomic<bool> clockKnown{false};
 };
 
@@ -172,6 +175,7 @@ struct CRender::Shared
     // Measurements.
     int recordLimit = 0;
     CFrameRecord record;  // render thread
+    CProcessorWaits drawingWaits;  // render thread
     TextMeasures text;
 
     // Threads that have not finished yet.
@@ -194,13 +198,26 @@ struct CRender::Shared
         const bool recording = record.Recording();
         if (!recording && pacer.PeriodUs() == 0)
             return;
-        const FrameClocks presented = recording ? ReadFrameClocks(text) : FrameClocks{std::chrono::steady_clock::now()};
+        const bool paced = pacer.PeriodUs() > 0;
+        // Paced, the waits of every thread but the text thread's, from the
+        // first frame once that thread runs.
+        if (recording && paced && !drawingWaits.IsOpen() && text.clockKnown.load(std::memory_order_acquire))
+            drawingWaits.Open(text.tid);
+        const FrameClocks presented = recording ? ReadClocks() : FrameClocks{std::chrono::steady_clock::now()};
         const int lateUs = pacer.WaitForDeadline(presented.wall);
         if (!recording)
             return;
         record.FramePresented(presented, lateUs);
         if (pacer.SleptUntil() != CFramePacer::Clock::time_point{})
-            record.SleptUntil(pacer.SleptUntil(), ReadFrameClocks(text));
+            record.SleptUntil(pacer.SleptUntil(), ReadClocks());
+    }
+
+    FrameClocks ReadClocks()
+    {
+        FrameClocks clocks = ReadFrameClocks(text);
+        if (drawingWaits.IsOpen())
+            clocks.drawingWaitUs = drawingWaits.WaitedUs();
+        return clocks;
     }
 
     // The device's objects, effects first.
@@ -660,6 +677,7 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     ApplyOwnPriority(s.raisePriorities ? ThreadPriorityLevel::AboveNormal : ThreadPriorityLevel::BelowNormal,
                      "CRender::TextThread()");
     s.textRenderer = std::make_unique<CRichEditTextRenderer>();
+    s.text.tid = CurrentTid();
     if (s.recordLimit > 0 && ::pthread_getcpuclockid(::pthread_self(), &s.text.clock) == 0)
         s.text.clockKnown.store(true, std::memory_order_release);
     while (!s.stopRequested.load()) {

@@ -83,9 +83,12 @@ struct CRenderStatistics
     // thread can hold a frame up by no more than the time it ran in it.
     std::vector<int> renderCpuUs;
     std::vector<int> textCpuUs;
-    // Paced off-screen only: how far past its deadline each recorded frame
-    // was presented, 0 in time; empty when not paced.
+    // Paced off-screen only (empty otherwise): how far past its deadline
+    // each recorded frame was presented, 0 in time; and how long the threads
+    // that draw (all but the text thread) waited for a processor in it, -1
+    // where unknown. Another thread can hold a frame up only while they wait.
     std::vector<int> lateUs;
+    std::vector<int> drawingWaitUs;
     std::vector<LayoutSpan> layoutSpans;  // in order (when recorded)
     int busiestTextChunkUs = 0;         // longest single InvokeRender of the text thread
     int textPasses = 0;
