@@ -35,9 +35,9 @@ struct CRenderEnvironment
     // frame with RenderFrame and a virtual clock (COfflineRenderer).
     bool offline = false;
     // Off-screen only: after each frame the render thread waits for the next
-    // frame deadline, as on a display whose vertical blank does not block,
-    // and records how late frames were presented. Without it frames come as
-    // fast as the machine draws them.
+    // frame deadline, as on a display whose vertical blank does not block
+    // (and, recording frames, notes how late each was presented). Without it
+    // frames come as fast as the machine draws them.
     bool pacedOffscreen = true;
     // Empty: the settings value "Device" of section "Debug".
     QString device;
