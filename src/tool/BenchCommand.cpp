@@ -1,3 +1,4 @@
+#include "tool/PacedRun.h"
 #include "tool/PageInput.h"
 #include "tool/ToolCommand.h"
 
@@ -29,9 +30,10 @@ struct BenchResult
     double maxMs = 0;
     double busiestChunkMs = 0;
     bool realtime = false;
+    QString missedDeadlines;  // paced: the lines about late frames
 };
 
-BenchResult Measure(const PlayOptions& options, const QString& device, double seconds, int* loadStatus)
+BenchResult Measure(const PlayOptions& options, const QString& device, double seconds, bool paced, int* loadStatus)
 {
     BenchResult result;
     const VideoMode& mode = *options.mode;
@@ -48,10 +50,12 @@ BenchResult Measure(const PlayOptions& options, const QString& device, double se
 
     CRenderEnvironment environment;
     environment.target = CRenderEnvironment::Target::kOffscreen;
-    environment.pacedOffscreen = false;  // as fast as it goes
+    // As fast as it goes, or waiting for each frame's deadline.
+    environment.pacedOffscreen = paced;
     environment.device = device;
     // An unpaced loop never waits: under real-time scheduling it would
-    // starve the machine it measures.
+    // starve the machine it measures. Paced, a page that does not hold real
+    // time would too (late frames do not wait), so both keep normal priority.
     environment.raisePriorities = false;
     environment.recordFrames = kMaxRecordedFrames;
     OutputEngineParams params = OutputParamsForMode(page, mode);
@@ -69,6 +73,8 @@ BenchResult Measure(const PlayOptions& options, const QString& device, double se
     std::vector<int> times = statistics.frameTimesUs;
     result.frames = static_cast<int>(times.size());
     result.busiestChunkMs = statistics.busiestTextChunkUs / 1000.0;
+    if (paced)
+        result.missedDeadlines = MissedDeadlinesText(statistics, mode.framePeriodUs, 0, QStringLiteral("  "));
     if (times.empty())
         return result;
     result.meanMs = std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size()) / 1000.0;
@@ -80,8 +86,10 @@ BenchResult Measure(const PlayOptions& options, const QString& device, double se
     return result;
 }
 
-int RunBench(const QStringList& arguments)
+int RunBench(const QStringList& givenArguments)
 {
+    QStringList arguments = givenArguments;
+    const bool paced = TakePacedOption(arguments);
     PlayOptions options;
     options.device = QStringLiteral("all");
     QStringList other;
@@ -102,6 +110,8 @@ int RunBench(const QStringList& arguments)
                 .arg(options.input, QLatin1String(mode.name))
                 .arg(periodMs, 0, 'f', 3)
                 .arg(seconds, 0, 'f', 1));
+    if (paced)
+        ToolOut(QStringLiteral("paced: presentation waits for each frame's deadline, every %1 ms\n").arg(periodMs, 0, 'f', 3));
 
     const QStringList devices = options.device == QLatin1String("all") ? QStringList{"cpu", "gl"} : QStringList{options.device};
     const auto percent = [periodMs](double ms) { return QString::number(100.0 * ms / periodMs, 'f', 1); };
@@ -110,7 +120,7 @@ int RunBench(const QStringList& arguments)
     bool verdictFromHardware = false;
     for (const QString& device : devices) {
         int loadStatus = 0;
-        const BenchResult r = Measure(options, device, seconds, &loadStatus);
+        const BenchResult r = Measure(options, device, seconds, paced, &loadStatus);
         if (loadStatus)
             return loadStatus;
         if (!r.started) {
@@ -132,7 +142,8 @@ int RunBench(const QStringList& arguments)
                     .arg(percent(r.p99Ms))
                     .arg(r.maxMs, 0, 'f', 3)
                     .arg(percent(r.maxMs))
-                    .arg(r.busiestChunkMs, 0, 'f', 3));
+                    .arg(r.busiestChunkMs, 0, 'f', 3)
+                + r.missedDeadlines);
         // The verdict is the device the output would use: OpenGL on a
         // hardware driver, else the CPU device.
         const bool hardwareGl = device == QLatin1String("gl") && !r.softwareRasteriser;
@@ -154,7 +165,7 @@ const ToolCommandRegistration registration({
     QStringLiteral("measure whether a page holds real time on this machine"),
     QStringLiteral(
         "Usage: tavrel-tool bench PAGE.tavrel --mode NAME [--seconds S]\n"
-        "           [--device all|auto|cpu|gl]\n"
+        "           [--device all|auto|cpu|gl] [--paced]\n"
         "\n"
         "Plays every object of the page through the real renderer and text\n"
         "thread at the display size of the mode, as fast as they go (presentation\n"
@@ -163,6 +174,16 @@ const ToolCommandRegistration registration({
         "frame time in ms and as a percentage of the mode's frame period, and the\n"
         "text thread's busiest chunk time. --device all (the default) measures\n"
         "the CPU device and the OpenGL device where there is one.\n"
+        "\n"
+        "--paced: presentation waits for each frame's deadline, one frame period\n"
+        "after the last, as on a display whose vertical blank does not block; a\n"
+        "frame then begins at the deadline of the one before (or when that one\n"
+        "was presented, if it was late), and its frame time runs from there. Per\n"
+        "device it also prints how many frames missed their deadline, the most\n"
+        "late, and what made each late: the render thread (its own processor\n"
+        "time in the frame exceeded the period), the text thread (the frame was\n"
+        "late by no more than the text thread ran in it, nor than the other\n"
+        "threads waited for a processor meanwhile) or the machine (neither).\n"
         "\n"
         "The last line is \"realtime: yes\" when the 99th percentile frame time of\n"
         "the device the output would use (OpenGL on a hardware driver, else the\n"

@@ -1,3 +1,4 @@
+#include "tool/PacedRun.h"
 #include "tool/PageInput.h"
 #include "tool/ToolCommand.h"
 
@@ -40,8 +41,10 @@ QString Mib(long kib)
     return QString::number(kib / 1024.0, 'f', 1) + QStringLiteral(" MiB");
 }
 
-int RunSoak(const QStringList& arguments)
+int RunSoak(const QStringList& givenArguments)
 {
+    QStringList arguments = givenArguments;
+    const bool paced = TakePacedOption(arguments);
     PlayOptions options;
     QStringList other;
     if (!ParsePlayOptions(QStringLiteral("soak"), arguments, {}, options, other))
@@ -70,9 +73,11 @@ int RunSoak(const QStringList& arguments)
     const long rssBefore = ResidentKiB();
     CRenderEnvironment environment;
     environment.target = CRenderEnvironment::Target::kOffscreen;
-    environment.pacedOffscreen = false;
+    environment.pacedOffscreen = paced;
     environment.device = options.device;
-    environment.raisePriorities = false;  // an unpaced loop must not starve the machine
+    // An unpaced loop must not starve the machine, nor a paced one whose
+    // frames come late (they do not wait).
+    environment.raisePriorities = false;
     environment.recordFrames = kMaxRecordedFrames;
     OutputEngineParams params = OutputParamsForMode(page, mode);
     params.fullRange = 0;
@@ -85,6 +90,9 @@ int RunSoak(const QStringList& arguments)
                 .arg(options.input, QLatin1String(mode.name), render.Device()->api, render.Device()->renderer,
                      options.frames > 0 ? QStringLiteral("%1 frames").arg(options.frames)
                                         : QStringLiteral("%1 s").arg(seconds, 0, 'f', 0)));
+    if (paced)
+        ToolOut(QStringLiteral("paced: presentation waits for each frame's deadline, every %1 ms\n")
+                    .arg(mode.framePeriodUs / 1000.0, 0, 'f', 3));
 
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
@@ -163,11 +171,20 @@ int RunSoak(const QStringList& arguments)
     ToolOut(QStringLiteral("frames over budget by no more than the text thread ran in them: %1 of %2\n")
                 .arg(late.overByText)
                 .arg(late.overBudget));
-    if (late.overByText > 0)
+    // Paced, a late frame is one that missed its deadline.
+    int overBudget = late.overBudget;
+    int overByText = late.overByText;
+    if (paced) {
+        ToolOut(MissedDeadlinesText(statistics, mode.framePeriodUs, kListedSlowFrames, QString()));
+        const MissedDeadlines missed = FindMissedDeadlines(statistics, mode.framePeriodUs, 0);
+        overBudget = missed.missed;
+        overByText = missed.byTextThread;
+    }
+    if (overByText > 0)
         ToolOut(QStringLiteral("soak: frames over budget by the text thread\n"));
     else if (statistics.textWaitFrames > 0)
         ToolOut(QStringLiteral("soak: text late\n"));
-    else if (late.overBudget > 0)
+    else if (overBudget > 0)
         ToolOut(QStringLiteral("soak: frames over budget, none by the text thread\n"));
     else
         ToolOut(QStringLiteral("soak: clean\n"));
@@ -179,7 +196,7 @@ const ToolCommandRegistration registration({
     QStringLiteral("play a page for a long time at full speed and watch memory and late frames"),
     QStringLiteral(
         "Usage: tavrel-tool soak PAGE.tavrel --mode NAME [--seconds S | --frames N]\n"
-        "           [--device auto|cpu|gl]\n"
+        "           [--device auto|cpu|gl] [--paced]\n"
         "\n"
         "Plays every object of the page through the real renderer and text\n"
         "thread as fast as they go, as `tavrel-tool bench` does, for S seconds\n"
@@ -200,6 +217,14 @@ const ToolCommandRegistration registration({
         "thread\"; \"soak: text late\" (moving text waited); or \"soak: frames\n"
         "over budget by the text thread\" (a frame over the period by no more\n"
         "than the text thread ran in it).\n"
+        "--paced: presentation waits for each frame's deadline, as `tavrel-tool\n"
+        "bench --paced` does; frame times then run from the deadline of the frame\n"
+        "before. Before the last line it prints the frames that missed their\n"
+        "deadline (the first ten by number) and what made each late: the render\n"
+        "thread (its own processor time in the frame exceeded the period), the\n"
+        "text thread (late by no more than it ran in the frame, nor than the\n"
+        "other threads waited for a processor meanwhile) or the machine;\n"
+        "the last line then speaks of those frames.\n"
         "Exit status: 0 run to the end; 1 the page could not be read or the\n"
         "renderer failed (with the reason); 5 made for another video mode;\n"
         "2 wrong arguments.\n"),

@@ -1,6 +1,7 @@
 // The vector loops against the per-pixel ones they stand in for: the
 // Y'CbCr pair loop against the loop that takes any mapping, the prepared
-// bilinear sampler of scaled quads against SampleSpan.
+// bilinear sampler of scaled quads against SampleSpan, the integer "over"
+// of objects fully in and the shadow's diamond against what they replace.
 #include "render/cpu/CpuKernels.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,57 @@ TEST(CpuKernels, PairLoopEncodesLikeThePixelLoop)
                 }
             EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past the span of " << pairs << " pairs";
         }
+    }
+}
+
+// An object fully in (vertex alpha 255) takes an integer path: every
+// colour or alpha byte of the texel, every texel alpha and every destination
+// byte give what AlphaMix followed by the "over" blend gives.
+TEST(CpuKernels, OverAtFullVertexAlphaIsAlphaMixThenOver)
+{
+    std::vector<uint32_t> texels(256), destination(256), mixed(256);
+    int mismatches = 0;
+    for (uint32_t a = 0; a < 256 && mismatches < 5; ++a) {
+        for (uint32_t c = 0; c < 256 && mismatches < 5; ++c) {
+            for (uint32_t d = 0; d < 256; ++d) {
+                texels[d] = a << 24 | c << 16 | (255 - c) << 8 | c;
+                destination[d] = d << 24 | (255 - d) << 16 | d << 8 | (d ^ 0x5A);
+            }
+            std::vector<uint32_t> expected = destination;
+            cpukernels::AlphaMixSpan(texels.data(), 256, 255, mixed.data());
+            cpukernels::BlendSpan(mixed.data(), expected.data(), 256, BlendFactor::kOne, BlendFactor::kInvSrcAlpha);
+            cpukernels::AlphaMixOverSpan(texels.data(), 256, 255, destination.data());
+            for (int i = 0; i < 256 && mismatches < 5; ++i)
+                if (destination[i] != expected[i]) {
+                    ADD_FAILURE() << std::hex << "texel " << texels[i] << " over " << expected[i] << ": "
+                                  << destination[i];
+                    ++mismatches;
+                }
+        }
+    }
+}
+
+// The shadow's diamond from five rows of alpha against its 13 taps added
+// one by one, for spans around the vector width and its tail.
+TEST(CpuKernels, DiamondSumsTheThirteenTaps)
+{
+    constexpr int kWidth = 64 + 4;
+    const std::vector<uint32_t> texels = Texels(5 * kWidth);
+    std::vector<uint32_t> alpha(5 * kWidth);
+    cpukernels::AlphaOfSpan(texels.data(), 5 * kWidth, alpha.data());
+    const uint32_t* rows[5];
+    for (int r = 0; r < 5; ++r)
+        rows[r] = alpha.data() + r * kWidth;
+    for (int count : {1, 15, 16, 17, 64}) {
+        std::vector<uint32_t> expected(count, 0), actual(count + 1, 0xDEADBEEFu);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (std::abs(dx) + std::abs(dy) <= 2)
+                    cpukernels::AddAlphaSpan(texels.data() + (dy + 2) * kWidth + dx + 2, count, expected.data());
+        cpukernels::DiamondAlphaSpan(rows, count, actual.data());
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(actual[i], expected[i]) << count << " pixels, pixel " << i;
+        EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past the span of " << count;
     }
 }
 

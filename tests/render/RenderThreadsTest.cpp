@@ -350,6 +350,8 @@ TEST_F(RenderThreads, LongRollTextIsLaidOutWithoutThreadWarnings)
     EXPECT_TRUE(messages.Warnings().isEmpty()) << qPrintable(messages.Warnings().join(QLatin1Char('\n')));
 
     EXPECT_EQ(static_cast<int>(statistics.frameTimesUs.size()), statistics.frames);
+    // Paced off-screen: how late each frame was presented, too.
+    EXPECT_EQ(statistics.lateUs.size(), statistics.frameTimesUs.size());
     ASSERT_FALSE(statistics.layoutSpans.empty()) << "the roll's chunk was laid out";
     int previous = 0;
     for (const LayoutSpan& span : statistics.layoutSpans) {

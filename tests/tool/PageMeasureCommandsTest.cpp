@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -140,12 +141,15 @@ TEST_F(PageMeasureCommands, SoakReportsMemoryAndLateFramesInItsShortForm)
                     .contains(verdict))
         << out.toStdString();
 
+    EXPECT_FALSE(out.contains(QStringLiteral("missed deadlines"))) << "only a paced run has deadlines";
+
     struct Case
     {
         QStringList arguments;
         int exitCode;
     } cases[] = {
         {{"soak", page, "--mode", "720p50", "--device", "all"}, 2},
+        {{"soak", page, "--mode", "720p50", "--device", "all", "--paced"}, 2},
         {{"soak", page}, 2},
         {{"soak", Path("missing.tavrel"), "--mode", "720p50"}, 1},
         {{"soak", page, "--mode", "1080p50", "--frames", "10"}, 5},  // made for 720-line modes
@@ -155,6 +159,37 @@ TEST_F(PageMeasureCommands, SoakReportsMemoryAndLateFramesInItsShortForm)
     };
     for (const Case& c : cases)
         EXPECT_EQ(RunTool(c.arguments).exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
+}
+
+// Paced, the soak says which frames missed their deadline and why, just
+// before its verdict, and the verdict speaks of those frames.
+TEST_F(PageMeasureCommands, PacedSoakReportsMissedDeadlinesBeforeItsVerdict)
+{
+    const ToolRun soak =
+        RunTool({"soak", page, "--mode", "720p50", "--frames", "40", "--device", "cpu", "--paced"});
+    ASSERT_EQ(soak.exitCode, 0) << soak.error.toStdString();
+    const QString out = QString::fromUtf8(soak.out);
+    EXPECT_TRUE(out.contains(QStringLiteral("paced: presentation waits for each frame's deadline, every 20.000 ms\n")))
+        << out.toStdString();
+    const QStringList lines = out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 3);
+    const QRegularExpressionMatch missed =
+        QRegularExpression(QStringLiteral("^missed deadlines: (\\d+) of (\\d+) frames")).match(lines[lines.size() - 3]);
+    const QRegularExpressionMatch causes =
+        QRegularExpression(QStringLiteral("^late by the render thread: (\\d+); by the text thread: (\\d+); by the machine: (\\d+)$"))
+            .match(lines[lines.size() - 2]);
+    ASSERT_TRUE(missed.hasMatch() && causes.hasMatch()) << out.toStdString();
+    EXPECT_GE(missed.captured(2).toInt(), 40);
+    EXPECT_EQ(causes.captured(1).toInt() + causes.captured(2).toInt() + causes.captured(3).toInt(),
+              missed.captured(1).toInt());
+    const QString verdict = lines.last();
+    if (missed.captured(1).toInt() == 0)
+        EXPECT_TRUE(verdict == QStringLiteral("soak: clean") || verdict == QStringLiteral("soak: text late")) << out.toStdString();
+    else if (causes.captured(2).toInt() > 0)
+        EXPECT_EQ(verdict, QStringLiteral("soak: frames over budget by the text thread")) << out.toStdString();
+    else
+        EXPECT_TRUE(verdict == QStringLiteral("soak: frames over budget, none by the text thread") ||
+                    verdict == QStringLiteral("soak: text late")) << out.toStdString();
 }
 
 }  // namespace

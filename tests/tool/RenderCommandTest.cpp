@@ -4,8 +4,10 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -99,6 +101,37 @@ TEST_F(RenderCommand, BenchReportsEachDeviceAndAVerdict)
     const QStringList lines = out.trimmed().split(QLatin1Char('\n'));
     EXPECT_TRUE(lines.last() == QStringLiteral("realtime: yes") || lines.last() == QStringLiteral("realtime: no"))
         << lines.last().toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("missed deadlines"))) << "only a paced run has deadlines";
+}
+
+// Paced, frames come no faster than the mode's rate, and every frame that
+// missed its deadline is given one cause.
+TEST_F(RenderCommand, PacedBenchCountsMissedDeadlinesByCause)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const ToolRun run =
+        RunTool({"bench", page, "--mode", "720p50", "--seconds", "0.5", "--device", "cpu", "--paced"});
+    const qint64 runMs = clock.elapsed();
+    ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
+    const QString out = QString::fromUtf8(run.out);
+    const QRegularExpression frames(QStringLiteral("frames rendered: (\\d+)\n"));
+    const QRegularExpression missed(QStringLiteral("  missed deadlines: (\\d+) of (\\d+) frames.*\n"
+                                                   "  late by the render thread: (\\d+); by the text thread: "
+                                                   "(\\d+); by the machine: (\\d+)\n"));
+    const QRegularExpressionMatch f = frames.match(out);
+    const QRegularExpressionMatch m = missed.match(out);
+    ASSERT_TRUE(f.hasMatch() && m.hasMatch()) << out.toStdString();
+    // No more than one frame per 20 ms the program ran (and the first);
+    // unpaced this page draws hundreds a second.
+    EXPECT_LE(f.captured(1).toInt(), runMs / 20 + 2) << out.toStdString();
+    EXPECT_EQ(m.captured(2), f.captured(1));
+    EXPECT_EQ(m.captured(3).toInt() + m.captured(4).toInt() + m.captured(5).toInt(), m.captured(1).toInt());
+    const QStringList lines = out.trimmed().split(QLatin1Char('\n'));
+    EXPECT_TRUE(lines.last() == QStringLiteral("realtime: yes") || lines.last() == QStringLiteral("realtime: no"))
+        << lines.last().toStdString();
+
+    EXPECT_EQ(RunTool({"bench", page, "--mode", "720p50", "--paced", "--frames", "3"}).exitCode, 2);
 }
 
 }  // namespace

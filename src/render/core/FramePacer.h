@@ -27,10 +27,25 @@ public:
     // alone); otherwise it sleeps until the next frame deadline. A frame
     // that comes more than a period late starts the cadence again instead
     // of hurrying to catch up.
-    void FramePresented(Clock::time_point presentStarted);
+    //
+    // Returns how far past its deadline the frame was presented, in µs: 0
+    // in time, for the first frame, without pacing and when presenting
+    // waited for the display (which then keeps the time).
+    int FramePresented(Clock::time_point presentStarted);
+    // Where presenting never waits for a display (off-screen), with the time
+    // the frame was presented: sleeps until the next frame deadline, however
+    // long the frame took. Returns as FramePresented does.
+    int WaitForDeadline(Clock::time_point presented);
+
+    // The deadline the last FramePresented slept until; Clock::time_point{}
+    // when it did not sleep.
+    Clock::time_point SleptUntil() const { return sleptUntil_; }
 
 private:
+    int Pace(Clock::time_point now);
+
     std::chrono::microseconds period_;
     bool clockOnly_ = false;
     Clock::time_point deadline_{};
+    Clock::time_point sleptUntil_{};
 };

@@ -28,3 +28,42 @@ LateFrames FindLateFrames(const CRenderStatistics& statistics, int framePeriodUs
     }
     return late;
 }
+
+LateCause CauseOfLateFrame(int lateUs, int renderCpuUs, int textCpuUs, int drawingWaitUs, int framePeriodUs)
+{
+    if (renderCpuUs > framePeriodUs)
+        return LateCause::kRenderThread;
+    const bool textMayHave = textCpuUs < 0 || lateUs <= textCpuUs;
+    const bool waitedLongEnough = drawingWaitUs < 0 || lateUs <= drawingWaitUs;
+    return textMayHave && waitedLongEnough ? LateCause::kTextThread : LateCause::kMachine;
+}
+
+MissedDeadlines FindMissedDeadlines(const CRenderStatistics& statistics, int framePeriodUs, int listLimit)
+{
+    MissedDeadlines missed;
+    const std::vector<int>& late = statistics.lateUs;
+    missed.frames = static_cast<int>(late.size());
+    for (size_t frame = 0; frame < late.size(); ++frame) {
+        if (late[frame] <= 0)
+            continue;
+        ++missed.missed;
+        missed.mostLateUs = std::max(missed.mostLateUs, late[frame]);
+        const int renderUs = frame < statistics.renderCpuUs.size() ? statistics.renderCpuUs[frame] : 0;
+        const int textUs = frame < statistics.textCpuUs.size() ? statistics.textCpuUs[frame] : -1;
+        const int waitUs = frame < statistics.drawingWaitUs.size() ? statistics.drawingWaitUs[frame] : -1;
+        switch (CauseOfLateFrame(late[frame], renderUs, textUs, waitUs, framePeriodUs)) {
+        case LateCause::kRenderThread:
+            ++missed.byRenderThread;
+            break;
+        case LateCause::kTextThread:
+            ++missed.byTextThread;
+            break;
+        case LateCause::kMachine:
+            ++missed.byMachine;
+            break;
+        }
+        if (static_cast<int>(missed.listed.size()) < listLimit)
+            missed.listed.push_back(static_cast<int>(frame));
+    }
+    return missed;
+}

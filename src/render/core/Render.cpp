@@ -13,7 +13,10 @@
 #include "render/core/FrameErrorLog.h"
 #include "render/system/DBusSystemInhibitor.h"
 #include "render/system/HiResTimer.h"
+#include "render/system/ProcessorWaits.h"
 #include "render/display/MultiMonitor.h"
+#include "render/core/FramePacer.h"
+#include "render/core/FrameRecord.h"
 #include "render/core/LinkedImageImporter.h"
 #include "render/core/RenderTextureDevice.h"
 #include "render/core/RenderWindow.h"
@@ -121,19 +124,14 @@ struct TextMeasures
     std::vector<LayoutSpan> spans;
     int recordedSpans = 0;  // text thread
     // The text thread's processor clock, which the render thread reads
-    // between recorded frames; published once the thread runs.
+    // between recorded frames, and its thread id; published once the thread
+    // runs.
     clockid_t clock{};
+    pid_t tid = 0;
     std::atomic<bool> clockKnown{false};
 };
 
-// Read between recorded frames.
-struct FrameClocks
-{
-    std::chrono::steady_clock::time_point wall;
-    int64_t renderCpuUs = 0;  // the calling (render) thread's
-    int64_t textCpuUs = -1;
-};
-
+// Read between recorded frames, on the render thread.
 FrameClocks ReadFrameClocks(const TextMeasures& text)
 {
     FrameClocks clocks;
@@ -177,13 +175,12 @@ struct CRender::Shared
     FrameList textSnapshot;
     std::vector<CFrame*> entered;
 
-    // Measurements. The records are filled in up front so that a long run
-    // does not count them as memory the renderer grew by.
+    // Off-screen and paced: the render thread keeps the frame deadlines.
+    CFramePacer pacer;
+    // Measurements.
     int recordLimit = 0;
-    std::vector<int> frameTimesUs;
-    std::vector<int> renderCpuUs;
-    std::vector<int> textCpuUs;
-    int recordedFrames = 0;  // render thread
+    CFrameRecord record;  // render thread
+    CProcessorWaits drawingWaits;  // render thread
     TextMeasures text;
 
     // Threads that have not finished yet, and whether the render thread
@@ -198,6 +195,36 @@ struct CRender::Shared
         std::lock_guard guard(doneMutex);
         --threadsRunning;
         doneSignal.notify_all();
+    }
+
+    // Right after presenting: off-screen and paced, the wait for the frame's
+    // deadline, which is part of presenting as a display's would be; and the
+    // frame's record.
+    void AfterPresent()
+    {
+        const bool recording = record.Recording();
+        if (!recording && pacer.PeriodUs() == 0)
+            return;
+        const bool paced = pacer.PeriodUs() > 0;
+        // Paced, the waits of every thread but the text thread's, from the
+        // first frame once that thread runs.
+        if (recording && paced && !drawingWaits.IsOpen() && text.clockKnown.load(std::memory_order_acquire))
+            drawingWaits.Open(text.tid);
+        const FrameClocks presented = recording ? ReadClocks() : FrameClocks{std::chrono::steady_clock::now()};
+        const int lateUs = pacer.WaitForDeadline(presented.wall);
+        if (!recording)
+            return;
+        record.FramePresented(presented, lateUs);
+        if (pacer.SleptUntil() != CFramePacer::Clock::time_point{})
+            record.SleptUntil(pacer.SleptUntil(), ReadClocks());
+    }
+
+    FrameClocks ReadClocks()
+    {
+        FrameClocks clocks = ReadFrameClocks(text);
+        if (drawingWaits.IsOpen())
+            clocks.drawingWaitUs = drawingWaits.WaitedUs();
+        return clocks;
     }
 
     // The device's objects, effects first.
@@ -315,11 +342,10 @@ void CRender::TakeParameters(const OutputEngineParams& params, const CRenderEnvi
     s.raisePriorities = environment.raisePriorities;
     s.clockTime = environment.clockTime;
     s.recordLimit = std::max(0, environment.recordFrames);
-    s.frameTimesUs.assign(static_cast<size_t>(s.recordLimit), 0);
-    s.renderCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
-    s.textCpuUs.assign(static_cast<size_t>(s.recordLimit), 0);
-    s.text.spans.assign(static_cast<size_t>(s.recordLimit / kFramesPerLayoutSpan), LayoutSpan{});
     changes_->offline = environment.offline && IsOffscreen(environment);
+    // Off-line there is no render thread to record frames.
+    s.record.Reserve(changes_->offline ? 0 : s.recordLimit, IsOffscreen(environment) && environment.pacedOffscreen);
+    s.text.spans.assign(static_cast<size_t>(s.recordLimit / kFramesPerLayoutSpan), LayoutSpan{});
 
     // Developer values.
     s.noYCbCrA = Read(settings::kNoYCbCrA);
@@ -399,8 +425,9 @@ QWindow* CRender::MakeOutputWindow(QWindow* previewWindow, bool offscreen)
 }
 
 // The graphics device on the window, or off-screen on a back buffer of the
-// display size, paced by the display's refresh rate unless it runs off-line
-// or as fast as it can.
+// display size. A window device paces its presentation where the display does
+// not; off-screen the render thread keeps the pace itself (and so knows how
+// late each frame was), unless it runs off-line or as fast as it can.
 bool CRender::CreateDevice(const OutputEngineParams& params, const CRenderEnvironment& environment,
                            DeviceRequest request, QWindow* window)
 {
@@ -415,8 +442,9 @@ bool CRender::CreateDevice(const OutputEngineParams& params, const CRenderEnviro
     request.window = window;
     request.width = offscreen ? params.displayWidth : 0;
     request.height = offscreen ? params.displayHeight : 0;
-    const bool unpaced = offscreen && (changes_->offline || !environment.pacedOffscreen);
-    request.framePeriodUs = unpaced ? 0 : FramePeriodOfRate(params.refreshRate);
+    request.framePeriodUs = offscreen ? 0 : FramePeriodOfRate(params.refreshRate);
+    if (offscreen && !changes_->offline && environment.pacedOffscreen)
+        s.pacer.SetPeriod(FramePeriodOfRate(params.refreshRate));
     // "Use alternative vertical sync method": the frame clock instead of the
     // driver's vertical blank wait.
     request.paceByClock = params.alternativeSync != 0;
@@ -624,23 +652,10 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
 
     const auto started = std::chrono::steady_clock::now();
     int result = kFrameOk;
-    // One reading of the clocks ends a recorded frame and starts the next.
-    FrameClocks before;
-    if (s.recordLimit > 0)
-        before = ReadFrameClocks(s.text);
+    if (s.record.Recording())
+        s.record.Begin(ReadFrameClocks(s.text));
     while (!s.stopRequested.load()) {
         result = RenderFrame(s, -1);
-        if (s.recordedFrames < s.recordLimit) {
-            const FrameClocks after = ReadFrameClocks(s.text);
-            const int frame = s.recordedFrames++;
-            s.frameTimesUs[frame] = static_cast<int>(
-                std::chrono::duration_cast<std::chrono::microseconds>(after.wall - before.wall).count());
-            s.renderCpuUs[frame] = static_cast<int>(after.renderCpuUs - before.renderCpuUs);
-            s.textCpuUs[frame] = before.textCpuUs >= 0 && after.textCpuUs >= 0
-                                     ? static_cast<int>(after.textCpuUs - before.textCpuUs)
-                                     : -1;
-            before = after;
-        }
         if (result != kFrameOk)
             break;
     }
@@ -721,6 +736,7 @@ void CRender::TextThread(std::shared_ptr<Shared> shared)
     ApplyOwnPriority(s.raisePriorities ? ThreadPriorityLevel::AboveNormal : ThreadPriorityLevel::BelowNormal,
                      "CRender::TextThread()");
     s.textRenderer = std::make_unique<CRichEditTextRenderer>();
+    s.text.tid = CurrentTid();
     if (s.recordLimit > 0 && ::pthread_getcpuclockid(::pthread_self(), &s.text.clock) == 0)
         s.text.clockKnown.store(true, std::memory_order_release);
     // Ends with this thread: an import under way stops at its next frame.
@@ -872,6 +888,7 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
     output.End();
 
     const DeviceStatus presented = device.Present();
+    s.AfterPresent();
     ++s.frameCount;
     int result = kFrameOk;
     if (presented == DeviceStatus::kDrawFailed) {
@@ -926,10 +943,7 @@ CRenderStatistics CRender::StopAndCollect()
             return statistics;
     }
     statistics.frames = shared_->frameCount.load();
-    statistics.frameTimesUs.assign(shared_->frameTimesUs.begin(),
-                                   shared_->frameTimesUs.begin() + shared_->recordedFrames);
-    statistics.renderCpuUs.assign(shared_->renderCpuUs.begin(), shared_->renderCpuUs.begin() + shared_->recordedFrames);
-    statistics.textCpuUs.assign(shared_->textCpuUs.begin(), shared_->textCpuUs.begin() + shared_->recordedFrames);
+    shared_->record.CopyTo(statistics);
     statistics.layoutSpans.assign(shared_->text.spans.begin(),
                                   shared_->text.spans.begin() + shared_->text.recordedSpans);
     statistics.busiestTextChunkUs = shared_->text.busiestChunkUs.load();

@@ -35,8 +35,10 @@ struct CRenderEnvironment
     // Off-screen only: no render and text threads; the caller draws each
     // frame with RenderFrame and a virtual clock (COfflineRenderer).
     bool offline = false;
-    // Off-screen only: Present waits for the next frame deadline as a display
-    // would. Without it frames come as fast as the machine draws them.
+    // Off-screen only: after each frame the render thread waits for the next
+    // frame deadline, as on a display whose vertical blank does not block
+    // (and, recording frames, notes how late each was presented). Without it
+    // frames come as fast as the machine draws them.
     bool pacedOffscreen = true;
     // Empty: the settings value "Device" of section "Debug".
     QString device;
@@ -48,8 +50,9 @@ struct CRenderEnvironment
     // Makes the device instead of the factory (tests that act out failures).
     std::function<std::unique_ptr<IGraphicsDevice>(const DeviceRequest&, QString*)> createDevice;
     // Keep the time each frame took, the processor time the render and text
-    // threads had in it, and when the text thread laid out text (bench,
-    // soak); at most this many frames.
+    // threads had in it, paced off-screen how late it was presented, and
+    // when the text thread laid out text (bench, soak); at most this many
+    // frames.
     int recordFrames = 0;
 };
 
@@ -74,12 +77,21 @@ struct LayoutSpan
 struct CRenderStatistics
 {
     int frames = 0;
-    std::vector<int> frameTimesUs;      // RenderFrame durations, in order (when recorded)
+    // RenderFrame durations, in order (when recorded). Paced, a frame begins
+    // at the deadline of the one before (or when that one was presented, if
+    // it was late), so the sleep between frames is no part of it.
+    std::vector<int> frameTimesUs;
     // Processor time in each recorded frame: the render thread's own, and
     // the text thread's (-1 where its clock could not be read). The text
     // thread can hold a frame up by no more than the time it ran in it.
     std::vector<int> renderCpuUs;
     std::vector<int> textCpuUs;
+    // Paced off-screen only (empty otherwise): how far past its deadline
+    // each recorded frame was presented, 0 in time; and how long the threads
+    // that draw (all but the text thread) waited for a processor in it, -1
+    // where unknown. Another thread can hold a frame up only while they wait.
+    std::vector<int> lateUs;
+    std::vector<int> drawingWaitUs;
     std::vector<LayoutSpan> layoutSpans;  // in order (when recorded)
     int busiestTextChunkUs = 0;         // longest single InvokeRender of the text thread
     int textPasses = 0;

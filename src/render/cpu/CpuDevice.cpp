@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <sched.h>
@@ -418,6 +419,54 @@ void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const Ef
                    && NearInteger(offsetV[k] * texture.height, &tapRow[k]);
     const TextureView view = ViewOf(texture);
 
+    // The taps one texel apart around the centre tap, as every shadow size
+    // puts them: each texel row's alpha is read once a band instead of once
+    // a tap, and the diamond summed from five rows of it.
+    bool diamond = oneToOne;
+    bool seen[5][5] = {};
+    for (int k = 0; k < 13 && diamond; ++k) {
+        const int dx = tapColumn[k] - tapColumn[6];
+        const int dy = tapRow[k] - tapRow[6];
+        diamond = std::abs(dx) + std::abs(dy) <= 2 && !seen[dy + 2][dx + 2];
+        if (diamond)
+            seen[dy + 2][dx + 2] = true;
+    }
+    if (diamond) {
+        const int width = texture.width;
+        const int firstColumn = column0 + tapColumn[6] - 2;
+        const int stride = count + 4;
+        // Columns lo..hi lie inside the texture; the rest wrap or clamp.
+        const int lo = std::clamp(-firstColumn, 0, stride);
+        const int hi = std::clamp(width - firstColumn, lo, stride);
+        const int centreRow = row0 + tapRow[6];
+        workers_->Run(span.y1 - span.y0, [&](int first, int end) {
+            std::vector<uint32_t> alpha(static_cast<size_t>(5) * stride);
+            std::vector<uint32_t> sums(count);
+            uint32_t* rows[5];
+            const auto fill = [&](int row, uint32_t* out) {
+                const uint32_t* texels = texture.Row(Address(row, texture.height, sampler.addressV));
+                for (int j = 0; j < lo; ++j)
+                    out[j] = texels[Address(firstColumn + j, width, sampler.addressU)] >> 24;
+                if (hi > lo)
+                    AlphaOfSpan(texels + firstColumn + lo, hi - lo, out + lo);
+                for (int j = hi; j < stride; ++j)
+                    out[j] = texels[Address(firstColumn + j, width, sampler.addressU)] >> 24;
+            };
+            for (int r = 0; r < 5; ++r) {
+                rows[r] = alpha.data() + static_cast<size_t>(r) * stride;
+                fill(centreRow + first - 2 + r, rows[r]);
+            }
+            for (int y = first; y < end; ++y) {
+                if (y > first) {
+                    std::rotate(rows, rows + 1, rows + 5);
+                    fill(centreRow + y + 2, rows[4]);
+                }
+                DiamondAlphaSpan(rows, count, sums.data());
+                ShadowOverSpan(sums.data(), count, span.alpha, renderTarget_->Row(span.y0 + y) + span.x0);
+            }
+        });
+        return;
+    }
     if (oneToOne) {
         // Texel columns of every tap, the same for all rows; between
         // inner[k] and innerEnd[k] they run on without wrapping or clamping,

@@ -199,6 +199,24 @@ void BlendSpan(const uint32_t* source, uint32_t* destination, int count, BlendFa
     }
 }
 
+namespace {
+
+// AlphaMixPixel "over" d where the vertex alpha is 255 (an object fully in):
+// the texel's colour scaled by its own alpha is Div255(c x a), the value the
+// float form rounds to (c x a / 255 is never within its error of a half),
+// and no channel of the sum passes 255. Integer lanes only.
+__attribute__((always_inline)) inline uint32_t OverAtFullAlpha(uint32_t t, uint32_t d)
+{
+    const uint32_t a = t >> 24;
+    const uint32_t inverse = 255 - a;
+    uint32_t result = (a + Div255(Channel(d, 24) * inverse)) << 24;
+    for (int shift = 0; shift < 24; shift += 8)
+        result |= (Div255(Channel(t, shift) * a) + Div255(Channel(d, shift) * inverse)) << shift;
+    return result;
+}
+
+}  // namespace
+
 TAVREL_SIMD_CLONES
 void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
@@ -216,6 +234,11 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
             any |= from[i];
         if (any == 0)
             continue;
+        if (vertexAlpha == 255) {
+            for (int i = 0; i < n; ++i)
+                to[i] = OverAtFullAlpha(from[i], to[i]);
+            continue;
+        }
         for (int i = 0; i < n; ++i) {
             const uint32_t source = AlphaMixPixel(from[i], vertexAlpha);
             const uint32_t inverse = 255 - (source >> 24);
@@ -259,6 +282,27 @@ void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums)
 {
     for (int i = 0; i < count; ++i)
         sums[i] += texels[i] >> 24;
+}
+
+TAVREL_SIMD_CLONES
+void AlphaOfSpan(const uint32_t* texels, int count, uint32_t* alpha)
+{
+    for (int i = 0; i < count; ++i)
+        alpha[i] = texels[i] >> 24;
+}
+
+TAVREL_SIMD_CLONES
+void DiamondAlphaSpan(const uint32_t* const rows[5], int count, uint32_t* sums)
+{
+    // Local copies: the stores below cannot alias them.
+    const uint32_t* __restrict top = rows[0] + 2;
+    const uint32_t* __restrict above = rows[1] + 1;
+    const uint32_t* __restrict middle = rows[2];
+    const uint32_t* __restrict below = rows[3] + 1;
+    const uint32_t* __restrict bottom = rows[4] + 2;
+    for (int i = 0; i < count; ++i)
+        sums[i] = top[i] + above[i] + above[i + 1] + above[i + 2] + middle[i] + middle[i + 1] + middle[i + 2] +
+                  middle[i + 3] + middle[i + 4] + below[i] + below[i + 1] + below[i + 2] + bottom[i];
 }
 
 TAVREL_SIMD_CLONES

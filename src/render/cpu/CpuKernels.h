@@ -96,6 +96,14 @@ void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* d
 void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums);
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination);
 
+// The alpha (bits 24-31) of count texels.
+void AlphaOfSpan(const uint32_t* texels, int count, uint32_t* alpha);
+// The shadow's 13 taps where they lie one texel apart, |dx| + |dy| <= 2, as
+// coverage sums for count pixels: rows[0..4] hold the alpha of the texel
+// rows dy = -2..2, each count + 4 values from the column dx = -2 of the
+// first pixel on.
+void DiamondAlphaSpan(const uint32_t* const rows[5], int count, uint32_t* sums);
+
 // The output encodings. Premultiplied pixels in; per pixel the sample of its
 // own texel and of the neighbour in its chroma pair, and whether its column is
 // even (Cb) or odd (Cr). Out: Y' in red, chroma in green, key in blue, alpha
