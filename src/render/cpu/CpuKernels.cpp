@@ -106,6 +106,7 @@ void PrepareColumns(int width, AddressMode mode, double u0, double du, int count
     out->left.resize(count);
     out->right.resize(count);
     out->weight.resize(count);
+    out->channelWeight.resize(static_cast<size_t>(count) * 4);
     for (int i = 0; i < count; ++i) {
         int column0 = 0;
         uint32_t fx = 0;
@@ -113,6 +114,8 @@ void PrepareColumns(int width, AddressMode mode, double u0, double du, int count
         out->left[i] = Address(column0, width, mode);
         out->right[i] = Address(column0 + 1, width, mode);
         out->weight[i] = fx;
+        for (int c = 0; c < 4; ++c)
+            out->channelWeight[4 * static_cast<size_t>(i) + c] = static_cast<uint16_t>(fx);
     }
 }
 
@@ -127,6 +130,43 @@ RowTaps PrepareRow(const TextureView& texture, AddressMode mode, double v)
     return {rowStart(row0), rowStart(row0 + 1), fy};
 }
 
+// The vector helpers below are inlined into each clone, so no call crosses
+// the ABI the warning is about.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace {
+
+// Eight pixels of four channels in 16-bit lanes: a bilinear sample's
+// products stay below 65536 (255 x 256 + 128), so the lanes hold them
+// exactly and round like the per-pixel arithmetic.
+constexpr int kSamplePixels = 8;
+using ChannelBytes = uint8_t __attribute__((vector_size(4 * kSamplePixels)));
+using ChannelWords = uint16_t __attribute__((vector_size(8 * kSamplePixels)));
+// Sixteen alphas in 32-bit lanes.
+constexpr int kAlphaPixels = 16;
+using AlphaLanes = uint32_t __attribute__((vector_size(4 * kAlphaPixels)));
+
+__attribute__((always_inline)) inline ChannelWords GatherChannels(const uint32_t* row, const int* columns)
+{
+    uint32_t texels[kSamplePixels];
+    for (int k = 0; k < kSamplePixels; ++k)
+        texels[k] = row[columns[k]];
+    ChannelBytes bytes;
+    std::memcpy(&bytes, texels, sizeof bytes);
+    return __builtin_convertvector(bytes, ChannelWords);
+}
+
+__attribute__((always_inline)) inline AlphaLanes GatherAlpha(const uint32_t* row, const int* columns)
+{
+    AlphaLanes alpha;
+    for (int k = 0; k < kAlphaPixels; ++k)
+        alpha[k] = row[columns[k]];
+    return alpha >> 24;
+}
+
+}  // namespace
+
 TAVREL_SIMD_CLONES
 void SampleColumnsSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* out)
 {
@@ -134,7 +174,21 @@ void SampleColumnsSpan(const RowTaps& row, const ColumnTaps& columns, int count,
     const int* left = columns.left.data();
     const int* right = columns.right.data();
     const uint32_t* weight = columns.weight.data();
-    for (int i = 0; i < count; ++i)
+    const uint16_t* channelWeight = columns.channelWeight.data();
+    const ChannelWords fy = static_cast<uint16_t>(r.weight) - ChannelWords{};
+    const ChannelWords gy = static_cast<uint16_t>(256 - r.weight) - ChannelWords{};
+    int i = 0;
+    for (; i + kSamplePixels <= count; i += kSamplePixels) {
+        ChannelWords fx;
+        std::memcpy(&fx, channelWeight + 4 * static_cast<size_t>(i), sizeof fx);
+        const ChannelWords gx = 256 - fx;
+        const ChannelWords top = (GatherChannels(r.top, left + i) * gx + GatherChannels(r.top, right + i) * fx + 128) >> 8;
+        const ChannelWords bottom =
+            (GatherChannels(r.bottom, left + i) * gx + GatherChannels(r.bottom, right + i) * fx + 128) >> 8;
+        const ChannelBytes sample = __builtin_convertvector((top * gy + bottom * fy + 128) >> 8, ChannelBytes);
+        std::memcpy(out + i, &sample, sizeof sample);
+    }
+    for (; i < count; ++i)
         out[i] = Lerp4(r.top[left[i]], r.top[right[i]], r.bottom[left[i]], r.bottom[right[i]], weight[i], r.weight);
 }
 
@@ -145,10 +199,25 @@ void AddSampledAlphaSpan(const RowTaps& row, const ColumnTaps& columns, int coun
     const int* left = columns.left.data();
     const int* right = columns.right.data();
     const uint32_t* weight = columns.weight.data();
-    for (int i = 0; i < count; ++i)
+    int i = 0;
+    for (; i + kAlphaPixels <= count; i += kAlphaPixels) {
+        AlphaLanes fx;
+        std::memcpy(&fx, weight + i, sizeof fx);
+        const AlphaLanes gx = 256 - fx;
+        const AlphaLanes top = (GatherAlpha(r.top, left + i) * gx + GatherAlpha(r.top, right + i) * fx + 128) >> 8;
+        const AlphaLanes bottom =
+            (GatherAlpha(r.bottom, left + i) * gx + GatherAlpha(r.bottom, right + i) * fx + 128) >> 8;
+        AlphaLanes sum;
+        std::memcpy(&sum, sums + i, sizeof sum);
+        sum += (top * (256 - r.weight) + bottom * r.weight + 128) >> 8;
+        std::memcpy(sums + i, &sum, sizeof sum);
+    }
+    for (; i < count; ++i)
         sums[i] += LerpChannel(r.top[left[i]], r.top[right[i]], r.bottom[left[i]], r.bottom[right[i]], weight[i],
                                r.weight, 24);
 }
+
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -261,16 +330,56 @@ void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums)
         sums[i] += texels[i] >> 24;
 }
 
+namespace {
+
+// Black of the mean coverage of the 13 taps, scaled by the vertex alpha,
+// "over" the destination pixel.
+__attribute__((always_inline)) inline uint32_t ShadowOverPixel(uint32_t coverageSum, uint32_t vertexAlpha, uint32_t d)
+{
+    const uint32_t shadow = (coverageSum * vertexAlpha * 2 + 13 * 255) / (2 * 13 * 255);
+    const uint32_t inverse = 255 - shadow;
+    const uint32_t alpha = std::min<uint32_t>(shadow + Div255(Channel(d, 24) * inverse), 255);
+    return Pack(Div255(Channel(d, 0) * inverse), Div255(Channel(d, 8) * inverse), Div255(Channel(d, 16) * inverse),
+                alpha);
+}
+
+}  // namespace
+
 TAVREL_SIMD_CLONES
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
-    for (int i = 0; i < count; ++i) {
-        const uint32_t shadow = (coverageSums[i] * vertexAlpha * 2 + 13 * 255) / (2 * 13 * 255);
-        const uint32_t inverse = 255 - shadow;
-        const uint32_t d = destination[i];
-        const uint32_t alpha = std::min<uint32_t>(shadow + Div255(Channel(d, 24) * inverse), 255);
-        destination[i] = Pack(Div255(Channel(d, 0) * inverse), Div255(Channel(d, 8) * inverse),
-                              Div255(Channel(d, 16) * inverse), alpha);
+    for (int i = 0; i < count; ++i)
+        destination[i] = ShadowOverPixel(coverageSums[i], vertexAlpha, destination[i]);
+}
+
+TAVREL_SIMD_CLONES
+void ShadowTapsOverSpan(const uint32_t* const* taps, int count, uint32_t vertexAlpha, uint32_t* destination)
+{
+    const uint32_t* tap[kShadowTaps];
+    std::copy(taps, taps + kShadowTaps, tap);
+    // Blocks of 16 summed in registers; text is mostly clear, so blocks
+    // without coverage are passed over whole.
+    constexpr int kBlock = 16;
+    int start = 0;
+    for (; start + kBlock <= count; start += kBlock) {
+        uint32_t sums[kBlock] = {};
+        for (int k = 0; k < kShadowTaps; ++k)
+            for (int i = 0; i < kBlock; ++i)
+                sums[i] += tap[k][start + i] >> 24;
+        uint32_t any = 0;
+        for (int i = 0; i < kBlock; ++i)
+            any |= sums[i];
+        if (any == 0)
+            continue;
+        for (int i = 0; i < kBlock; ++i)
+            destination[start + i] = ShadowOverPixel(sums[i], vertexAlpha, destination[start + i]);
+    }
+    for (int i = start; i < count; ++i) {
+        uint32_t sum = 0;
+        for (int k = 0; k < kShadowTaps; ++k)
+            sum += tap[k][i] >> 24;
+        if (sum != 0)
+            destination[i] = ShadowOverPixel(sum, vertexAlpha, destination[i]);
     }
 }
 

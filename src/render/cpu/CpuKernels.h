@@ -55,6 +55,8 @@ struct ColumnTaps
     std::vector<int> left;
     std::vector<int> right;
     std::vector<uint32_t> weight;
+    // The weight once per channel (four per pixel), for the vector loops.
+    std::vector<uint16_t> channelWeight;
 };
 void PrepareColumns(int width, AddressMode mode, double u0, double du, int count, ColumnTaps* out);
 
@@ -95,6 +97,11 @@ void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* d
 // Adds the alpha of count texels to sums: one tap of the shadow's diamond.
 void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums);
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination);
+// Both at once for texels that map to pixels one to one: taps[k] is the
+// texel tap k reads for pixel 0, and tap k reads taps[k][i] for pixel i.
+// Pixels whose taps are all clear are left alone (their shadow is none).
+inline constexpr int kShadowTaps = 13;
+void ShadowTapsOverSpan(const uint32_t* const* taps, int count, uint32_t vertexAlpha, uint32_t* destination);
 
 // The output encodings. Premultiplied pixels in; per pixel the sample of its
 // own texel and of the neighbour in its chroma pair, and whether its column is

@@ -6,26 +6,48 @@
 #include <vector>
 
 class CCpuDevice;
+class CCpuDrawList;
 
 // A texture of the CPU device: its texels in memory, rows top-down.
 class CCpuTexture : public IDeviceTexture
 {
 public:
-    CCpuTexture(const CCpuDevice* owner, int width, int height)
-        : owner(owner), width(width), height(height), texels(static_cast<size_t>(width) * height, 0u)
-    {
-    }
+    // sourceOnly: a texture that is only read from and written through
+    // lock and unlock, so that its clear rows are known (not the
+    // composition target or the back buffer, which are drawn into).
+    CCpuTexture(const CCpuDevice* owner, int width, int height, bool sourceOnly = true);
+    // Carries out the draws that still read it first.
+    ~CCpuTexture() override;
 
     int Width() const override { return width; }
     int Height() const override { return height; }
     uint32_t* Row(int y) { return texels.data() + static_cast<size_t>(y) * width; }
+    const uint32_t* Row(int y) const { return texels.data() + static_cast<size_t>(y) * width; }
+
+    // The columns [first, end) of row y that hold every texel with alpha;
+    // first >= end for a row without any. Rows of textures that are drawn
+    // into count as covered throughout.
+    int CoveredFirst(int y) const { return coveredFirst_.empty() ? 0 : coveredFirst_[y]; }
+    int CoveredEnd(int y) const { return coveredEnd_.empty() ? width : coveredEnd_[y]; }
+    // Works out the covered columns of rows [top, bottom) after they were
+    // written.
+    void FindCoveredColumns(int top, int bottom);
 
     const CCpuDevice* owner;  // compared only, never followed: the device may be gone
     const int width;
     const int height;
     std::vector<uint32_t> texels;
     bool locked = false;
+    // The rows a lock hands out for writing.
+    int lockedTop = 0;
+    int lockedBottom = 0;
     // Every texel holds the same value (known for small textures only, such
     // as the ones solid backgrounds draw with): any sampling gives it.
     bool uniform = false;
+    // The list of draws not carried out yet that read this texture, if any.
+    CCpuDrawList* pendingDraws = nullptr;
+
+private:
+    std::vector<uint16_t> coveredFirst_;
+    std::vector<uint16_t> coveredEnd_;
 };
