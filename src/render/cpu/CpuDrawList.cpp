@@ -149,18 +149,28 @@ void CCpuDrawList::AddShadow(const CpuQuadSpan& span, CCpuTexture& texture, cons
         // innerBegin and innerEnd every tap runs on without wrapping or
         // clamping, so that stretch is summed straight from the rows.
         draw.kind = Kind::kShadowDirect;
-        taps.columns.resize(static_cast<size_t>(kShadowTaps) * count);
         taps.innerBegin = 0;
         taps.innerEnd = count;
         for (int k = 0; k < kShadowTaps; ++k) {
             const int first = draw.column0 + taps.column[k];
-            for (int i = 0; i < count; ++i)
-                taps.columns[static_cast<size_t>(k) * count + i] = Address(first + i, texture.width, sampler.addressU);
             const int inner = std::clamp(-first, 0, count);
             taps.innerBegin = std::max(taps.innerBegin, inner);
             taps.innerEnd = std::min(taps.innerEnd, std::clamp(texture.width - first, inner, count));
         }
         taps.innerEnd = std::max(taps.innerEnd, taps.innerBegin);
+        // Columns only for the edges: pixel i < innerBegin at i, pixel
+        // i >= innerEnd at innerBegin + (i - innerEnd).
+        const int edges = taps.innerBegin + (count - taps.innerEnd);
+        taps.edges = edges;
+        taps.columns.resize(static_cast<size_t>(kShadowTaps) * edges);
+        for (int k = 0; k < kShadowTaps; ++k) {
+            const int first = draw.column0 + taps.column[k];
+            int* columns = &taps.columns[static_cast<size_t>(k) * edges];
+            for (int i = 0; i < taps.innerBegin; ++i)
+                columns[i] = Address(first + i, texture.width, sampler.addressU);
+            for (int i = taps.innerEnd; i < count; ++i)
+                columns[taps.innerBegin + (i - taps.innerEnd)] = Address(first + i, texture.width, sampler.addressU);
+        }
     } else {
         // Scaled: every tap's columns once for the quad, its rows once a row.
         draw.kind = Kind::kShadowSampled;
@@ -364,18 +374,18 @@ void CCpuDrawList::DrawShadowDirect(const Draw& draw, int top, int bottom, Scrat
             continue;
         uint32_t* destination = target_->Row(y) + span.x0;
         // The edges, where taps wrap or clamp: column by column.
-        auto edge = [&](int first, int end) {
-            for (int i = first; i < end; ++i) {
+        auto edge = [&](int first, int end, int column) {
+            for (int i = first; i < end; ++i, ++column) {
                 uint32_t sum = 0;
                 for (int k = 0; k < kShadowTaps; ++k)
-                    sum += rows[k][taps.columns[static_cast<size_t>(k) * count + i]] >> 24;
+                    sum += rows[k][taps.columns[static_cast<size_t>(k) * taps.edges + column]] >> 24;
                 sums[i] = sum;
             }
             if (end > first)
                 ShadowOverSpan(sums + first, end - first, span.alpha, destination + first);
         };
-        edge(0, taps.innerBegin);
-        edge(taps.innerEnd, count);
+        edge(0, taps.innerBegin, 0);
+        edge(taps.innerEnd, count, taps.innerBegin);
         const int first = std::max(taps.innerBegin, coveredFirst);
         const int end = std::min(taps.innerEnd, coveredEnd);
         if (end > first) {

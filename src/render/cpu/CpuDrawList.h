@@ -95,13 +95,14 @@ private:
     {
         double offsetU[cpukernels::kShadowTaps];
         double offsetV[cpukernels::kShadowTaps];
-        // One to one: each tap's texel offset, and per tap and pixel the
-        // column it reads (13 x the quad's width); between innerBegin and
-        // innerEnd no tap wraps or clamps.
+        // One to one: each tap's texel offset; between innerBegin and
+        // innerEnd no tap wraps or clamps, and for the pixels outside (the
+        // edges) the column each tap reads (13 x edges).
         int column[cpukernels::kShadowTaps];
         int row[cpukernels::kShadowTaps];
-        std::vector<int> columns;
         int innerBegin, innerEnd;
+        int edges;
+        std::vector<int> columns;
     };
     // What one thread needs while it draws a band.
     struct Scratch
