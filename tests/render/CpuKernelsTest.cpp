@@ -1,6 +1,8 @@
 // The vector loops against the per-pixel ones they stand in for: the
 // Y'CbCr pair loop against the loop that takes any mapping, the prepared
-// bilinear sampler of scaled quads against SampleSpan.
+// bilinear sampler of scaled quads against SampleSpan, blending at full
+// vertex alpha against single pixels, the summed shadow taps against one tap
+// at a time.
 #include "render/cpu/CpuKernels.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +110,59 @@ TEST(CpuKernels, PreparedSamplerReadsWhatSampleSpanReads)
             ASSERT_EQ(sums[i], 7 + (expected[i] >> 24)) << c.name << ", alpha of pixel " << i;
         }
         EXPECT_EQ(actual[c.count], 0xDEADBEEFu) << c.name << ": written past the span";
+    }
+}
+
+// Every texel alpha with every colour value, over varied destinations: the
+// 16-bit vector blend at full vertex alpha must give what a span of one
+// pixel (the per-pixel arithmetic) gives, at other vertex alphas too.
+TEST(CpuKernels, BlendingSpansGiveWhatSinglePixelsGive)
+{
+    std::vector<uint32_t> texels;
+    for (uint32_t a = 0; a < 256; ++a)
+        for (uint32_t c = 0; c < 256; ++c)
+            texels.push_back((a << 24) | (c << 16) | ((255 - c) << 8) | ((c * 7) & 0xFF));
+    const std::vector<uint32_t> destinations = Texels(static_cast<int>(texels.size()));
+    for (const uint32_t vertexAlpha : {255u, 254u, 128u, 1u}) {
+        std::vector<uint32_t> spans = destinations;
+        std::vector<uint32_t> pixels = destinations;
+        cpukernels::AlphaMixOverSpan(texels.data(), static_cast<int>(texels.size()), vertexAlpha, spans.data());
+        for (size_t i = 0; i < texels.size(); ++i)
+            cpukernels::AlphaMixOverSpan(&texels[i], 1, vertexAlpha, &pixels[i]);
+        for (size_t i = 0; i < texels.size(); ++i)
+            ASSERT_EQ(spans[i], pixels[i]) << "vertex alpha " << vertexAlpha << ", texel " << std::hex << texels[i]
+                                           << " over " << destinations[i];
+    }
+}
+
+TEST(CpuKernels, SummedShadowTapsGiveWhatTapByTapGives)
+{
+    // Rows of text-like alpha: clear stretches longer than a vector and
+    // covered ones, so that blocks are both passed over and blended.
+    constexpr int kWidth = 100;
+    std::mt19937 random(11);
+    std::vector<uint32_t> texels = Texels(13 * (kWidth + 20));
+    for (size_t i = 0; i < texels.size(); ++i)
+        if ((i / 24) % 3 == 0)
+            texels[i] = 0;
+    const std::vector<uint32_t> destinations = Texels(kWidth);
+    for (const int count : {1, 15, 16, 17, 40, kWidth}) {
+        for (const uint32_t vertexAlpha : {255u, 77u}) {
+            const uint32_t* taps[cpukernels::kShadowTaps];
+            for (int k = 0; k < cpukernels::kShadowTaps; ++k)
+                taps[k] = &texels[static_cast<size_t>(k) * (kWidth + 20) + random() % 20];
+            std::vector<uint32_t> sums(count, 0);
+            for (const uint32_t* tap : taps)
+                cpukernels::AddAlphaSpan(tap, count, sums.data());
+            std::vector<uint32_t> expected(destinations.begin(), destinations.begin() + count);
+            cpukernels::ShadowOverSpan(sums.data(), count, vertexAlpha, expected.data());
+            std::vector<uint32_t> actual(destinations.begin(), destinations.begin() + count);
+            actual.push_back(0xDEADBEEFu);
+            cpukernels::ShadowTapsOverSpan(taps, count, vertexAlpha, actual.data());
+            for (int i = 0; i < count; ++i)
+                ASSERT_EQ(actual[i], expected[i]) << count << " pixels, vertex alpha " << vertexAlpha << ", pixel " << i;
+            EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past " << count << " pixels";
+        }
     }
 }
 
