@@ -286,7 +286,9 @@ void CCpuDevice::DrawQuad(int firstVertex)
             immediate_->Execute();
         return;
     }
-    FlushComposition();
+    // The output encodings compose the frame as they go (DrawYCbCr).
+    if (kernel != CpuKernel::kYCbCrFull && kernel != CpuKernel::kYCbCrLimited)
+        FlushComposition();
     switch (kernel) {
     case CpuKernel::kYCbCrFull:
         DrawYCbCr(span, *texture, pass, YCbCrRange::kFull);
@@ -305,7 +307,7 @@ void CCpuDevice::DrawQuad(int firstVertex)
 
 void CCpuDevice::FlushComposition()
 {
-    composition_->Execute();
+    composition_->Execute({});
 }
 
 void CCpuDevice::DrawYCbCr(const CpuQuadSpan& span, CCpuTexture& texture, const EffectPass& pass, YCbCrRange range)
@@ -314,8 +316,10 @@ void CCpuDevice::DrawYCbCr(const CpuQuadSpan& span, CCpuTexture& texture, const 
     const int count = span.x1 - span.x0;
     const int index = activeEffect_->Source().FindParameter(QStringLiteral("g_TextureWidth"));
     const double textureWidth = index >= 0 ? activeEffect_->Parameter(index) : 0.0;
-    if (!(textureWidth > 0.0))
+    if (!(textureWidth > 0.0)) {
+        FlushComposition();
         return;  // the shader would divide by zero: nothing defined to draw
+    }
     // Per column: its texel, the texel of the other pixel of its chroma pair,
     // and whether it carries Cb (even) or Cr (odd). Columns do not change
     // from row to row.
@@ -343,22 +347,61 @@ void CCpuDevice::DrawYCbCr(const CpuQuadSpan& span, CCpuTexture& texture, const 
            && own[pairsEnd] == own[pairsBegin] + (pairsEnd - pairsBegin) && neighbour[pairsEnd] == own[pairsEnd] + 1
            && own[pairsEnd + 1] == own[pairsEnd] + 1 && neighbour[pairsEnd + 1] == own[pairsEnd])
         pairsEnd += 2;
-    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-        std::vector<uint32_t> packed(pass.blend ? count : 0);
-        for (int y = first; y < end; ++y) {
-            const double v = span.v0 + y * span.dv;
-            const int row = Address(static_cast<int>(std::floor(v * texture.height)), texture.height, sampler.addressV);
-            const uint32_t* texels = texture.Row(row);
-            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
-            uint32_t* out = pass.blend ? packed.data() : destination;
-            PackYCbCrSpan(texels, own.data(), neighbour.data(), even.data(), pairsBegin, range, out);
-            if (pairsEnd > pairsBegin)
-                PackYCbCrPairsSpan(texels + own[pairsBegin], (pairsEnd - pairsBegin) / 2, range, out + pairsBegin);
-            PackYCbCrSpan(texels, own.data() + pairsEnd, neighbour.data() + pairsEnd, even.data() + pairsEnd,
-                          count - pairsEnd, range, out + pairsEnd);
-            if (pass.blend)
-                BlendSpan(packed.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+    // Each output row reads one texture row.
+    const int rows = span.y1 - span.y0;
+    std::vector<int> sourceRows(rows);
+    for (int y = 0; y < rows; ++y) {
+        const double v = span.v0 + y * span.dv;
+        sourceRows[y] = Address(static_cast<int>(std::floor(v * texture.height)), texture.height, sampler.addressV);
+    }
+    auto encode = [&](int y, std::vector<uint32_t>& packed) {
+        const uint32_t* texels = texture.Row(sourceRows[y]);
+        uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+        packed.resize(pass.blend ? count : 0);
+        uint32_t* out = pass.blend ? packed.data() : destination;
+        PackYCbCrSpan(texels, own.data(), neighbour.data(), even.data(), pairsBegin, range, out);
+        if (pairsEnd > pairsBegin)
+            PackYCbCrPairsSpan(texels + own[pairsBegin], (pairsEnd - pairsBegin) / 2, range, out + pairsBegin);
+        PackYCbCrSpan(texels, own.data() + pairsEnd, neighbour.data() + pairsEnd, even.data() + pairsEnd,
+                      count - pairsEnd, range, out + pairsEnd);
+        if (pass.blend)
+            BlendSpan(packed.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+    };
+    std::vector<uint8_t> encoded(rows, 0);
+    if (&texture == compositionTarget_.get() && !composition_->Empty()) {
+        // The composition and its encoding in one pass: a band's rows are
+        // encoded as soon as they are composed, while they are still in the
+        // cache. The output rows in the order of the rows they read:
+        // byRow[rowStart[r] .. rowStart[r + 1]) read row r.
+        std::vector<int> rowStart(static_cast<size_t>(texture.height) + 1, 0);
+        for (const int r : sourceRows)
+            ++rowStart[r + 1];
+        for (int r = 0; r < texture.height; ++r)
+            rowStart[r + 1] += rowStart[r];
+        std::vector<int> byRow(rows);
+        {
+            std::vector<int> next(rowStart.begin(), rowStart.end() - 1);
+            for (int y = 0; y < rows; ++y)
+                byRow[next[sourceRows[y]]++] = y;
         }
+        composition_->Execute([&](int top, int bottom) {
+            thread_local std::vector<uint32_t> packed;
+            for (int i = rowStart[top]; i < rowStart[bottom]; ++i) {
+                encode(byRow[i], packed);
+                encoded[byRow[i]] = 1;
+            }
+        });
+    } else {
+        FlushComposition();
+    }
+    // The rest: rows that read what no band drew (or all of them).
+    if (std::find(encoded.begin(), encoded.end(), 0) == encoded.end())
+        return;
+    workers_->Run(rows, [&](int first, int end) {
+        std::vector<uint32_t> packed;
+        for (int y = first; y < end; ++y)
+            if (!encoded[y])
+                encode(y, packed);
     });
 }
 

@@ -185,7 +185,7 @@ void CCpuDrawList::AddShadow(const CpuQuadSpan& span, CCpuTexture& texture, cons
     Add(draw);
 }
 
-void CCpuDrawList::Execute()
+void CCpuDrawList::Execute(const std::function<void(int, int)>& afterBand)
 {
     if (Empty()) {
         Release();
@@ -241,6 +241,8 @@ void CCpuDrawList::Execute()
                     const Draw& draw = draws_[bandDraws_[i]];
                     DrawRows(draw, std::max(bandTop, draw.span.y0), std::min(bandBottom, draw.span.y1), scratch);
                 }
+                if (afterBand)
+                    afterBand(bandTop, bandBottom);
             }
         },
         1);

@@ -5,6 +5,7 @@
 #include "render/device/EffectSource.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CBandWorkers;
@@ -57,8 +58,10 @@ public:
                    const EffectPass& pass, const double offsetU[cpukernels::kShadowTaps],
                    const double offsetV[cpukernels::kShadowTaps]);
 
-    // Carries out the fill and the draws, then empties the list.
-    void Execute();
+    // Carries out the fill and the draws, then empties the list. afterBand,
+    // if given, is called with the rows [top, bottom) of each band as soon
+    // as they are drawn, on the thread that drew them.
+    void Execute(const std::function<void(int, int)>& afterBand = {});
     // Empties the list without drawing anything.
     void Discard();
 

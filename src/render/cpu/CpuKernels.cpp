@@ -307,9 +307,10 @@ __attribute__((always_inline)) inline void MixOverEight(const uint32_t* texels, 
     const ChannelWords source = Div255Words(t * factor);
     const ChannelWords inverse = 255 - AlphaOfEach(source);
     std::memcpy(&bytes, destination, sizeof bytes);
-    ChannelWords out = source + Div255Words(__builtin_convertvector(bytes, ChannelWords) * inverse);
-    const ChannelWords full = 255 - ChannelWords{};
-    out = out < full ? out : full;
+    // No channel passes 255, so the clamp of the per-pixel arithmetic has
+    // nothing to do: a colour is at most its alpha a (Div255(c x a) <=
+    // Div255(255 x a) = a), and the destination adds at most 255 - a.
+    const ChannelWords out = source + Div255Words(__builtin_convertvector(bytes, ChannelWords) * inverse);
     bytes = __builtin_convertvector(out, ChannelBytes);
     std::memcpy(destination, &bytes, sizeof bytes);
 }
@@ -324,7 +325,19 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
     // same. Text is mostly clear, so blocks without a single set texel are
     // passed over whole.
     constexpr int kBlock = 16;
-    for (int start = 0; start < count; start += kBlock) {
+    int start = 0;
+    if (vertexAlpha == 255) {
+        for (; start + kBlock <= count; start += kBlock) {
+            uint32_t any = 0;
+            for (int i = 0; i < kBlock; ++i)
+                any |= texels[start + i];
+            if (any == 0)
+                continue;
+            MixOverEight(texels + start, destination + start);
+            MixOverEight(texels + start + kSamplePixels, destination + start + kSamplePixels);
+        }
+    }
+    for (; start < count; start += kBlock) {
         const int n = std::min(kBlock, count - start);
         const uint32_t* from = texels + start;
         uint32_t* to = destination + start;
@@ -333,11 +346,6 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
             any |= from[i];
         if (any == 0)
             continue;
-        if (vertexAlpha == 255 && n == kBlock) {
-            MixOverEight(from, to);
-            MixOverEight(from + kSamplePixels, to + kSamplePixels);
-            continue;
-        }
         for (int i = 0; i < n; ++i) {
             const uint32_t source = AlphaMixPixel(from[i], vertexAlpha);
             const uint32_t inverse = 255 - (source >> 24);
@@ -643,6 +651,42 @@ void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uin
     else
         PackPairs<YCbCrRange::kFull>(texels, pairs, out);
 }
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+TAVREL_SIMD_CLONES
+void FindCoveredColumns(const uint32_t* texels, int count, int* first, int* end)
+{
+    // Clear stretches a block at a time: an upload of a large, mostly clear
+    // picture (a lower third's animation frame) pays little for it.
+    constexpr int kBlock = kAlphaPixels;
+    auto clearBlock = [](const uint32_t* block) {
+        AlphaLanes lanes;
+        std::memcpy(&lanes, block, sizeof lanes);
+        lanes &= 0xFF000000u;
+        uint64_t halves[kAlphaPixels / 2];
+        std::memcpy(halves, &lanes, sizeof halves);
+        uint64_t any = 0;
+        for (const uint64_t h : halves)
+            any |= h;
+        return any == 0;
+    };
+    int f = 0;
+    while (f + kBlock <= count && clearBlock(texels + f))
+        f += kBlock;
+    while (f < count && (texels[f] >> 24) == 0)
+        ++f;
+    int e = count;
+    while (e - kBlock >= f && clearBlock(texels + e - kBlock))
+        e -= kBlock;
+    while (e > f && (texels[e - 1] >> 24) == 0)
+        --e;
+    *first = f;
+    *end = e;
+}
+
+#pragma GCC diagnostic pop
 
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out)
 {

@@ -116,6 +116,10 @@ void PackYCbCrSpan(const uint32_t* texels, const int* own, const int* neighbour,
 // read texels 2k and 2k + 1.
 void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uint32_t* out);
 
+// The columns [first, end) of a row of count texels that hold every texel
+// with alpha; first >= end when none has any.
+void FindCoveredColumns(const uint32_t* texels, int count, int* first, int* end);
+
 // AlphaBlendPS: premultiplied in, straight colour with its alpha out.
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out);
 
