@@ -245,7 +245,7 @@ void CCpuDrawList::Execute(const std::function<void(int, int)>& afterBand)
                     afterBand(bandTop, bandBottom);
             }
         },
-        1);
+        1, kBandsPerThread);
     Release();
 }
 

@@ -68,6 +68,11 @@ public:
     // Rows per band: a band of the 2048-pixel composition target (256 KiB)
     // stays in the second-level cache.
     static constexpr int kBandRows = 32;
+    // Bands handed to each thread at most: one band at a time for a
+    // 1080-line frame on two threads, so that a thread the system holds
+    // back keeps as little of the frame as possible while the other takes
+    // the rest.
+    static constexpr int kBandsPerThread = 16;
 
 private:
     enum class Kind : uint8_t
