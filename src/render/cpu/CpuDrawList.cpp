@@ -175,10 +175,15 @@ void CCpuDrawList::AddShadow(const CpuQuadSpan& span, CCpuTexture& texture, cons
         // Scaled: every tap's columns once for the quad, its rows once a row.
         draw.kind = Kind::kShadowSampled;
         if (sampler.filter == FilterMode::kLinear) {
+            // Taps with the same horizontal offset read the same columns
+            // (five different ones in the diamond).
             for (int k = 0; k < kShadowTaps; ++k) {
-                const int index = PrepareColumns(texture.width, sampler.addressU, span.u0 + offsetU[k], span.du, count);
-                if (k == 0)
-                    draw.columns = index;
+                int same = 0;
+                while (same < k && offsetU[same] != offsetU[k])
+                    ++same;
+                taps.columnsOf[k] = same < k ? taps.columnsOf[same]
+                                             : PrepareColumns(texture.width, sampler.addressU, span.u0 + offsetU[k],
+                                                              span.du, count);
             }
         }
     }
@@ -424,7 +429,7 @@ void CCpuDrawList::DrawShadowSampled(const Draw& draw, int top, int bottom, Scra
                 continue;
             std::fill(sums, sums + count, 0u);
             for (int k = 0; k < kShadowTaps; ++k)
-                AddSampledAlphaSpan(rows[k], columns_[draw.columns + k], count, sums);
+                AddSampledAlphaSpan(rows[k], columns_[taps.columnsOf[k]], count, sums);
         } else {
             std::fill(sums, sums + count, 0u);
             for (int k = 0; k < kShadowTaps; ++k) {

@@ -95,7 +95,7 @@ private:
         BlendFactor sourceBlend;
         BlendFactor destinationBlend;
         int column0, row0;  // one to one: the texel of the pixel (x0, y0)
-        int columns;        // its first prepared columns (linear filtering)
+        int columns;        // its prepared columns (scaled, linear filtering)
         int shadow;         // its shadow's taps
     };
     // A shadow's taps worked out for the quad.
@@ -111,6 +111,8 @@ private:
         int innerBegin, innerEnd;
         int edges;
         std::vector<int> columns;
+        // Scaled, linear filtering: each tap's prepared columns.
+        int columnsOf[cpukernels::kShadowTaps];
     };
     // What one thread needs while it draws a band.
     struct Scratch

@@ -611,6 +611,16 @@ __attribute__((always_inline)) inline void PackVector(const uint32_t* texels, ui
 template <YCbCrRange range>
 __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int pairs, uint32_t* out)
 {
+    // Clear canvas (every texel 0) encodes to one value, worked out the
+    // same way: where graphics leave the canvas clear, sixteen pixels are
+    // stored at once.
+    uint32_t clear[kLanes];
+    {
+        const uint32_t zeros[kLanes] = {};
+        PackVector<range>(zeros, clear);
+    }
+    U32s clearVector;
+    std::memcpy(&clearVector, clear, sizeof clearVector);
     int k = 0;
     for (; k + kLanes / 2 <= pairs; k += kLanes / 2) {
         // One cache line per step, 4 KiB ahead: the processor's own
@@ -618,7 +628,17 @@ __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int
         // time. (Past the row or the texture it is harmless: a prefetch
         // never faults; the address is made as a number for that reason.)
         __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(texels + 2 * k) + 4096));
-        PackVector<range>(texels + 2 * k, out + 2 * k);
+        U32s t;
+        std::memcpy(&t, texels + 2 * k, sizeof t);
+        uint64_t halves[kLanes / 2];
+        std::memcpy(halves, &t, sizeof halves);
+        uint64_t any = 0;
+        for (const uint64_t h : halves)
+            any |= h;
+        if (any == 0)
+            std::memcpy(out + 2 * k, &clearVector, sizeof clearVector);
+        else
+            PackVector<range>(texels + 2 * k, out + 2 * k);
     }
     if (k == pairs)
         return;
