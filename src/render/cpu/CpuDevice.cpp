@@ -118,7 +118,7 @@ bool CCpuDevice::UnlockTexture(IDeviceTexture* texture)
     own->uniform = !own->texels.empty() && own->texels.size() <= kUniformCheckLimit &&
                    std::all_of(own->texels.begin(), own->texels.end(),
                                [first = own->texels.front()](uint32_t texel) { return texel == first; });
-    own->FindCoveredColumns(own->lockedTop, own->lockedBottom);
+    own->RowsWritten(own->lockedTop, own->lockedBottom);
     return true;
 }
 

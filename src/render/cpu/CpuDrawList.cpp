@@ -49,10 +49,6 @@ int RowOf(const CCpuTexture& texture, const uint32_t* row)
     return static_cast<int>((row - texture.texels.data()) / texture.width);
 }
 
-bool RowClear(const CCpuTexture& texture, int row)
-{
-    return texture.CoveredFirst(row) >= texture.CoveredEnd(row);
-}
 
 }  // namespace
 
@@ -304,8 +300,9 @@ void CCpuDrawList::DrawMixDirect(const Draw& draw, int top, int bottom) const
     const int count = span.x1 - span.x0;
     for (int y = top; y < bottom; ++y) {
         const int row = Address(draw.row0 + (y - span.y0), texture.height, draw.sampler.addressV);
-        const int coveredFirst = texture.CoveredFirst(row);
-        const int coveredEnd = texture.CoveredEnd(row);
+        int coveredFirst = 0;
+        int coveredEnd = 0;
+        texture.Covered(row, &coveredFirst, &coveredEnd);
         if (coveredFirst >= coveredEnd)
             continue;
         const uint32_t* texels = texture.Row(row);
@@ -336,7 +333,7 @@ void CCpuDrawList::DrawMixSampled(const Draw& draw, int top, int bottom, Scratch
         if (linear) {
             const RowTaps row = PrepareRow(view, draw.sampler.addressV, v);
             // Samples between clear rows are clear: nothing to blend "over".
-            if (draw.over && RowClear(texture, RowOf(texture, row.top)) && RowClear(texture, RowOf(texture, row.bottom)))
+            if (draw.over && texture.RowClear(RowOf(texture, row.top)) && texture.RowClear(RowOf(texture, row.bottom)))
                 continue;
             SampleColumnsSpan(row, columns_[draw.columns], count, samples);
         } else {
@@ -371,10 +368,13 @@ void CCpuDrawList::DrawShadowDirect(const Draw& draw, int top, int bottom, Scrat
         for (int k = 0; k < kShadowTaps; ++k) {
             const int row = Address(draw.row0 + (y - span.y0) + taps.row[k], texture.height, draw.sampler.addressV);
             rows[k] = texture.Row(row);
-            if (!RowClear(texture, row)) {
+            int first = 0;
+            int end = 0;
+            texture.Covered(row, &first, &end);
+            if (first < end) {
                 const int shift = draw.column0 + taps.column[k];
-                coveredFirst = std::min(coveredFirst, texture.CoveredFirst(row) - shift);
-                coveredEnd = std::max(coveredEnd, texture.CoveredEnd(row) - shift);
+                coveredFirst = std::min(coveredFirst, first - shift);
+                coveredEnd = std::max(coveredEnd, end - shift);
             }
         }
         if (coveredFirst >= coveredEnd)
@@ -421,8 +421,8 @@ void CCpuDrawList::DrawShadowSampled(const Draw& draw, int top, int bottom, Scra
             bool clear = draw.over;
             for (int k = 0; k < kShadowTaps; ++k) {
                 rows[k] = PrepareRow(view, draw.sampler.addressV, v + taps.offsetV[k]);
-                clear = clear && RowClear(texture, RowOf(texture, rows[k].top))
-                        && RowClear(texture, RowOf(texture, rows[k].bottom));
+                clear = clear && texture.RowClear(RowOf(texture, rows[k].top))
+                        && texture.RowClear(RowOf(texture, rows[k].bottom));
             }
             // No tap finds alpha: no shadow on this row.
             if (clear)

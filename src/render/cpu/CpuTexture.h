@@ -2,6 +2,7 @@
 
 #include "render/device/DeviceTypes.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -26,12 +27,19 @@ public:
 
     // The columns [first, end) of row y that hold every texel with alpha;
     // first >= end for a row without any. Rows of textures that are drawn
-    // into count as covered throughout.
-    int CoveredFirst(int y) const { return coveredFirst_.empty() ? 0 : coveredFirst_[y]; }
-    int CoveredEnd(int y) const { return coveredEnd_.empty() ? width : coveredEnd_[y]; }
-    // Works out the covered columns of rows [top, bottom) after they were
-    // written.
-    void FindCoveredColumns(int top, int bottom);
+    // into count as covered throughout. Worked out the first time a draw
+    // asks after the row was written, while the draw reads the row anyway
+    // (an upload pays nothing for it); any thread may ask.
+    void Covered(int y, int* first, int* end) const;
+    bool RowClear(int y) const
+    {
+        int first = 0;
+        int end = 0;
+        Covered(y, &first, &end);
+        return first >= end;
+    }
+    // Rows [top, bottom) were written: their covered columns are found anew.
+    void RowsWritten(int top, int bottom);
 
     const CCpuDevice* owner;  // compared only, never followed: the device may be gone
     const int width;
@@ -48,6 +56,7 @@ public:
     CCpuDrawList* pendingDraws = nullptr;
 
 private:
-    std::vector<uint16_t> coveredFirst_;
-    std::vector<uint16_t> coveredEnd_;
+    // Per row first | end << 16, or kUnknown.
+    static constexpr uint32_t kUnknown = 0xFFFFFFFFu;
+    mutable std::vector<std::atomic<uint32_t>> covered_;
 };
