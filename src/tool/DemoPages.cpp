@@ -3,6 +3,7 @@
 #include "content/PictureImport.h"
 #include "content/VideoWriter.h"
 #include "model/Frame.h"
+#include "model/FrameSet.h"
 #include "model/PageFile.h"
 #include "model/Picture.h"
 
@@ -451,4 +452,57 @@ bool WriteReferencePage(const QString& folderPath, int framePeriod, QString& err
     objects.push_back(CrawlObject(crawlPath, kSpeedFast, framePeriod));
 
     return WriteObjects(folder.filePath(QLatin1String(kReferencePageName)), objects, error);
+}
+
+QString GridPageName(int objects)
+{
+    return QStringLiteral("grid%1.tavrel").arg(objects);
+}
+
+bool WriteGridPage(const QString& folderPath, int count, int framePeriod, QString& error)
+{
+    if (count < 1 || count > CFrameSet::kMaxObjects) {
+        error = QStringLiteral("a grid page holds 1 to %1 objects").arg(CFrameSet::kMaxObjects);
+        return false;
+    }
+    QDir folder(folderPath);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        error = QStringLiteral("cannot create %1").arg(folderPath);
+        return false;
+    }
+    constexpr int kRows = (CFrameSet::kMaxObjects + kGridColumns - 1) / kGridColumns;
+    constexpr int kColumnStep = (kCanvasWidth - kGridObjectWidth) / (kGridColumns - 1);
+    constexpr int kRowStep = (kCanvasHeight - kGridObjectHeight) / (kRows - 1);
+    static const char* const kNames[] = {"North", "East", "South", "West", "Harbour", "Hills", "Old Town", "Airport"};
+
+    OwnedFrameList objects;
+    for (int i = 0; i < count; ++i) {
+        const int column = i % kGridColumns;
+        const int row = i / kGridColumns;
+        auto object = NewObject(column * kColumnStep, row * kRowStep, kGridObjectWidth, kGridObjectHeight, framePeriod);
+        // A picture of its own: the hue turns along the row, the light edge
+        // with the column.
+        const QColor from = QColor::fromHsv((column * 22 + row * 7) % 360, 200, 110, 235);
+        const QColor to = QColor::fromHsv((column * 22 + row * 7 + 40) % 360, 160, 190, 200);
+        SetPicture(*object, BandPicture(kGridObjectWidth, kGridObjectHeight, from, to));
+        const int share = (i * 37) % 1000;
+        object->richText = Rtf({{QStringLiteral("%1 %2  %3.%4%")
+                                     .arg(QLatin1String(kNames[i % 8]))
+                                     .arg(i + 1)
+                                     .arg(share / 10)
+                                     .arg(share % 10),
+                                 18, true, 0xFFFFFF, 'l'}});
+        object->dropShadow = i % 2 ? kShadowMedium : kShadowNone;
+        // Effects 1 to 30 in steps of 7, so that every row of 16 holds
+        // slides (1-8), stretches (9-19) and reveals (20-30) alike and 30
+        // objects all of them; every fourth object fades as well.
+        object->inEffect = 1 + (i * 7) % 30;
+        object->inDuration = kGridEffectDuration;
+        object->fadeIn = i % 4 == 0;
+        object->outEffect = object->inEffect;
+        object->outDuration = kGridEffectDuration;
+        object->fadeOut = object->fadeIn;
+        objects.push_back(std::move(object));
+    }
+    return WriteObjects(folder.filePath(GridPageName(count)), objects, error);
 }

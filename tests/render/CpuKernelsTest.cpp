@@ -1,11 +1,13 @@
 // The vector loops against the per-pixel ones they stand in for: the
 // Y'CbCr pair loop against the loop that takes any mapping, the prepared
-// bilinear sampler of scaled quads against SampleSpan, the integer "over"
-// of objects fully in and the shadow's diamond against what they replace.
+// bilinear sampler of scaled quads against SampleSpan, blending at full
+// vertex alpha against single pixels, the summed shadow taps against one tap
+// at a time.
 #include "render/cpu/CpuKernels.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -44,7 +46,11 @@ std::vector<uint32_t> Texels(int count)
 
 TEST(CpuKernels, PairLoopEncodesLikeThePixelLoop)
 {
-    const std::vector<uint32_t> texels = Texels(4096);
+    std::vector<uint32_t> texels = Texels(4096);
+    // Stretches of clear canvas, as most of a page is, long enough for
+    // whole vectors and beginning in the middle of one.
+    std::fill(texels.begin() + 37, texels.begin() + 300, 0u);
+    std::fill(texels.begin() + 2048, texels.begin() + 4000, 0u);
     // Pair counts around the vector width and its tail.
     for (int pairs : {1, 7, 8, 9, 23, 2048}) {
         const int count = 2 * pairs;
@@ -70,57 +76,6 @@ TEST(CpuKernels, PairLoopEncodesLikeThePixelLoop)
                 }
             EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past the span of " << pairs << " pairs";
         }
-    }
-}
-
-// An object fully in (vertex alpha 255) takes an integer path: every
-// colour or alpha byte of the texel, every texel alpha and every destination
-// byte give what AlphaMix followed by the "over" blend gives.
-TEST(CpuKernels, OverAtFullVertexAlphaIsAlphaMixThenOver)
-{
-    std::vector<uint32_t> texels(256), destination(256), mixed(256);
-    int mismatches = 0;
-    for (uint32_t a = 0; a < 256 && mismatches < 5; ++a) {
-        for (uint32_t c = 0; c < 256 && mismatches < 5; ++c) {
-            for (uint32_t d = 0; d < 256; ++d) {
-                texels[d] = a << 24 | c << 16 | (255 - c) << 8 | c;
-                destination[d] = d << 24 | (255 - d) << 16 | d << 8 | (d ^ 0x5A);
-            }
-            std::vector<uint32_t> expected = destination;
-            cpukernels::AlphaMixSpan(texels.data(), 256, 255, mixed.data());
-            cpukernels::BlendSpan(mixed.data(), expected.data(), 256, BlendFactor::kOne, BlendFactor::kInvSrcAlpha);
-            cpukernels::AlphaMixOverSpan(texels.data(), 256, 255, destination.data());
-            for (int i = 0; i < 256 && mismatches < 5; ++i)
-                if (destination[i] != expected[i]) {
-                    ADD_FAILURE() << std::hex << "texel " << texels[i] << " over " << expected[i] << ": "
-                                  << destination[i];
-                    ++mismatches;
-                }
-        }
-    }
-}
-
-// The shadow's diamond from five rows of alpha against its 13 taps added
-// one by one, for spans around the vector width and its tail.
-TEST(CpuKernels, DiamondSumsTheThirteenTaps)
-{
-    constexpr int kWidth = 64 + 4;
-    const std::vector<uint32_t> texels = Texels(5 * kWidth);
-    std::vector<uint32_t> alpha(5 * kWidth);
-    cpukernels::AlphaOfSpan(texels.data(), 5 * kWidth, alpha.data());
-    const uint32_t* rows[5];
-    for (int r = 0; r < 5; ++r)
-        rows[r] = alpha.data() + r * kWidth;
-    for (int count : {1, 15, 16, 17, 64}) {
-        std::vector<uint32_t> expected(count, 0), actual(count + 1, 0xDEADBEEFu);
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                if (std::abs(dx) + std::abs(dy) <= 2)
-                    cpukernels::AddAlphaSpan(texels.data() + (dy + 2) * kWidth + dx + 2, count, expected.data());
-        cpukernels::DiamondAlphaSpan(rows, count, actual.data());
-        for (int i = 0; i < count; ++i)
-            ASSERT_EQ(actual[i], expected[i]) << count << " pixels, pixel " << i;
-        EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past the span of " << count;
     }
 }
 
@@ -160,6 +115,59 @@ TEST(CpuKernels, PreparedSamplerReadsWhatSampleSpanReads)
             ASSERT_EQ(sums[i], 7 + (expected[i] >> 24)) << c.name << ", alpha of pixel " << i;
         }
         EXPECT_EQ(actual[c.count], 0xDEADBEEFu) << c.name << ": written past the span";
+    }
+}
+
+// Every texel alpha with every colour value, over varied destinations: the
+// 16-bit vector blend at full vertex alpha must give what a span of one
+// pixel (the per-pixel arithmetic) gives, at other vertex alphas too.
+TEST(CpuKernels, BlendingSpansGiveWhatSinglePixelsGive)
+{
+    std::vector<uint32_t> texels;
+    for (uint32_t a = 0; a < 256; ++a)
+        for (uint32_t c = 0; c < 256; ++c)
+            texels.push_back((a << 24) | (c << 16) | ((255 - c) << 8) | ((c * 7) & 0xFF));
+    const std::vector<uint32_t> destinations = Texels(static_cast<int>(texels.size()));
+    for (const uint32_t vertexAlpha : {255u, 254u, 128u, 1u}) {
+        std::vector<uint32_t> spans = destinations;
+        std::vector<uint32_t> pixels = destinations;
+        cpukernels::AlphaMixOverSpan(texels.data(), static_cast<int>(texels.size()), vertexAlpha, spans.data());
+        for (size_t i = 0; i < texels.size(); ++i)
+            cpukernels::AlphaMixOverSpan(&texels[i], 1, vertexAlpha, &pixels[i]);
+        for (size_t i = 0; i < texels.size(); ++i)
+            ASSERT_EQ(spans[i], pixels[i]) << "vertex alpha " << vertexAlpha << ", texel " << std::hex << texels[i]
+                                           << " over " << destinations[i];
+    }
+}
+
+TEST(CpuKernels, SummedShadowTapsGiveWhatTapByTapGives)
+{
+    // Rows of text-like alpha: clear stretches longer than a vector and
+    // covered ones, so that blocks are both passed over and blended.
+    constexpr int kWidth = 100;
+    std::mt19937 random(11);
+    std::vector<uint32_t> texels = Texels(13 * (kWidth + 20));
+    for (size_t i = 0; i < texels.size(); ++i)
+        if ((i / 24) % 3 == 0)
+            texels[i] = 0;
+    const std::vector<uint32_t> destinations = Texels(kWidth);
+    for (const int count : {1, 15, 16, 17, 40, kWidth}) {
+        for (const uint32_t vertexAlpha : {255u, 77u}) {
+            const uint32_t* taps[cpukernels::kShadowTaps];
+            for (int k = 0; k < cpukernels::kShadowTaps; ++k)
+                taps[k] = &texels[static_cast<size_t>(k) * (kWidth + 20) + random() % 20];
+            std::vector<uint32_t> sums(count, 0);
+            for (const uint32_t* tap : taps)
+                cpukernels::AddAlphaSpan(tap, count, sums.data());
+            std::vector<uint32_t> expected(destinations.begin(), destinations.begin() + count);
+            cpukernels::ShadowOverSpan(sums.data(), count, vertexAlpha, expected.data());
+            std::vector<uint32_t> actual(destinations.begin(), destinations.begin() + count);
+            actual.push_back(0xDEADBEEFu);
+            cpukernels::ShadowTapsOverSpan(taps, count, vertexAlpha, actual.data());
+            for (int i = 0; i < count; ++i)
+                ASSERT_EQ(actual[i], expected[i]) << count << " pixels, vertex alpha " << vertexAlpha << ", pixel " << i;
+            EXPECT_EQ(actual[count], 0xDEADBEEFu) << "written past " << count << " pixels";
+        }
     }
 }
 

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 namespace {
 
 using scene::Channel;
@@ -259,6 +262,74 @@ TEST_P(GraphicsDeviceTest, EveryClearCoversTheWholeComposition)
     const CPicture cleared = Composition();
     for (const auto& [x, y] : {std::pair{10, 10}, std::pair{44, 28}, std::pair{2047, 2047}})
         EXPECT_EQ(At(cleared, x, y), 0xFF112233u) << x << ", " << y;
+}
+
+// A quad is drawn with the texels its texture held at the draw call, as
+// OpenGL orders an upload after the draws before it: rewriting the texture
+// or releasing it before the frame is presented changes nothing already
+// drawn (the CPU device draws a frame's quads later, together).
+TEST_P(GraphicsDeviceTest, TexturesRewrittenOrReleasedAfterADrawKeepWhatWasDrawn)
+{
+    const CPicture first = scene::Pattern(16, 8, 3);
+    const CPicture second = scene::TextLike(16, 8, 4);
+    auto compositing = device->CreateEffect(EffectId::kCompositing);
+    ASSERT_TRUE(compositing);
+    std::vector<Vertex> vertices(kVertexBufferSize);
+    for (int i = 0; i < 3; ++i)
+        SetQuadVertices(&vertices[4 + 4 * i], i * 20 - 0.5f, 4 - 0.5f, i * 20 + 16 - 0.5f, 12 - 0.5f, 0, 0, 1, 1,
+                        0xFF000000u);
+    ASSERT_TRUE(device->UploadVertices(vertices.data(), kVertexBufferSize));
+    // Quad i drawn from texture i with a shadow, so that both the shadow
+    // and the colour pass read it.
+    auto drawQuads = [&](const std::vector<IDeviceTexture*>& textures, const std::function<void(int)>& between) {
+        ASSERT_TRUE(device->SetRenderTarget(device->CompositionTarget()));
+        device->Clear(0x40102030u);
+        for (int i = 0; i < 3; ++i) {
+            compositing->SetTechnique("AlphaMixShadowHV");
+            const char* xs[5] = {"g_fXL2", "g_fXL1", "g_fX00", "g_fXR1", "g_fXR2"};
+            const char* ys[5] = {"g_fYL2", "g_fYL1", "g_fY00", "g_fYR1", "g_fYR2"};
+            for (int t = 0; t < 5; ++t) {
+                compositing->SetFloat(xs[t], static_cast<float>(1 + t) * (-1.0f / 16));
+                compositing->SetFloat(ys[t], static_cast<float>(1 + t) * (-1.0f / 8));
+            }
+            compositing->SetTexture("g_txSrcColor", textures[i]);
+            const int passes = compositing->Begin();
+            for (int p = 0; p < passes; ++p) {
+                compositing->BeginPass(p);
+                device->DrawQuad(4 + 4 * i);
+                compositing->EndPass();
+            }
+            compositing->End();
+            between(i);
+        }
+    };
+
+    // Expected: three textures that never change.
+    auto a = scene::Upload(*device, first);
+    auto b = scene::Upload(*device, second);
+    auto c = scene::Upload(*device, first);
+    drawQuads({a.get(), b.get(), c.get()}, [](int) {});
+    const CPicture expected = Composition();
+
+    // One texture rewritten between its draw and the next quad's, one
+    // released right after its draw.
+    auto shared = scene::Upload(*device, first);
+    auto released = scene::Upload(*device, first);
+    drawQuads({shared.get(), shared.get(), released.get()}, [&](int i) {
+        if (i == 0) {
+            LockedRect locked;
+            ASSERT_TRUE(device->LockTexture(shared.get(), &locked));
+            for (int y = 0; y < second.height; ++y)
+                std::memcpy(locked.bits + static_cast<size_t>(y) * locked.pitch, second.Row(y),
+                            static_cast<size_t>(second.width) * 4);
+            ASSERT_TRUE(device->UnlockTexture(shared.get()));
+        } else if (i == 2) {
+            released.reset();
+        }
+    });
+    const CPicture actual = Composition();
+    int x = 0, y = 0;
+    EXPECT_EQ(scene::MaxDifference(expected, actual, 64, 16, &x, &y), 0) << "at " << x << ", " << y;
 }
 
 TEST_P(GraphicsDeviceTest, TexturesDestroyedOnAnotherThreadAreReleased)

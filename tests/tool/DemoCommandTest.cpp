@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <array>
+#include <map>
+#include <set>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,13 +58,82 @@ TEST(DemoCommand, WritesPagesThatKeepTheirFilesWhenTheFolderMoves)
     }
 }
 
+// The grid pages measure how the renderer's cost grows with the objects:
+// every object must lie on the canvas, every row must hold each kind of
+// effect, and every other object must cast a shadow, or the pages of
+// different sizes would not measure the same work per object.
+TEST(DemoCommand, WritesGridPagesOfTheSameObjectsInRowsOf16)
+{
+    QTemporaryDir dir;
+    for (const int count : {20, 256}) {
+        const ToolRun run = RunTool({QStringLiteral("demo"), QStringLiteral("--out"), dir.path(), QStringLiteral("--grid"),
+                                     QString::number(count)});
+        ASSERT_EQ(run.exitCode, 0) << run.error.toStdString();
+        const QString path = dir.filePath(QStringLiteral("grid%1.tavrel").arg(count));
+        EXPECT_EQ(run.out.trimmed(), path.toUtf8());
+        QString message;
+        const OwnedFrameList objects = ReadBack(path, message);
+        ASSERT_EQ(objects.size(), static_cast<size_t>(count)) << message.toStdString();
+        int shadows = 0;
+        std::set<std::pair<int, int>> corners;
+        // Per row: slides, stretches, reveals.
+        std::map<int, std::array<int, 3>> kinds;
+        for (int i = 0; i < count; ++i) {
+            const CFrame& object = *objects[static_cast<size_t>(i)];
+            SCOPED_TRACE(i);
+            EXPECT_EQ(object.rect.Width(), 240);
+            EXPECT_EQ(object.rect.Height(), 60);
+            EXPECT_GE(object.rect.left, 0);
+            EXPECT_GE(object.rect.top, 0);
+            EXPECT_LE(object.rect.right, 1920);
+            EXPECT_LE(object.rect.bottom, 1080);
+            EXPECT_EQ(object.rect.top, (i / 16) * 68);
+            corners.insert({object.rect.left, object.rect.top});
+            EXPECT_EQ(object.backgroundType, kBackgroundPicture);
+            ASSERT_EQ(object.backgroundFrames.size(), 1u);
+            EXPECT_FALSE(object.richText.isEmpty());
+            EXPECT_EQ(object.inDuration, 400);
+            shadows += object.dropShadow != kShadowNone;
+            ASSERT_GE(object.inEffect, 1);
+            ASSERT_LE(object.inEffect, 30);
+            ++kinds[i / 16][object.inEffect <= 8 ? 0 : object.inEffect <= 19 ? 1 : 2];
+        }
+        EXPECT_EQ(corners.size(), static_cast<size_t>(count));  // no two objects in one place
+        EXPECT_EQ(shadows, count / 2);
+        for (const auto& [row, perKind] : kinds) {
+            if (row < count / 16) {  // full rows
+                for (const int n : perKind)
+                    EXPECT_GT(n, 0) << "row " << row;
+            }
+        }
+    }
+    // The last row ends at the canvas' corner.
+    QString message;
+    const OwnedFrameList full = ReadBack(dir.filePath(QStringLiteral("grid256.tavrel")), message);
+    ASSERT_EQ(full.size(), 256u);
+    EXPECT_EQ(full.back()->rect.right, 1920);
+    EXPECT_EQ(full.back()->rect.bottom, 1080);
+}
+
 TEST(DemoCommand, RefusesWrongArgumentsAndUnwritableFolders)
 {
-    EXPECT_EQ(RunTool({QStringLiteral("demo")}).exitCode, 2);
-    EXPECT_EQ(RunTool({QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("x"), QStringLiteral("--mode"),
-                       QStringLiteral("576i50")})
-                  .exitCode,
-              2);
+    const QStringList wrong[] = {
+        {QStringLiteral("demo")},
+        {QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("x"), QStringLiteral("--mode"), QStringLiteral("576i50")},
+        {QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("x"), QStringLiteral("--grid"), QStringLiteral("0")},
+        {QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("x"), QStringLiteral("--grid"), QStringLiteral("257")},
+        {QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("x"), QStringLiteral("--grid"), QStringLiteral("many")},
+        {QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("x"), QStringLiteral("--grid")},
+        {QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("x"), QStringLiteral("--grid"), QStringLiteral("16"),
+         QStringLiteral("--reference")},
+    };
+    QTemporaryDir dir;
+    for (const QStringList& arguments : wrong) {
+        const ToolRun run = RunTool(arguments, 60000, dir.path());
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(run.error.isEmpty());
+    }
+    EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("x"))).exists());  // nothing written
     const ToolRun unwritable = RunTool({QStringLiteral("demo"), QStringLiteral("--out"), QStringLiteral("/proc/no/demo")});
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_FALSE(unwritable.error.isEmpty());

@@ -61,14 +61,14 @@ void CBandWorkers::Apply(const Scheduling& scheduling)
     setpriority(PRIO_PROCESS, 0, scheduling.nice);
 }
 
-void CBandWorkers::Run(int rows, const std::function<void(int, int)>& job, int minimumRows)
+void CBandWorkers::Run(int rows, const std::function<void(int, int)>& job, int minimumRows, int bandsPerThread)
 {
     if (rows <= 0)
         return;
     // More bands than threads, handed out as they are asked for: when the
     // system keeps one thread off the processor, the others take its share
     // instead of waiting for it.
-    const int bands = std::clamp(rows / std::max(minimumRows, 1), 1, Count() * kBandsPerThread);
+    const int bands = std::clamp(rows / std::max(minimumRows, 1), 1, Count() * std::max(bandsPerThread, 1));
     if (bands == 1 || Count() == 1) {
         job(0, rows);
         return;

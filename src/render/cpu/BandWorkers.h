@@ -32,8 +32,9 @@ public:
 
     // Calls job(first, end) for consecutive bands of [0, rows). Jobs of fewer
     // than minimumRows rows per band run on the caller alone, since waking a
-    // thread costs more than they do.
-    void Run(int rows, const std::function<void(int, int)>& job, int minimumRows = 16);
+    // thread costs more than they do. bandsPerThread (default
+    // kBandsPerThread) bounds how finely the rows are cut.
+    void Run(int rows, const std::function<void(int, int)>& job, int minimumRows = 16, int bandsPerThread = kBandsPerThread);
 
 private:
     // The scheduling the workers should have; generation counts changes.

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <sched.h>
@@ -16,28 +15,6 @@
 using namespace cpukernels;
 
 namespace {
-
-// How far a coordinate may be from a texel centre and still count as on it:
-// well below the 1/256 step of the sampler's weights.
-constexpr double kAlignmentTolerance = 1.0 / 1024.0;
-
-bool NearInteger(double value, int* rounded)
-{
-    const double r = std::nearbyint(value);
-    if (std::fabs(value - r) >= kAlignmentTolerance)
-        return false;
-    *rounded = static_cast<int>(r);
-    return true;
-}
-
-// The first texel of a span whose texels map to pixels one to one, or false.
-bool OneToOne(double coordinate0, double step, int size, int count, int* first)
-{
-    const double texelsPerPixel = step * size;
-    if (std::fabs(texelsPerPixel - 1.0) * std::max(count, 1) >= kAlignmentTolerance)
-        return false;
-    return NearInteger(coordinate0 * size - 0.5, first);
-}
 
 // Premultiplied "over": the blend of every compositing pass.
 bool IsOver(const EffectPass& pass)
@@ -86,11 +63,14 @@ void CCpuDevice::Init(int width, int height, int framePeriodUs, int threads, boo
     description_.maxTextureSize = kMaxTextureSize;
     description_.backBufferWidth = std::max(width, 1);
     description_.backBufferHeight = std::max(height, 1);
-    compositionTarget_ = std::make_unique<CCpuTexture>(this, kCompositionTargetSize, kCompositionTargetSize);
-    backBuffer_ = std::make_unique<CCpuTexture>(this, description_.backBufferWidth, description_.backBufferHeight);
+    compositionTarget_ = std::make_unique<CCpuTexture>(this, kCompositionTargetSize, kCompositionTargetSize, false);
+    backBuffer_ = std::make_unique<CCpuTexture>(this, description_.backBufferWidth, description_.backBufferHeight, false);
     renderTarget_ = backBuffer_.get();
     vertices_.resize(kVertexBufferSize);
     workers_ = std::make_unique<CBandWorkers>(bands);
+    composition_ = std::make_unique<CCpuDrawList>(*workers_);
+    composition_->SetTarget(compositionTarget_.get());
+    immediate_ = std::make_unique<CCpuDrawList>(*workers_);
     pacer_.SetPeriod(framePeriodUs);
     pacer_.SetClockOnly(paceByClock);
     description_.clockPaced = paceByClock;
@@ -114,12 +94,17 @@ CCpuTexture* CCpuDevice::OwnTexture(IDeviceTexture* texture) const
     return own && own->owner == this ? own : nullptr;
 }
 
-bool CCpuDevice::LockTexture(IDeviceTexture* texture, LockedRect* locked, const DeviceRect*)
+bool CCpuDevice::LockTexture(IDeviceTexture* texture, LockedRect* locked, const DeviceRect* region)
 {
     CCpuTexture* own = OwnTexture(texture);
     if (!own || own == compositionTarget_.get() || own->locked)
         return false;
+    // Draws that read the texture see it as it was when they were made.
+    if (own->pendingDraws)
+        own->pendingDraws->Execute();
     own->locked = true;
+    own->lockedTop = region ? std::clamp(region->top, 0, own->height) : 0;
+    own->lockedBottom = region ? std::clamp(region->bottom, own->lockedTop, own->height) : own->height;
     locked->bits = reinterpret_cast<uint8_t*>(own->texels.data());
     locked->pitch = own->width * 4;
     return true;
@@ -135,6 +120,7 @@ bool CCpuDevice::UnlockTexture(IDeviceTexture* texture)
     own->uniform = !own->texels.empty() && own->texels.size() <= kUniformCheckLimit &&
                    std::all_of(own->texels.begin(), own->texels.end(),
                                [first = own->texels.front()](uint32_t texel) { return texel == first; });
+    own->RowsWritten(own->lockedTop, own->lockedBottom);
     return true;
 }
 
@@ -185,12 +171,13 @@ void CCpuDevice::Clear(uint32_t argb)
     if (renderTarget_ == compositionTarget_.get()) {
         // What lies outside the quads drawn since the last clear still holds
         // that clear's colour: only the drawn part needs filling again. The
-        // fill waits for the quads that follow.
+        // fill waits for the quads that follow; the quads not drawn yet
+        // would be covered by it.
         DeviceRect area{0, 0, target.width, target.height};
         if (compositionClear_.valid && compositionClear_.colour == argb) {
             area = compositionClear_.drawn;
             // A clear not filled in yet still has to be.
-            const DeviceRect& earlier = pendingClear_;
+            const DeviceRect& earlier = composition_->FillArea();
             if (earlier.right > earlier.left && earlier.bottom > earlier.top) {
                 if (area.right <= area.left || area.bottom <= area.top)
                     area = earlier;
@@ -200,9 +187,8 @@ void CCpuDevice::Clear(uint32_t argb)
             }
         }
         compositionClear_ = {true, argb, DeviceRect{}};
-        pendingQuads_.clear();
-        pendingClear_ = area;
-        pendingClearColour_ = argb;
+        composition_->Discard();
+        composition_->Fill(area, argb);
         return;
     }
     workers_->Run(target.height, [&](int first, int end) {
@@ -216,7 +202,7 @@ cpukernels::SamplerView CCpuDevice::SamplerOf(const EffectPass& pass) const
     return {state.addressU, state.addressV, state.filter};
 }
 
-bool CCpuDevice::MapQuad(int firstVertex, QuadSpan* span) const
+bool CCpuDevice::MapQuad(int firstVertex, CpuQuadSpan* span) const
 {
     if (firstVertex < 0 || firstVertex + 4 > kVertexBufferSize)
         return false;
@@ -264,12 +250,12 @@ void CCpuDevice::DrawQuad(int firstVertex)
     CCpuTexture* texture = OwnTexture(activeEffect_->Texture());
     if (!texture || texture == renderTarget_)
         return;
-    QuadSpan span;
+    CpuQuadSpan span;
     if (!MapQuad(firstVertex, &span))
         return;
     const EffectPass& pass = *activeEffect_->ActivePass();
     const bool intoComposition = renderTarget_ == compositionTarget_.get();
-    if (intoComposition && span.x1 > span.x0 && span.y1 > span.y0) {
+    if (intoComposition) {
         DeviceRect& drawn = compositionClear_.drawn;
         if (drawn.right <= drawn.left || drawn.bottom <= drawn.top) {
             drawn = {span.x0, span.y0, span.x1, span.y1};
@@ -278,19 +264,34 @@ void CCpuDevice::DrawQuad(int firstVertex)
                      std::max(drawn.bottom, span.y1)};
         }
     }
-    if (intoComposition && activeEffect_->ActiveKernel() == CpuKernel::kAlphaMix && texture->uniform && IsOver(pass)) {
-        if (span.x1 > span.x0 && span.y1 > span.y0)
-            pendingQuads_.push_back({span.x0, span.x1, span.y0, span.y1, texture->texels.front(), span.alpha});
+    const CpuKernel kernel = activeEffect_->ActiveKernel();
+    if (kernel == CpuKernel::kAlphaMix || kernel == CpuKernel::kShadow) {
+        // Into the composition target they wait for the rest of the frame;
+        // anywhere else they are drawn now, after what the composition
+        // still owes.
+        if (!intoComposition) {
+            FlushComposition();
+            immediate_->SetTarget(renderTarget_);
+        }
+        CCpuDrawList& list = intoComposition ? *composition_ : *immediate_;
+        if (kernel == CpuKernel::kShadow) {
+            double offsetU[kShadowTaps];
+            double offsetV[kShadowTaps];
+            activeEffect_->ShadowTapOffsets(offsetU, offsetV);
+            list.AddShadow(span, *texture, SamplerOf(pass), pass, offsetU, offsetV);
+        } else if (intoComposition && texture->uniform && IsOver(pass)) {
+            list.AddColour(span, texture->texels.front());
+        } else {
+            list.AddAlphaMix(span, *texture, SamplerOf(pass), pass);
+        }
+        if (!intoComposition)
+            immediate_->Execute();
         return;
     }
-    FlushComposition();
-    switch (activeEffect_->ActiveKernel()) {
-    case CpuKernel::kAlphaMix:
-        DrawAlphaMix(span, *texture, pass);
-        break;
-    case CpuKernel::kShadow:
-        DrawShadow(span, *texture, pass);
-        break;
+    // The output encodings compose the frame as they go (DrawYCbCr).
+    if (kernel != CpuKernel::kYCbCrFull && kernel != CpuKernel::kYCbCrLimited)
+        FlushComposition();
+    switch (kernel) {
     case CpuKernel::kYCbCrFull:
         DrawYCbCr(span, *texture, pass, YCbCrRange::kFull);
         break;
@@ -300,249 +301,27 @@ void CCpuDevice::DrawQuad(int firstVertex)
     case CpuKernel::kUnfoldAlpha:
         DrawUnfoldAlpha(span, *texture, pass);
         break;
+    case CpuKernel::kAlphaMix:
+    case CpuKernel::kShadow:
+        break;
     }
 }
 
 void CCpuDevice::FlushComposition()
 {
-    const DeviceRect clear = pendingClear_;
-    const bool clearing = clear.right > clear.left && clear.bottom > clear.top;
-    if (!clearing && pendingQuads_.empty())
-        return;
-    int top = clearing ? clear.top : compositionTarget_->height;
-    int bottom = clearing ? clear.bottom : 0;
-    for (const ColourQuad& q : pendingQuads_) {
-        top = std::min(top, q.y0);
-        bottom = std::max(bottom, q.y1);
-    }
-    CCpuTexture& target = *compositionTarget_;
-    constexpr int kBandRows = 32;
-    workers_->Run(bottom - top, [&](int first, int end) {
-        for (int band = top + first; band < top + end; band += kBandRows) {
-            const int bandEnd = std::min(band + kBandRows, top + end);
-            if (clearing) {
-                for (int y = std::max(band, clear.top); y < std::min(bandEnd, clear.bottom); ++y)
-                    std::fill(target.Row(y) + clear.left, target.Row(y) + clear.right, pendingClearColour_);
-            }
-            for (const ColourQuad& q : pendingQuads_)
-                for (int y = std::max(band, q.y0); y < std::min(bandEnd, q.y1); ++y)
-                    ColourOverSpan(q.texel, q.x1 - q.x0, q.alpha, target.Row(y) + q.x0);
-        }
-    });
-    pendingQuads_.clear();
-    pendingClear_ = {};
+    composition_->Execute({});
 }
 
-void CCpuDevice::DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
-{
-    const SamplerView sampler = SamplerOf(pass);
-    const int count = span.x1 - span.x0;
-    const bool over = IsOver(pass);
-    int column0 = 0;
-    int row0 = 0;
-    const bool oneToOne = over && OneToOne(span.u0, span.du, texture.width, count, &column0)
-                          && OneToOne(span.v0, span.dv, texture.height, span.y1 - span.y0, &row0)
-                          && (sampler.addressU == AddressMode::kWrap
-                              || (column0 >= 0 && column0 + count <= texture.width));
-    if (oneToOne) {
-        // Straight from the texture rows, in runs that end where the texture wraps.
-        workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-            for (int y = first; y < end; ++y) {
-                const uint32_t* texels = texture.Row(Address(row0 + y, texture.height, sampler.addressV));
-                uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
-                int column = Address(column0, texture.width, sampler.addressU);
-                for (int done = 0; done < count;) {
-                    const int run = std::min(count - done, texture.width - column);
-                    AlphaMixOverSpan(texels + column, run, span.alpha, destination + done);
-                    done += run;
-                    column = 0;
-                }
-            }
-        });
-        return;
-    }
-    const TextureView view = ViewOf(texture);
-    const bool linear = sampler.filter == FilterMode::kLinear;
-    ColumnTaps columns;
-    if (linear)
-        PrepareColumns(texture.width, sampler.addressU, span.u0, span.du, count, &columns);
-    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-        std::vector<uint32_t> samples(count);
-        for (int y = first; y < end; ++y) {
-            const double v = span.v0 + y * span.dv;
-            if (linear)
-                SampleColumnsSpan(PrepareRow(view, sampler.addressV, v), columns, count, samples.data());
-            else
-                SampleSpan(view, sampler, span.u0, span.du, v, count, samples.data());
-            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
-            if (over) {
-                AlphaMixOverSpan(samples.data(), count, span.alpha, destination);
-                continue;
-            }
-            AlphaMixSpan(samples.data(), count, span.alpha, samples.data());
-            if (pass.blend)
-                BlendSpan(samples.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
-            else
-                std::copy(samples.begin(), samples.end(), destination);
-        }
-    });
-}
-
-void CCpuDevice::DrawShadow(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
-{
-    // The 13 taps of the diamond, as parameter names of their x and y offsets.
-    static const char* const kTaps[13][2] = {
-        {"g_fX00", "g_fYL2"},
-        {"g_fXL1", "g_fYL1"}, {"g_fX00", "g_fYL1"}, {"g_fXR1", "g_fYL1"},
-        {"g_fXL2", "g_fY00"}, {"g_fXL1", "g_fY00"}, {"g_fX00", "g_fY00"}, {"g_fXR1", "g_fY00"}, {"g_fXR2", "g_fY00"},
-        {"g_fXL1", "g_fYR1"}, {"g_fX00", "g_fYR1"}, {"g_fXR1", "g_fYR1"},
-        {"g_fX00", "g_fYR2"},
-    };
-    const CEffectSource& source = activeEffect_->Source();
-    double offsetU[13];
-    double offsetV[13];
-    for (int k = 0; k < 13; ++k) {
-        offsetU[k] = activeEffect_->Parameter(source.FindParameter(QLatin1String(kTaps[k][0])));
-        offsetV[k] = activeEffect_->Parameter(source.FindParameter(QLatin1String(kTaps[k][1])));
-    }
-    const SamplerView sampler = SamplerOf(pass);
-    const int count = span.x1 - span.x0;
-    const bool over = IsOver(pass);
-    int column0 = 0;
-    int row0 = 0;
-    int tapColumn[13];
-    int tapRow[13];
-    bool oneToOne = over && OneToOne(span.u0, span.du, texture.width, count, &column0)
-                    && OneToOne(span.v0, span.dv, texture.height, span.y1 - span.y0, &row0);
-    for (int k = 0; k < 13 && oneToOne; ++k)
-        oneToOne = NearInteger(offsetU[k] * texture.width, &tapColumn[k])
-                   && NearInteger(offsetV[k] * texture.height, &tapRow[k]);
-    const TextureView view = ViewOf(texture);
-
-    // The taps one texel apart around the centre tap, as every shadow size
-    // puts them: each texel row's alpha is read once a band instead of once
-    // a tap, and the diamond summed from five rows of it.
-    bool diamond = oneToOne;
-    bool seen[5][5] = {};
-    for (int k = 0; k < 13 && diamond; ++k) {
-        const int dx = tapColumn[k] - tapColumn[6];
-        const int dy = tapRow[k] - tapRow[6];
-        diamond = std::abs(dx) + std::abs(dy) <= 2 && !seen[dy + 2][dx + 2];
-        if (diamond)
-            seen[dy + 2][dx + 2] = true;
-    }
-    if (diamond) {
-        const int width = texture.width;
-        const int firstColumn = column0 + tapColumn[6] - 2;
-        const int stride = count + 4;
-        // Columns lo..hi lie inside the texture; the rest wrap or clamp.
-        const int lo = std::clamp(-firstColumn, 0, stride);
-        const int hi = std::clamp(width - firstColumn, lo, stride);
-        const int centreRow = row0 + tapRow[6];
-        workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-            std::vector<uint32_t> alpha(static_cast<size_t>(5) * stride);
-            std::vector<uint32_t> sums(count);
-            uint32_t* rows[5];
-            const auto fill = [&](int row, uint32_t* out) {
-                const uint32_t* texels = texture.Row(Address(row, texture.height, sampler.addressV));
-                for (int j = 0; j < lo; ++j)
-                    out[j] = texels[Address(firstColumn + j, width, sampler.addressU)] >> 24;
-                if (hi > lo)
-                    AlphaOfSpan(texels + firstColumn + lo, hi - lo, out + lo);
-                for (int j = hi; j < stride; ++j)
-                    out[j] = texels[Address(firstColumn + j, width, sampler.addressU)] >> 24;
-            };
-            for (int r = 0; r < 5; ++r) {
-                rows[r] = alpha.data() + static_cast<size_t>(r) * stride;
-                fill(centreRow + first - 2 + r, rows[r]);
-            }
-            for (int y = first; y < end; ++y) {
-                if (y > first) {
-                    std::rotate(rows, rows + 1, rows + 5);
-                    fill(centreRow + y + 2, rows[4]);
-                }
-                DiamondAlphaSpan(rows, count, sums.data());
-                ShadowOverSpan(sums.data(), count, span.alpha, renderTarget_->Row(span.y0 + y) + span.x0);
-            }
-        });
-        return;
-    }
-    if (oneToOne) {
-        // Texel columns of every tap, the same for all rows; between
-        // inner[k] and innerEnd[k] they run on without wrapping or clamping,
-        // so that stretch is summed straight from the row.
-        std::vector<int> columns(static_cast<size_t>(13) * count);
-        int inner[13];
-        int innerEnd[13];
-        for (int k = 0; k < 13; ++k) {
-            for (int i = 0; i < count; ++i)
-                columns[k * count + i] = Address(column0 + i + tapColumn[k], texture.width, sampler.addressU);
-            inner[k] = std::clamp(-(column0 + tapColumn[k]), 0, count);
-            innerEnd[k] = std::clamp(texture.width - (column0 + tapColumn[k]), inner[k], count);
-        }
-        workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-            std::vector<uint32_t> sums(count);
-            for (int y = first; y < end; ++y) {
-                std::fill(sums.begin(), sums.end(), 0u);
-                for (int k = 0; k < 13; ++k) {
-                    const uint32_t* texels = texture.Row(Address(row0 + y + tapRow[k], texture.height, sampler.addressV));
-                    const int* tapColumns = &columns[k * count];
-                    for (int i = 0; i < inner[k]; ++i)
-                        sums[i] += texels[tapColumns[i]] >> 24;
-                    if (innerEnd[k] > inner[k])
-                        AddAlphaSpan(texels + column0 + tapColumn[k] + inner[k], innerEnd[k] - inner[k], sums.data() + inner[k]);
-                    for (int i = innerEnd[k]; i < count; ++i)
-                        sums[i] += texels[tapColumns[i]] >> 24;
-                }
-                ShadowOverSpan(sums.data(), count, span.alpha, renderTarget_->Row(span.y0 + y) + span.x0);
-            }
-        });
-        return;
-    }
-    // Scaled: every tap's columns once for the quad, its rows once a row.
-    const bool linear = sampler.filter == FilterMode::kLinear;
-    std::vector<ColumnTaps> tapColumns(linear ? 13 : 0);
-    for (int k = 0; k < static_cast<int>(tapColumns.size()); ++k)
-        PrepareColumns(texture.width, sampler.addressU, span.u0 + offsetU[k], span.du, count, &tapColumns[k]);
-    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-        std::vector<uint32_t> samples(linear && over ? 0 : count);
-        std::vector<uint32_t> sums(count);
-        for (int y = first; y < end; ++y) {
-            std::fill(sums.begin(), sums.end(), 0u);
-            const double v = span.v0 + y * span.dv;
-            for (int k = 0; k < 13; ++k) {
-                if (linear) {
-                    AddSampledAlphaSpan(PrepareRow(view, sampler.addressV, v + offsetV[k]), tapColumns[k], count,
-                                        sums.data());
-                    continue;
-                }
-                SampleSpan(view, sampler, span.u0 + offsetU[k], span.du, v + offsetV[k], count, samples.data());
-                for (int i = 0; i < count; ++i)
-                    sums[i] += samples[i] >> 24;
-            }
-            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
-            if (over) {
-                ShadowOverSpan(sums.data(), count, span.alpha, destination);
-                continue;
-            }
-            for (int i = 0; i < count; ++i)
-                samples[i] = ((sums[i] * span.alpha * 2 + 13 * 255) / (2 * 13 * 255)) << 24;
-            if (pass.blend)
-                BlendSpan(samples.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
-            else
-                std::copy(samples.begin(), samples.end(), destination);
-        }
-    });
-}
-
-void CCpuDevice::DrawYCbCr(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass, YCbCrRange range)
+void CCpuDevice::DrawYCbCr(const CpuQuadSpan& span, CCpuTexture& texture, const EffectPass& pass, YCbCrRange range)
 {
     const SamplerView sampler = SamplerOf(pass);
     const int count = span.x1 - span.x0;
     const int index = activeEffect_->Source().FindParameter(QStringLiteral("g_TextureWidth"));
     const double textureWidth = index >= 0 ? activeEffect_->Parameter(index) : 0.0;
-    if (!(textureWidth > 0.0))
+    if (!(textureWidth > 0.0)) {
+        FlushComposition();
         return;  // the shader would divide by zero: nothing defined to draw
+    }
     // Per column: its texel, the texel of the other pixel of its chroma pair,
     // and whether it carries Cb (even) or Cr (odd). Columns do not change
     // from row to row.
@@ -570,26 +349,65 @@ void CCpuDevice::DrawYCbCr(const QuadSpan& span, CCpuTexture& texture, const Eff
            && own[pairsEnd] == own[pairsBegin] + (pairsEnd - pairsBegin) && neighbour[pairsEnd] == own[pairsEnd] + 1
            && own[pairsEnd + 1] == own[pairsEnd] + 1 && neighbour[pairsEnd + 1] == own[pairsEnd])
         pairsEnd += 2;
-    workers_->Run(span.y1 - span.y0, [&](int first, int end) {
-        std::vector<uint32_t> packed(pass.blend ? count : 0);
-        for (int y = first; y < end; ++y) {
-            const double v = span.v0 + y * span.dv;
-            const int row = Address(static_cast<int>(std::floor(v * texture.height)), texture.height, sampler.addressV);
-            const uint32_t* texels = texture.Row(row);
-            uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
-            uint32_t* out = pass.blend ? packed.data() : destination;
-            PackYCbCrSpan(texels, own.data(), neighbour.data(), even.data(), pairsBegin, range, out);
-            if (pairsEnd > pairsBegin)
-                PackYCbCrPairsSpan(texels + own[pairsBegin], (pairsEnd - pairsBegin) / 2, range, out + pairsBegin);
-            PackYCbCrSpan(texels, own.data() + pairsEnd, neighbour.data() + pairsEnd, even.data() + pairsEnd,
-                          count - pairsEnd, range, out + pairsEnd);
-            if (pass.blend)
-                BlendSpan(packed.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+    // Each output row reads one texture row.
+    const int rows = span.y1 - span.y0;
+    std::vector<int> sourceRows(rows);
+    for (int y = 0; y < rows; ++y) {
+        const double v = span.v0 + y * span.dv;
+        sourceRows[y] = Address(static_cast<int>(std::floor(v * texture.height)), texture.height, sampler.addressV);
+    }
+    auto encode = [&](int y, std::vector<uint32_t>& packed) {
+        const uint32_t* texels = texture.Row(sourceRows[y]);
+        uint32_t* destination = renderTarget_->Row(span.y0 + y) + span.x0;
+        packed.resize(pass.blend ? count : 0);
+        uint32_t* out = pass.blend ? packed.data() : destination;
+        PackYCbCrSpan(texels, own.data(), neighbour.data(), even.data(), pairsBegin, range, out);
+        if (pairsEnd > pairsBegin)
+            PackYCbCrPairsSpan(texels + own[pairsBegin], (pairsEnd - pairsBegin) / 2, range, out + pairsBegin);
+        PackYCbCrSpan(texels, own.data() + pairsEnd, neighbour.data() + pairsEnd, even.data() + pairsEnd,
+                      count - pairsEnd, range, out + pairsEnd);
+        if (pass.blend)
+            BlendSpan(packed.data(), destination, count, pass.sourceBlend, pass.destinationBlend);
+    };
+    std::vector<uint8_t> encoded(rows, 0);
+    if (&texture == compositionTarget_.get() && !composition_->Empty()) {
+        // The composition and its encoding in one pass: a band's rows are
+        // encoded as soon as they are composed, while they are still in the
+        // cache. The output rows in the order of the rows they read:
+        // byRow[rowStart[r] .. rowStart[r + 1]) read row r.
+        std::vector<int> rowStart(static_cast<size_t>(texture.height) + 1, 0);
+        for (const int r : sourceRows)
+            ++rowStart[r + 1];
+        for (int r = 0; r < texture.height; ++r)
+            rowStart[r + 1] += rowStart[r];
+        std::vector<int> byRow(rows);
+        {
+            std::vector<int> next(rowStart.begin(), rowStart.end() - 1);
+            for (int y = 0; y < rows; ++y)
+                byRow[next[sourceRows[y]]++] = y;
         }
+        composition_->Execute([&](int top, int bottom) {
+            thread_local std::vector<uint32_t> packed;
+            for (int i = rowStart[top]; i < rowStart[bottom]; ++i) {
+                encode(byRow[i], packed);
+                encoded[byRow[i]] = 1;
+            }
+        });
+    } else {
+        FlushComposition();
+    }
+    // The rest: rows that read what no band drew (or all of them).
+    if (std::find(encoded.begin(), encoded.end(), 0) == encoded.end())
+        return;
+    workers_->Run(rows, [&](int first, int end) {
+        std::vector<uint32_t> packed;
+        for (int y = first; y < end; ++y)
+            if (!encoded[y])
+                encode(y, packed);
     });
 }
 
-void CCpuDevice::DrawUnfoldAlpha(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
+void CCpuDevice::DrawUnfoldAlpha(const CpuQuadSpan& span, CCpuTexture& texture, const EffectPass& pass)
 {
     const SamplerView sampler = SamplerOf(pass);
     const TextureView view = ViewOf(texture);

@@ -3,6 +3,7 @@
 #include "render/core/FramePacer.h"
 #include "render/device/GraphicsDevice.h"
 #include "render/cpu/BandWorkers.h"
+#include "render/cpu/CpuDrawList.h"
 #include "render/cpu/CpuKernels.h"
 #include "render/cpu/CpuTexture.h"
 
@@ -16,8 +17,8 @@ class QWindow;
 // The graphics device on the processor: the reference for the OpenGL device
 // and the device of machines without a hardware OpenGL driver. Quads whose
 // texels map to pixels one to one are blended straight from the texture rows;
-// everything else goes through the sampler. Large draws are split into row
-// bands across the cores.
+// everything else goes through the sampler. The quads of a frame are drawn
+// together in row bands across the cores (CCpuDrawList).
 class CCpuDevice : public IGraphicsDevice
 {
 public:
@@ -52,23 +53,12 @@ public:
     static constexpr int kMaxTextureSize = 8192;
 
 private:
-    // The pixels a quad covers and its texture mapping at their centres.
-    struct QuadSpan
-    {
-        int x0, x1, y0, y1;     // covered pixels, end exclusive
-        double u0, du;          // u at pixel x0 and per pixel
-        double v0, dv;          // v at row y0 and per row
-        uint32_t alpha;         // vertex alpha 0-255
-    };
-
     void Init(int width, int height, int framePeriodUs, int threads, bool paceByClock);
     void FollowWindowSize();
     CCpuTexture* OwnTexture(IDeviceTexture* texture) const;
-    bool MapQuad(int firstVertex, QuadSpan* span) const;
-    void DrawAlphaMix(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
-    void DrawShadow(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
-    void DrawYCbCr(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass, cpukernels::YCbCrRange range);
-    void DrawUnfoldAlpha(const QuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
+    bool MapQuad(int firstVertex, CpuQuadSpan* span) const;
+    void DrawYCbCr(const CpuQuadSpan& span, CCpuTexture& texture, const EffectPass& pass, cpukernels::YCbCrRange range);
+    void DrawUnfoldAlpha(const CpuQuadSpan& span, CCpuTexture& texture, const EffectPass& pass);
     cpukernels::SamplerView SamplerOf(const EffectPass& pass) const;
 
     DeviceDescription description_;
@@ -80,24 +70,18 @@ private:
         uint32_t colour = 0;
         DeviceRect drawn;
     } compositionClear_;
-    // Solid colour quads and the clear before them, drawn together band by
-    // band when something else needs the composition target: each band of
-    // rows stays in the cache while every quad over it is blended.
-    struct ColourQuad
-    {
-        int x0, x1, y0, y1;
-        uint32_t texel;
-        uint32_t alpha;
-    };
-    std::vector<ColourQuad> pendingQuads_;
-    DeviceRect pendingClear_;
-    uint32_t pendingClearColour_ = 0;
-    void FlushComposition();
     std::unique_ptr<CCpuTexture> backBuffer_;
     CCpuTexture* renderTarget_ = nullptr;
     std::vector<Vertex> vertices_;
     const CCpuEffect* activeEffect_ = nullptr;
     std::unique_ptr<CBandWorkers> workers_;
+    // The clear of the composition target and the quads drawn into it,
+    // carried out together, band by band, when something reads the target
+    // (the output pass, a read-back, presenting). Quads drawn elsewhere go
+    // through their own list at once.
+    std::unique_ptr<CCpuDrawList> composition_;
+    std::unique_ptr<CCpuDrawList> immediate_;
+    void FlushComposition();
     CFramePacer pacer_;
     std::unique_ptr<ICpuWindowPresenter> presenter_;
 };

@@ -29,6 +29,10 @@ public:
 
     CpuKernel ActiveKernel() const { return kernel_; }
 
+    // The 13 taps of the drop shadow's diamond in texture coordinates, from
+    // the parameters g_fXL2 ... g_fYR2 (0 where the effect lacks one).
+    void ShadowTapOffsets(double offsetU[13], double offsetV[13]) const;
+
 protected:
     bool ApplyPass(const EffectPass& pass) override;
     void ReleasePass() override;
@@ -36,4 +40,6 @@ protected:
 private:
     CCpuDevice* device_;
     CpuKernel kernel_ = CpuKernel::kAlphaMix;
+    // The parameter indices of each shadow tap's offsets, looked up once.
+    int shadowTapParameters_[13][2];
 };

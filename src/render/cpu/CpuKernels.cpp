@@ -106,6 +106,7 @@ void PrepareColumns(int width, AddressMode mode, double u0, double du, int count
     out->left.resize(count);
     out->right.resize(count);
     out->weight.resize(count);
+    out->channelWeight.resize(static_cast<size_t>(count) * 4);
     for (int i = 0; i < count; ++i) {
         int column0 = 0;
         uint32_t fx = 0;
@@ -113,6 +114,8 @@ void PrepareColumns(int width, AddressMode mode, double u0, double du, int count
         out->left[i] = Address(column0, width, mode);
         out->right[i] = Address(column0 + 1, width, mode);
         out->weight[i] = fx;
+        for (int c = 0; c < 4; ++c)
+            out->channelWeight[4 * static_cast<size_t>(i) + c] = static_cast<uint16_t>(fx);
     }
 }
 
@@ -127,6 +130,43 @@ RowTaps PrepareRow(const TextureView& texture, AddressMode mode, double v)
     return {rowStart(row0), rowStart(row0 + 1), fy};
 }
 
+// The vector helpers below are inlined into each clone, so no call crosses
+// the ABI the warning is about.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace {
+
+// Eight pixels of four channels in 16-bit lanes: a bilinear sample's
+// products stay below 65536 (255 x 256 + 128), so the lanes hold them
+// exactly and round like the per-pixel arithmetic.
+constexpr int kSamplePixels = 8;
+using ChannelBytes = uint8_t __attribute__((vector_size(4 * kSamplePixels)));
+using ChannelWords = uint16_t __attribute__((vector_size(8 * kSamplePixels)));
+// Sixteen alphas in 32-bit lanes.
+constexpr int kAlphaPixels = 16;
+using AlphaLanes = uint32_t __attribute__((vector_size(4 * kAlphaPixels)));
+
+__attribute__((always_inline)) inline ChannelWords GatherChannels(const uint32_t* row, const int* columns)
+{
+    uint32_t texels[kSamplePixels];
+    for (int k = 0; k < kSamplePixels; ++k)
+        texels[k] = row[columns[k]];
+    ChannelBytes bytes;
+    std::memcpy(&bytes, texels, sizeof bytes);
+    return __builtin_convertvector(bytes, ChannelWords);
+}
+
+__attribute__((always_inline)) inline AlphaLanes GatherAlpha(const uint32_t* row, const int* columns)
+{
+    AlphaLanes alpha;
+    for (int k = 0; k < kAlphaPixels; ++k)
+        alpha[k] = row[columns[k]];
+    return alpha >> 24;
+}
+
+}  // namespace
+
 TAVREL_SIMD_CLONES
 void SampleColumnsSpan(const RowTaps& row, const ColumnTaps& columns, int count, uint32_t* out)
 {
@@ -134,7 +174,21 @@ void SampleColumnsSpan(const RowTaps& row, const ColumnTaps& columns, int count,
     const int* left = columns.left.data();
     const int* right = columns.right.data();
     const uint32_t* weight = columns.weight.data();
-    for (int i = 0; i < count; ++i)
+    const uint16_t* channelWeight = columns.channelWeight.data();
+    const ChannelWords fy = static_cast<uint16_t>(r.weight) - ChannelWords{};
+    const ChannelWords gy = static_cast<uint16_t>(256 - r.weight) - ChannelWords{};
+    int i = 0;
+    for (; i + kSamplePixels <= count; i += kSamplePixels) {
+        ChannelWords fx;
+        std::memcpy(&fx, channelWeight + 4 * static_cast<size_t>(i), sizeof fx);
+        const ChannelWords gx = 256 - fx;
+        const ChannelWords top = (GatherChannels(r.top, left + i) * gx + GatherChannels(r.top, right + i) * fx + 128) >> 8;
+        const ChannelWords bottom =
+            (GatherChannels(r.bottom, left + i) * gx + GatherChannels(r.bottom, right + i) * fx + 128) >> 8;
+        const ChannelBytes sample = __builtin_convertvector((top * gy + bottom * fy + 128) >> 8, ChannelBytes);
+        std::memcpy(out + i, &sample, sizeof sample);
+    }
+    for (; i < count; ++i)
         out[i] = Lerp4(r.top[left[i]], r.top[right[i]], r.bottom[left[i]], r.bottom[right[i]], weight[i], r.weight);
 }
 
@@ -145,10 +199,25 @@ void AddSampledAlphaSpan(const RowTaps& row, const ColumnTaps& columns, int coun
     const int* left = columns.left.data();
     const int* right = columns.right.data();
     const uint32_t* weight = columns.weight.data();
-    for (int i = 0; i < count; ++i)
+    int i = 0;
+    for (; i + kAlphaPixels <= count; i += kAlphaPixels) {
+        AlphaLanes fx;
+        std::memcpy(&fx, weight + i, sizeof fx);
+        const AlphaLanes gx = 256 - fx;
+        const AlphaLanes top = (GatherAlpha(r.top, left + i) * gx + GatherAlpha(r.top, right + i) * fx + 128) >> 8;
+        const AlphaLanes bottom =
+            (GatherAlpha(r.bottom, left + i) * gx + GatherAlpha(r.bottom, right + i) * fx + 128) >> 8;
+        AlphaLanes sum;
+        std::memcpy(&sum, sums + i, sizeof sum);
+        sum += (top * (256 - r.weight) + bottom * r.weight + 128) >> 8;
+        std::memcpy(sums + i, &sum, sizeof sum);
+    }
+    for (; i < count; ++i)
         sums[i] += LerpChannel(r.top[left[i]], r.top[right[i]], r.bottom[left[i]], r.bottom[right[i]], weight[i],
                                r.weight, 24);
 }
+
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -199,20 +268,51 @@ void BlendSpan(const uint32_t* source, uint32_t* destination, int count, BlendFa
     }
 }
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace {
 
-// AlphaMixPixel "over" d where the vertex alpha is 255 (an object fully in):
-// the texel's colour scaled by its own alpha is Div255(c x a), the value the
-// float form rounds to (c x a / 255 is never within its error of a half),
-// and no channel of the sum passes 255. Integer lanes only.
-__attribute__((always_inline)) inline uint32_t OverAtFullAlpha(uint32_t t, uint32_t d)
+// Each pixel's alpha word in all four of its lanes.
+__attribute__((always_inline)) inline ChannelWords AlphaOfEach(ChannelWords v)
 {
-    const uint32_t a = t >> 24;
-    const uint32_t inverse = 255 - a;
-    uint32_t result = (a + Div255(Channel(d, 24) * inverse)) << 24;
-    for (int shift = 0; shift < 24; shift += 8)
-        result |= (Div255(Channel(t, shift) * a) + Div255(Channel(d, shift) * inverse)) << shift;
-    return result;
+#if defined(__clang__)
+    return __builtin_shufflevector(v, v, 3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15, 19, 19, 19, 19, 23,
+                                   23, 23, 23, 27, 27, 27, 27, 31, 31, 31, 31);
+#else
+    return __builtin_shuffle(v, ChannelWords{3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15, 19, 19, 19, 19,
+                                             23, 23, 23, 23, 27, 27, 27, 27, 31, 31, 31, 31});
+#endif
+}
+
+__attribute__((always_inline)) inline ChannelWords Div255Words(ChannelWords x)
+{
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+// AlphaMix "over" of eight texels at full vertex alpha, all channels at
+// once in 16-bit lanes: the premultiplied channel is then Div255(c x a),
+// which is what the float arithmetic of AlphaMixPixel gives for every
+// channel and alpha (checked for all of them), and no product passes 65025.
+__attribute__((always_inline)) inline void MixOverEight(const uint32_t* texels, uint32_t* destination)
+{
+    const ChannelWords alphaLane = {0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF,
+                                    0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF};
+    ChannelBytes bytes;
+    std::memcpy(&bytes, texels, sizeof bytes);
+    const ChannelWords t = __builtin_convertvector(bytes, ChannelWords);
+    // Colour times the texel's alpha, alpha times 255.
+    const ChannelWords factor = (AlphaOfEach(t) & ~alphaLane) | (alphaLane & 255);
+    const ChannelWords source = Div255Words(t * factor);
+    const ChannelWords inverse = 255 - AlphaOfEach(source);
+    std::memcpy(&bytes, destination, sizeof bytes);
+    // No channel passes 255, so the clamp of the per-pixel arithmetic has
+    // nothing to do: a colour is at most its alpha a (Div255(c x a) <=
+    // Div255(255 x a) = a), and the destination adds at most 255 - a.
+    const ChannelWords out = source + Div255Words(__builtin_convertvector(bytes, ChannelWords) * inverse);
+    bytes = __builtin_convertvector(out, ChannelBytes);
+    std::memcpy(destination, &bytes, sizeof bytes);
 }
 
 }  // namespace
@@ -225,7 +325,19 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
     // same. Text is mostly clear, so blocks without a single set texel are
     // passed over whole.
     constexpr int kBlock = 16;
-    for (int start = 0; start < count; start += kBlock) {
+    int start = 0;
+    if (vertexAlpha == 255) {
+        for (; start + kBlock <= count; start += kBlock) {
+            uint32_t any = 0;
+            for (int i = 0; i < kBlock; ++i)
+                any |= texels[start + i];
+            if (any == 0)
+                continue;
+            MixOverEight(texels + start, destination + start);
+            MixOverEight(texels + start + kSamplePixels, destination + start + kSamplePixels);
+        }
+    }
+    for (; start < count; start += kBlock) {
         const int n = std::min(kBlock, count - start);
         const uint32_t* from = texels + start;
         uint32_t* to = destination + start;
@@ -234,11 +346,6 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
             any |= from[i];
         if (any == 0)
             continue;
-        if (vertexAlpha == 255) {
-            for (int i = 0; i < n; ++i)
-                to[i] = OverAtFullAlpha(from[i], to[i]);
-            continue;
-        }
         for (int i = 0; i < n; ++i) {
             const uint32_t source = AlphaMixPixel(from[i], vertexAlpha);
             const uint32_t inverse = 255 - (source >> 24);
@@ -250,6 +357,8 @@ void AlphaMixOverSpan(const uint32_t* texels, int count, uint32_t vertexAlpha, u
         }
     }
 }
+
+#pragma GCC diagnostic pop
 
 TAVREL_SIMD_CLONES
 void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* destination)
@@ -284,39 +393,80 @@ void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums)
         sums[i] += texels[i] >> 24;
 }
 
-TAVREL_SIMD_CLONES
-void AlphaOfSpan(const uint32_t* texels, int count, uint32_t* alpha)
+namespace {
+
+// Black of the mean coverage of the 13 taps, scaled by the vertex alpha,
+// "over" the destination pixel.
+__attribute__((always_inline)) inline uint32_t ShadowOverPixel(uint32_t coverageSum, uint32_t vertexAlpha, uint32_t d)
 {
-    for (int i = 0; i < count; ++i)
-        alpha[i] = texels[i] >> 24;
+    const uint32_t shadow = (coverageSum * vertexAlpha * 2 + 13 * 255) / (2 * 13 * 255);
+    const uint32_t inverse = 255 - shadow;
+    const uint32_t alpha = std::min<uint32_t>(shadow + Div255(Channel(d, 24) * inverse), 255);
+    return Pack(Div255(Channel(d, 0) * inverse), Div255(Channel(d, 8) * inverse), Div255(Channel(d, 16) * inverse),
+                alpha);
 }
 
-TAVREL_SIMD_CLONES
-void DiamondAlphaSpan(const uint32_t* const rows[5], int count, uint32_t* sums)
-{
-    // Local copies: the stores below cannot alias them.
-    const uint32_t* __restrict top = rows[0] + 2;
-    const uint32_t* __restrict above = rows[1] + 1;
-    const uint32_t* __restrict middle = rows[2];
-    const uint32_t* __restrict below = rows[3] + 1;
-    const uint32_t* __restrict bottom = rows[4] + 2;
-    for (int i = 0; i < count; ++i)
-        sums[i] = top[i] + above[i] + above[i + 1] + above[i + 2] + middle[i] + middle[i + 1] + middle[i + 2] +
-                  middle[i + 3] + middle[i + 4] + below[i] + below[i + 1] + below[i + 2] + bottom[i];
-}
+}  // namespace
 
 TAVREL_SIMD_CLONES
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination)
 {
-    for (int i = 0; i < count; ++i) {
-        const uint32_t shadow = (coverageSums[i] * vertexAlpha * 2 + 13 * 255) / (2 * 13 * 255);
-        const uint32_t inverse = 255 - shadow;
-        const uint32_t d = destination[i];
-        const uint32_t alpha = std::min<uint32_t>(shadow + Div255(Channel(d, 24) * inverse), 255);
-        destination[i] = Pack(Div255(Channel(d, 0) * inverse), Div255(Channel(d, 8) * inverse),
-                              Div255(Channel(d, 16) * inverse), alpha);
+    for (int i = 0; i < count; ++i)
+        destination[i] = ShadowOverPixel(coverageSums[i], vertexAlpha, destination[i]);
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+TAVREL_SIMD_CLONES
+void ShadowTapsOverSpan(const uint32_t* const* taps, int count, uint32_t vertexAlpha, uint32_t* destination)
+{
+    const uint32_t* tap[kShadowTaps];
+    std::copy(taps, taps + kShadowTaps, tap);
+    // Sixteen pixels at a time in vectors, summed in registers (written out
+    // as vectors: the compiler's own vectoriser keeps the sums in scalar
+    // registers here). Text is mostly clear, so blocks without coverage are
+    // passed over whole.
+    int start = 0;
+    for (; start + kAlphaPixels <= count; start += kAlphaPixels) {
+        AlphaLanes sum{};
+        for (int k = 0; k < kShadowTaps; ++k) {
+            AlphaLanes t;
+            std::memcpy(&t, tap[k] + start, sizeof t);
+            sum += t >> 24;
+        }
+        uint64_t halves[kAlphaPixels / 2];
+        std::memcpy(halves, &sum, sizeof halves);
+        uint64_t any = 0;
+        for (const uint64_t h : halves)
+            any |= h;
+        if (any == 0)
+            continue;
+        AlphaLanes d;
+        std::memcpy(&d, destination + start, sizeof d);
+        const AlphaLanes shadow = (sum * (vertexAlpha * 2) + 13 * 255) / (2 * 13 * 255);
+        const AlphaLanes inverse = 255 - shadow;
+        auto div255 = [](AlphaLanes x) {
+            x += 128;
+            return (x + (x >> 8)) >> 8;
+        };
+        AlphaLanes alpha = shadow + div255((d >> 24) * inverse);
+        const AlphaLanes opaque = 255 - AlphaLanes{};
+        alpha = alpha < opaque ? alpha : opaque;
+        const AlphaLanes out = div255((d & 0xFF) * inverse) | (div255(((d >> 8) & 0xFF) * inverse) << 8) |
+                               (div255(((d >> 16) & 0xFF) * inverse) << 16) | (alpha << 24);
+        std::memcpy(destination + start, &out, sizeof out);
+    }
+    for (int i = start; i < count; ++i) {
+        uint32_t sum = 0;
+        for (int k = 0; k < kShadowTaps; ++k)
+            sum += tap[k][i] >> 24;
+        if (sum != 0)
+            destination[i] = ShadowOverPixel(sum, vertexAlpha, destination[i]);
     }
 }
+
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -461,6 +611,16 @@ __attribute__((always_inline)) inline void PackVector(const uint32_t* texels, ui
 template <YCbCrRange range>
 __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int pairs, uint32_t* out)
 {
+    // Clear canvas (every texel 0) encodes to one value, worked out the
+    // same way: where graphics leave the canvas clear, sixteen pixels are
+    // stored at once.
+    uint32_t clear[kLanes];
+    {
+        const uint32_t zeros[kLanes] = {};
+        PackVector<range>(zeros, clear);
+    }
+    U32s clearVector;
+    std::memcpy(&clearVector, clear, sizeof clearVector);
     int k = 0;
     for (; k + kLanes / 2 <= pairs; k += kLanes / 2) {
         // One cache line per step, 4 KiB ahead: the processor's own
@@ -468,7 +628,17 @@ __attribute__((always_inline)) inline void PackPairs(const uint32_t* texels, int
         // time. (Past the row or the texture it is harmless: a prefetch
         // never faults; the address is made as a number for that reason.)
         __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(texels + 2 * k) + 4096));
-        PackVector<range>(texels + 2 * k, out + 2 * k);
+        U32s t;
+        std::memcpy(&t, texels + 2 * k, sizeof t);
+        uint64_t halves[kLanes / 2];
+        std::memcpy(halves, &t, sizeof halves);
+        uint64_t any = 0;
+        for (const uint64_t h : halves)
+            any |= h;
+        if (any == 0)
+            std::memcpy(out + 2 * k, &clearVector, sizeof clearVector);
+        else
+            PackVector<range>(texels + 2 * k, out + 2 * k);
     }
     if (k == pairs)
         return;
@@ -501,6 +671,42 @@ void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uin
     else
         PackPairs<YCbCrRange::kFull>(texels, pairs, out);
 }
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+TAVREL_SIMD_CLONES
+void FindCoveredColumns(const uint32_t* texels, int count, int* first, int* end)
+{
+    // Clear stretches a block at a time: an upload of a large, mostly clear
+    // picture (a lower third's animation frame) pays little for it.
+    constexpr int kBlock = kAlphaPixels;
+    auto clearBlock = [](const uint32_t* block) {
+        AlphaLanes lanes;
+        std::memcpy(&lanes, block, sizeof lanes);
+        lanes &= 0xFF000000u;
+        uint64_t halves[kAlphaPixels / 2];
+        std::memcpy(halves, &lanes, sizeof halves);
+        uint64_t any = 0;
+        for (const uint64_t h : halves)
+            any |= h;
+        return any == 0;
+    };
+    int f = 0;
+    while (f + kBlock <= count && clearBlock(texels + f))
+        f += kBlock;
+    while (f < count && (texels[f] >> 24) == 0)
+        ++f;
+    int e = count;
+    while (e - kBlock >= f && clearBlock(texels + e - kBlock))
+        e -= kBlock;
+    while (e > f && (texels[e - 1] >> 24) == 0)
+        --e;
+    *first = f;
+    *end = e;
+}
+
+#pragma GCC diagnostic pop
 
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out)
 {

@@ -55,6 +55,8 @@ struct ColumnTaps
     std::vector<int> left;
     std::vector<int> right;
     std::vector<uint32_t> weight;
+    // The weight once per channel (four per pixel), for the vector loops.
+    std::vector<uint16_t> channelWeight;
 };
 void PrepareColumns(int width, AddressMode mode, double u0, double du, int count, ColumnTaps* out);
 
@@ -95,14 +97,11 @@ void ColourOverSpan(uint32_t texel, int count, uint32_t vertexAlpha, uint32_t* d
 // Adds the alpha of count texels to sums: one tap of the shadow's diamond.
 void AddAlphaSpan(const uint32_t* texels, int count, uint32_t* sums);
 void ShadowOverSpan(const uint32_t* coverageSums, int count, uint32_t vertexAlpha, uint32_t* destination);
-
-// The alpha (bits 24-31) of count texels.
-void AlphaOfSpan(const uint32_t* texels, int count, uint32_t* alpha);
-// The shadow's 13 taps where they lie one texel apart, |dx| + |dy| <= 2, as
-// coverage sums for count pixels: rows[0..4] hold the alpha of the texel
-// rows dy = -2..2, each count + 4 values from the column dx = -2 of the
-// first pixel on.
-void DiamondAlphaSpan(const uint32_t* const rows[5], int count, uint32_t* sums);
+// Both at once for texels that map to pixels one to one: taps[k] is the
+// texel tap k reads for pixel 0, and tap k reads taps[k][i] for pixel i.
+// Pixels whose taps are all clear are left alone (their shadow is none).
+inline constexpr int kShadowTaps = 13;
+void ShadowTapsOverSpan(const uint32_t* const* taps, int count, uint32_t vertexAlpha, uint32_t* destination);
 
 // The output encodings. Premultiplied pixels in; per pixel the sample of its
 // own texel and of the neighbour in its chroma pair, and whether its column is
@@ -116,6 +115,10 @@ void PackYCbCrSpan(const uint32_t* texels, const int* own, const int* neighbour,
 // Texels one to one, in pairs: pixels 2k (even, Cb) and 2k + 1 (odd, Cr)
 // read texels 2k and 2k + 1.
 void PackYCbCrPairsSpan(const uint32_t* texels, int pairs, YCbCrRange range, uint32_t* out);
+
+// The columns [first, end) of a row of count texels that hold every texel
+// with alpha; first >= end when none has any.
+void FindCoveredColumns(const uint32_t* texels, int count, int* first, int* end);
 
 // AlphaBlendPS: premultiplied in, straight colour with its alpha out.
 void UnfoldAlphaSpan(const uint32_t* samples, int count, uint32_t* out);
