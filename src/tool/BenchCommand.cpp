@@ -1,5 +1,6 @@
 #include "tool/PacedRun.h"
 #include "tool/PageInput.h"
+#include "tool/ThreadTimes.h"
 #include "tool/ToolCommand.h"
 
 #include "content/FramePlayer.h"
@@ -30,6 +31,7 @@ struct BenchResult
     double maxMs = 0;
     double busiestChunkMs = 0;
     bool realtime = false;
+    QString processorTime;    // the threads' own processor time per frame
     QString missedDeadlines;  // paced: the lines about late frames
 };
 
@@ -73,6 +75,7 @@ BenchResult Measure(const PlayOptions& options, const QString& device, double se
     std::vector<int> times = statistics.frameTimesUs;
     result.frames = static_cast<int>(times.size());
     result.busiestChunkMs = statistics.busiestTextChunkUs / 1000.0;
+    result.processorTime = ProcessorTimeText(statistics, QStringLiteral("  "));
     if (paced)
         result.missedDeadlines = MissedDeadlinesText(statistics, mode.framePeriodUs, 0, QStringLiteral("  "));
     if (times.empty())
@@ -143,7 +146,7 @@ int RunBench(const QStringList& givenArguments)
                     .arg(r.maxMs, 0, 'f', 3)
                     .arg(percent(r.maxMs))
                     .arg(r.busiestChunkMs, 0, 'f', 3)
-                + r.missedDeadlines);
+                + r.processorTime + r.missedDeadlines);
         // The verdict is the device the output would use: OpenGL on a
         // hardware driver, else the CPU device.
         const bool hardwareGl = device == QLatin1String("gl") && !r.softwareRasteriser;
@@ -172,8 +175,11 @@ const ToolCommandRegistration registration({
         "does not wait for a display), for S seconds (default 5) per device, and\n"
         "prints per device: frames rendered, mean, 99th percentile and maximum\n"
         "frame time in ms and as a percentage of the mode's frame period, and the\n"
-        "text thread's busiest chunk time. --device all (the default) measures\n"
-        "the CPU device and the OpenGL device where there is one.\n"
+        "text thread's busiest chunk time, and the processor time per frame of\n"
+        "the render thread, the CPU device's band workers and the text thread\n"
+        "(from the threads' own clocks: work done, which the load of the machine\n"
+        "hardly changes). --device all (the default) measures the CPU device and\n"
+        "the OpenGL device where there is one.\n"
         "\n"
         "--paced: presentation waits for each frame's deadline, one frame period\n"
         "after the last, as on a display whose vertical blank does not block; a\n"

@@ -1,5 +1,6 @@
 #include "tool/PacedRun.h"
 #include "tool/PageInput.h"
+#include "tool/ThreadTimes.h"
 #include "tool/ToolCommand.h"
 
 #include "content/FramePlayer.h"
@@ -154,6 +155,8 @@ int RunSoak(const QStringList& givenArguments)
                 .arg(periodMs, 0, 'f', 3)
                 .arg(late.overBudget)
                 .arg(slow.isEmpty() ? QString() : QStringLiteral(" (first: ") + slow.join(QStringLiteral(", ")) + QLatin1Char(')')));
+    ToolOut(ProcessorTimeText(statistics, QString()));
+    ToolOut(RenderThreadWorkText(statistics, mode.framePeriodUs, objects, QString()));
     // The render thread never waits for text: the text thread can only make
     // a frame late by taking the machine from it (a frame over budget), or
     // let moving text stand still by not having its next text ready in time.
@@ -207,7 +210,11 @@ const ToolCommandRegistration registration({
         "and its busiest chunk, the frames in which a scroll or roll stood still\n"
         "because the text thread had not laid out its next text in time, and how\n"
         "many of the frames over the period were drawn while the text thread\n"
-        "laid out text, beside the share of all frames drawn so.\n"
+        "laid out text, beside the share of all frames drawn so; the processor\n"
+        "time per frame of the render thread, the band workers and the text\n"
+        "thread, the render thread's longest in one frame, the frames in which\n"
+        "it passed half the frame period and its ten heaviest frames, each with\n"
+        "the object whose own steps (background frames, text) took longest.\n"
         "The render thread never waits for the text thread: chunks are laid out\n"
         "ahead of need. The text thread, one thread, can hold a frame up by no\n"
         "more than the processor time it had during that frame, which is\n"

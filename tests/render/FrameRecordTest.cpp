@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -36,6 +37,53 @@ TEST(FrameRecord, UnpacedFramesFollowOneAnother)
     EXPECT_EQ(statistics.textCpuUs, (std::vector<int>{1000, -1}));
     EXPECT_TRUE(statistics.lateUs.empty());
     EXPECT_TRUE(statistics.drawingWaitUs.empty());
+}
+
+// The frames in which the render thread ran longest are kept, longest
+// first, each with what its objects' steps took; the band workers' time is
+// the growth of their clock over the recorded frames.
+TEST(FrameRecord, KeepsTheRenderThreadsHeaviestFramesAndTheHelpersTime)
+{
+    const Clock::time_point t0{};
+    const int renderUs[] = {3000, 9000, 1000, 4000, 9000, 2000, 7000, 5000, 6000, 8000, 500, 12000};
+    const int frames = static_cast<int>(std::size(renderUs));
+    CFrameRecord record;
+    record.Reserve(frames, false);
+    FrameClocks clocks = At(t0, 0us, 0, 0);
+    clocks.helperCpuUs = 1000;
+    record.Begin(clocks);
+    for (int i = 0; i < frames; ++i) {
+        record.NoteObjectSteps(renderUs[i] / 2, i % 3, renderUs[i] / 4);
+        clocks.wall += 20ms;
+        clocks.renderCpuUs += renderUs[i];
+        clocks.helperCpuUs += 700;
+        record.FramePresented(clocks, 0);
+    }
+    CRenderStatistics statistics;
+    record.CopyTo(statistics);
+    EXPECT_EQ(statistics.helperCpuUs, 700 * frames);
+    ASSERT_EQ(statistics.heaviestRenderFrames.size(), size_t(CRenderStatistics::kHeaviestRenderFrames));
+    const int expected[] = {11, 1, 4, 9, 6, 8, 7, 3, 0, 5};  // equal times keep the earlier frame first
+    for (int k = 0; k < CRenderStatistics::kHeaviestRenderFrames; ++k) {
+        SCOPED_TRACE(k);
+        const RenderThreadFrame& f = statistics.heaviestRenderFrames[size_t(k)];
+        EXPECT_EQ(f.frame, expected[k]);
+        EXPECT_EQ(f.renderCpuUs, renderUs[expected[k]]);
+        EXPECT_EQ(f.objectsCpuUs, renderUs[expected[k]] / 2);
+        EXPECT_EQ(f.slowestObject, expected[k] % 3);
+        EXPECT_EQ(f.slowestObjectUs, renderUs[expected[k]] / 4);
+    }
+
+    // A device that cannot tell its helpers' time says so.
+    CFrameRecord unknown;
+    unknown.Reserve(1, false);
+    unknown.Begin(At(t0, 0us, 0, 0));
+    unknown.FramePresented(At(t0, 20000us, 100, 0), 0);
+    CRenderStatistics none;
+    unknown.CopyTo(none);
+    EXPECT_EQ(none.helperCpuUs, -1);
+    ASSERT_EQ(none.heaviestRenderFrames.size(), 1u);
+    EXPECT_EQ(none.heaviestRenderFrames[0].slowestObject, -1);
 }
 
 // Paced, the sleep between frames belongs to neither; a frame begins at the

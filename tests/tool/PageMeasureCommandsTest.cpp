@@ -143,6 +143,22 @@ TEST_F(PageMeasureCommands, SoakReportsMemoryAndLateFramesInItsShortForm)
 
     EXPECT_FALSE(out.contains(QStringLiteral("missed deadlines"))) << "only a paced run has deadlines";
 
+    // The threads' own processor time, and the render thread's heaviest
+    // frames with the object whose steps took longest.
+    const QRegularExpressionMatch processor =
+        QRegularExpression(QStringLiteral("\nprocessor time per frame: render thread (\\d+\\.\\d{3}) ms, band "
+                                          "workers (\\d+\\.\\d{3}) ms, text thread (\\d+\\.\\d{3}) ms\n"))
+            .match(out);
+    ASSERT_TRUE(processor.hasMatch()) << out.toStdString();
+    EXPECT_GT(processor.captured(1).toDouble(), 0.0);
+    const QRegularExpressionMatch own = QRegularExpression(
+        QStringLiteral("\nrender thread's own processor time: longest (\\d+\\.\\d{3}) ms \\(frame (\\d+)\\); "
+                       "over half the frame period in (\\d+) frames\nheaviest: (\\d+) \\(([^;]+); objects' steps "
+                       "[^,]+, longest object \\d+ \\([^)]*\\) "))
+        .match(out);
+    ASSERT_TRUE(own.hasMatch()) << out.toStdString();
+    EXPECT_EQ(own.captured(2), own.captured(4)) << "the longest frame is the first of the heaviest";
+
     struct Case
     {
         QStringList arguments;

@@ -98,6 +98,14 @@ TEST_F(RenderCommand, BenchReportsEachDeviceAndAVerdict)
     EXPECT_TRUE(out.contains(QStringLiteral("frames rendered: "))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("99th percentile: ")));
     EXPECT_TRUE(out.contains(QStringLiteral("text thread's busiest chunk time: ")));
+    // Work done by each thread, from its own clock: the CPU device's band
+    // workers are counted too.
+    const QRegularExpressionMatch processor =
+        QRegularExpression(QStringLiteral("\n  processor time per frame: render thread (\\d+\\.\\d{3}) ms, band "
+                                          "workers (\\d+\\.\\d{3}) ms, text thread (\\d+\\.\\d{3}) ms\n"))
+            .match(out);
+    ASSERT_TRUE(processor.hasMatch()) << out.toStdString();
+    EXPECT_GT(processor.captured(1).toDouble(), 0.0) << out.toStdString();
     const QStringList lines = out.trimmed().split(QLatin1Char('\n'));
     EXPECT_TRUE(lines.last() == QStringLiteral("realtime: yes") || lines.last() == QStringLiteral("realtime: no"))
         << lines.last().toStdString();

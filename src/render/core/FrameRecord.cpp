@@ -34,11 +34,21 @@ void CFrameRecord::Reserve(int limit, bool paced)
     textCpuUs_.assign(size, 0);
     lateUs_.assign(paced ? size : 0, 0);
     drawingWaitUs_.assign(paced ? size : 0, 0);
+    heaviest_.clear();
+    heaviest_.reserve(CRenderStatistics::kHeaviestRenderFrames + 1);
 }
 
 void CFrameRecord::Begin(const FrameClocks& clocks)
 {
     begun_ = clocks;
+    firstHelperCpuUs_ = clocks.helperCpuUs;
+}
+
+void CFrameRecord::NoteObjectSteps(int objectsCpuUs, int slowestObject, int slowestObjectUs)
+{
+    pending_.objectsCpuUs = objectsCpuUs;
+    pending_.slowestObject = slowestObject;
+    pending_.slowestObjectUs = slowestObjectUs;
 }
 
 void CFrameRecord::FramePresented(const FrameClocks& presented, int lateUs)
@@ -46,6 +56,7 @@ void CFrameRecord::FramePresented(const FrameClocks& presented, int lateUs)
     if (!Recording())
         return;
     const auto frame = static_cast<size_t>(count_++);
+    const FrameClocks previous = begun_;
     frameTimesUs_[frame] = Microseconds(presented.wall - begun_.wall);
     renderCpuUs_[frame] = static_cast<int>(presented.renderCpuUs - begun_.renderCpuUs);
     textCpuUs_[frame] = Difference(begun_.textCpuUs, presented.textCpuUs);
@@ -54,6 +65,23 @@ void CFrameRecord::FramePresented(const FrameClocks& presented, int lateUs)
         drawingWaitUs_[frame] = Difference(begun_.drawingWaitUs, presented.drawingWaitUs);
     }
     begun_ = presented;
+
+    // The few heaviest frames of the render thread, kept in order; the room
+    // was made up front.
+    pending_.frame = static_cast<int>(frame);
+    pending_.renderCpuUs = renderCpuUs_[frame];
+    pending_.systemCpuUs = Difference(previous.renderSystemUs, presented.renderSystemUs);
+    pending_.pageFaults = Difference(previous.renderPageFaults, presented.renderPageFaults);
+    const auto heavier = [](const RenderThreadFrame& a, const RenderThreadFrame& b) {
+        return a.renderCpuUs > b.renderCpuUs;
+    };
+    const auto at = std::upper_bound(heaviest_.begin(), heaviest_.end(), pending_, heavier);
+    if (at - heaviest_.begin() < CRenderStatistics::kHeaviestRenderFrames) {
+        heaviest_.insert(at, pending_);
+        if (static_cast<int>(heaviest_.size()) > CRenderStatistics::kHeaviestRenderFrames)
+            heaviest_.pop_back();
+    }
+    pending_ = RenderThreadFrame{};
 }
 
 void CFrameRecord::SleptUntil(std::chrono::steady_clock::time_point deadline, const FrameClocks& woke)
@@ -75,4 +103,8 @@ void CFrameRecord::CopyTo(CRenderStatistics& statistics) const
     const auto pacedEnd = lateUs_.empty() ? 0 : end;
     statistics.lateUs.assign(lateUs_.begin(), lateUs_.begin() + pacedEnd);
     statistics.drawingWaitUs.assign(drawingWaitUs_.begin(), drawingWaitUs_.begin() + pacedEnd);
+    statistics.helperCpuUs = count_ > 0 && firstHelperCpuUs_ >= 0 && begun_.helperCpuUs >= 0
+                                 ? begun_.helperCpuUs - firstHelperCpuUs_
+                                 : -1;
+    statistics.heaviestRenderFrames = heaviest_;
 }

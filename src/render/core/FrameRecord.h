@@ -15,6 +15,12 @@ struct FrameClocks
     // Paced: how long the other threads of the process (those that draw)
     // have waited for a processor; -1 where unknown.
     int64_t drawingWaitUs = -1;
+    // The device's helper threads (band workers); -1 where unknown.
+    int64_t helperCpuUs = -1;
+    // The render thread's time in the kernel and its page faults so far;
+    // -1 where unknown.
+    int64_t renderSystemUs = -1;
+    int64_t renderPageFaults = -1;
 };
 
 // What the render thread measures of each frame (bench, soak, tests): how
@@ -41,6 +47,10 @@ public:
     // drawing threads waited for a processor meanwhile, for no longer than
     // the wake-up was late, since only then could either hold the frame up.
     void SleptUntil(std::chrono::steady_clock::time_point deadline, const FrameClocks& woke);
+    // What the objects' own steps took of the frame being drawn, for the
+    // list of the frames in which the render thread ran longest; noted
+    // before the frame is presented.
+    void NoteObjectSteps(int objectsCpuUs, int slowestObject, int slowestObjectUs);
 
     void CopyTo(CRenderStatistics& statistics) const;
 
@@ -48,6 +58,9 @@ private:
     int limit_ = 0;
     int count_ = 0;
     FrameClocks begun_;
+    int64_t firstHelperCpuUs_ = -1;
+    RenderThreadFrame pending_;
+    std::vector<RenderThreadFrame> heaviest_;  // longest first
     std::vector<int> frameTimesUs_;
     std::vector<int> renderCpuUs_;
     std::vector<int> textCpuUs_;

@@ -137,6 +137,11 @@ FrameClocks ReadFrameClocks(const TextMeasures& text)
     FrameClocks clocks;
     clocks.wall = std::chrono::steady_clock::now();
     clocks.renderCpuUs = CpuClockUs(CLOCK_THREAD_CPUTIME_ID);
+    rusage usage{};
+    if (::getrusage(RUSAGE_THREAD, &usage) == 0) {
+        clocks.renderSystemUs = static_cast<int64_t>(usage.ru_stime.tv_sec) * 1000000 + usage.ru_stime.tv_usec;
+        clocks.renderPageFaults = usage.ru_minflt + usage.ru_majflt;
+    }
     if (text.clockKnown.load(std::memory_order_acquire))
         clocks.textCpuUs = CpuClockUs(text.clock);
     return clocks;
@@ -222,6 +227,8 @@ struct CRender::Shared
     FrameClocks ReadClocks()
     {
         FrameClocks clocks = ReadFrameClocks(text);
+        if (device)
+            clocks.helperCpuUs = device->HelperThreadsCpuUs();
         if (drawingWaits.IsOpen())
             clocks.drawingWaitUs = drawingWaits.WaitedUs();
         return clocks;
@@ -653,7 +660,7 @@ void CRender::RenderThread(std::shared_ptr<Shared> shared)
     const auto started = std::chrono::steady_clock::now();
     int result = kFrameOk;
     if (s.record.Recording())
-        s.record.Begin(ReadFrameClocks(s.text));
+        s.record.Begin(s.ReadClocks());
     while (!s.stopRequested.load()) {
         result = RenderFrame(s, -1);
         if (result != kFrameOk)
@@ -781,8 +788,16 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
     s.quads.clear();
     s.entered.clear();
     bool anyShadow = false;
+    // Measured frames note which object's own steps took longest (a clock
+    // read per object; the processor clock only around them all).
+    const bool measuring = s.record.Recording();
+    const int64_t objectsCpuStart = measuring ? CpuClockUs(CLOCK_THREAD_CPUTIME_ID) : 0;
+    int slowestObject = -1;
+    int slowestObjectUs = 0;
+    int place = -1;
     s.page->TakeSnapshot(s.renderSnapshot);
     for (CFrame* object : s.renderSnapshot) {
+        ++place;
         if (!object->playing.load())
             continue;
         if (!object->EnterRender())
@@ -798,7 +813,17 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
             object->sourceCheckDue.exchange(1);
 
         PresentResult result;
-        if (!CFramePlayer(*object).PresentFrame(result, s.textureDevice.get(), step)) {
+        const auto stepsBegun = measuring ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+        const int presentedObject = CFramePlayer(*object).PresentFrame(result, s.textureDevice.get(), step);
+        if (measuring) {
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                                  stepsBegun).count();
+            if (us > slowestObjectUs) {
+                slowestObjectUs = static_cast<int>(us);
+                slowestObject = place;
+            }
+        }
+        if (!presentedObject) {
             object->LeaveRender();
             s.entered.pop_back();
             if (s.page->outputActive.load() != 0)
@@ -813,6 +838,10 @@ int CRender::RenderFrame(Shared& s, int stepOverrideUs)
             anyShadow = anyShadow || shadowSize > 0;
         }
     }
+
+    if (measuring)
+        s.record.NoteObjectSteps(static_cast<int>(CpuClockUs(CLOCK_THREAD_CPUTIME_ID) - objectsCpuStart), slowestObject,
+                                 slowestObjectUs);
 
     IGraphicsDevice& device = *s.device;
     const bool previewQuadChanged = s.windowed && s.FitPreviewQuad();

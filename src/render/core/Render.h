@@ -73,6 +73,25 @@ struct LayoutSpan
     int lastFrame = 0;
 };
 
+// One of the frames in which the render thread itself ran longest: its
+// processor time in the frame, what of it went to the objects' own steps
+// (choosing, expanding and uploading background frames, writing text into
+// textures; the rest is drawing and presenting) and the object whose steps
+// took longest, by its place in the page (0 the first) with their wall time.
+struct RenderThreadFrame
+{
+    int frame = 0;
+    int renderCpuUs = 0;
+    // Of it, the time in the kernel, and the page faults it took (memory
+    // touched for the first time, or given back to the system and taken
+    // again): -1 where unknown.
+    int systemCpuUs = -1;
+    int pageFaults = -1;
+    int objectsCpuUs = 0;
+    int slowestObject = -1;
+    int slowestObjectUs = 0;
+};
+
 // What the render and text threads measured (bench, tests).
 struct CRenderStatistics
 {
@@ -92,6 +111,13 @@ struct CRenderStatistics
     // where unknown. Another thread can hold a frame up only while they wait.
     std::vector<int> lateUs;
     std::vector<int> drawingWaitUs;
+    // The processor time the device's helper threads (the CPU device's band
+    // workers) had over the recorded frames, -1 where the device cannot tell.
+    int64_t helperCpuUs = -1;
+    // The recorded frames in which the render thread's own processor time
+    // was longest, longest first (at most kHeaviestRenderFrames).
+    static constexpr int kHeaviestRenderFrames = 10;
+    std::vector<RenderThreadFrame> heaviestRenderFrames;
     std::vector<LayoutSpan> layoutSpans;  // in order (when recorded)
     int busiestTextChunkUs = 0;         // longest single InvokeRender of the text thread
     int textPasses = 0;

@@ -7,6 +7,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <time.h>
 
 namespace {
 
@@ -33,6 +34,21 @@ CBandWorkers::~CBandWorkers()
     wake_.notify_all();
     for (auto& worker : workers_)
         worker.join();
+}
+
+int64_t CBandWorkers::WorkersCpuUs() const
+{
+    int64_t sum = 0;
+    for (const std::thread& worker : workers_) {
+        clockid_t clock{};
+        timespec ran{};
+        // native_handle() is not const, but only names the thread here.
+        auto& thread = const_cast<std::thread&>(worker);
+        if (pthread_getcpuclockid(thread.native_handle(), &clock) != 0 || clock_gettime(clock, &ran) != 0)
+            return -1;
+        sum += static_cast<int64_t>(ran.tv_sec) * 1000000 + ran.tv_nsec / 1000;
+    }
+    return sum;
 }
 
 void CBandWorkers::FollowCallerPriority()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -35,6 +36,10 @@ public:
     // thread costs more than they do. bandsPerThread (default
     // kBandsPerThread) bounds how finely the rows are cut.
     void Run(int rows, const std::function<void(int, int)>& job, int minimumRows = 16, int bandsPerThread = kBandsPerThread);
+
+    // The processor time the workers (not the caller) have had, in µs, from
+    // their own clocks; 0 without workers, -1 where a clock cannot be read.
+    int64_t WorkersCpuUs() const;
 
 private:
     // The scheduling the workers should have; generation counts changes.

@@ -76,6 +76,11 @@ void CCpuDevice::Init(int width, int height, int framePeriodUs, int threads, boo
     description_.clockPaced = paceByClock;
 }
 
+int64_t CCpuDevice::HelperThreadsCpuUs() const
+{
+    return workers_->WorkersCpuUs();
+}
+
 std::unique_ptr<IDeviceTexture> CCpuDevice::CreateTexture(int width, int height)
 {
     if (width <= 0 || height <= 0 || width > kMaxTextureSize || height > kMaxTextureSize)

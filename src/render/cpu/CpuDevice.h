@@ -33,6 +33,7 @@ public:
     ~CCpuDevice() override;
 
     const DeviceDescription& Description() const override { return description_; }
+    int64_t HelperThreadsCpuUs() const override;
     void ReleaseThread() override {}
     std::unique_ptr<IDeviceTexture> CreateTexture(int width, int height) override;
     IDeviceTexture* CompositionTarget() override { return compositionTarget_.get(); }

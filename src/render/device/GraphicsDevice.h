@@ -115,6 +115,12 @@ public:
     // Copies a texture's texels as they are (the composition target holds
     // premultiplied colour). Same cost warning as above.
     virtual bool ReadTexture(IDeviceTexture* texture, CPicture* picture) = 0;
+
+    // The processor time, in µs, of the threads the device draws with
+    // besides the caller (the CPU device's band workers), from their own
+    // clocks: so that the work of a frame can be told from its wall time.
+    // -1 where the device cannot tell (a driver's threads).
+    virtual int64_t HelperThreadsCpuUs() const { return -1; }
 };
 
 // A compiled effect: techniques by name, each with passes; parameters by name.
