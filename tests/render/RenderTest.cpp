@@ -1,5 +1,6 @@
 #include "DeviceScene.h"
 #include "RenderFixture.h"
+#include "support/ForwardingDevice.h"
 #include "Requirements.h"
 
 #include "app/MemorySettingsStore.h"
@@ -200,29 +201,16 @@ TEST_F(Renderer, PreviewDrawsIntoTheCallersWindowWithoutTouchingDisplays)
 
 // The OpenGL device with one draw that leaves an OpenGL error behind, as a
 // driver may for a call it does not like.
-class CGlErrorDevice final : public IGraphicsDevice
+class CGlErrorDevice final : public CForwardingDevice
 {
 public:
     CGlErrorDevice(std::unique_ptr<IGraphicsDevice> inner, int failingDraw)
-        : inner_(std::move(inner)), failingDraw_(failingDraw)
+        : CForwardingDevice(std::move(inner)), failingDraw_(failingDraw)
     {
     }
-    const DeviceDescription& Description() const override { return inner_->Description(); }
-    void ReleaseThread() override { inner_->ReleaseThread(); }
-    std::unique_ptr<IDeviceTexture> CreateTexture(int w, int h) override { return inner_->CreateTexture(w, h); }
-    IDeviceTexture* CompositionTarget() override { return inner_->CompositionTarget(); }
-    bool LockTexture(IDeviceTexture* t, LockedRect* l, const DeviceRect* r) override
-    {
-        return inner_->LockTexture(t, l, r);
-    }
-    bool UnlockTexture(IDeviceTexture* t) override { return inner_->UnlockTexture(t); }
-    bool UploadVertices(const Vertex* v, int count) override { return inner_->UploadVertices(v, count); }
-    std::unique_ptr<IDeviceEffect> CreateEffect(EffectId id) override { return inner_->CreateEffect(id); }
-    bool SetRenderTarget(IDeviceTexture* target) override { return inner_->SetRenderTarget(target); }
-    void Clear(uint32_t argb) override { inner_->Clear(argb); }
     void DrawQuad(int firstVertex) override
     {
-        inner_->DrawQuad(firstVertex);
+        Inner().DrawQuad(firstVertex);
         if (++draws_ == failingDraw_) {
             // The device's context is current on this thread now.
             using EnableFunction = void (*)(unsigned);
@@ -230,12 +218,8 @@ public:
                 enable(0xFFFFu);  // not a capability: GL_INVALID_ENUM
         }
     }
-    DeviceStatus Present() override { return inner_->Present(); }
-    bool ReadBackBuffer(CPicture* p) override { return inner_->ReadBackBuffer(p); }
-    bool ReadTexture(IDeviceTexture* t, CPicture* p) override { return inner_->ReadTexture(t, p); }
 
 private:
-    std::unique_ptr<IGraphicsDevice> inner_;
     int failingDraw_;
     int draws_ = 0;
 };

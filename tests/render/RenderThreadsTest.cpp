@@ -1,4 +1,5 @@
 #include "RenderFixture.h"
+#include "support/ForwardingDevice.h"
 
 #include "app/MemorySettingsStore.h"
 #include "content/PagePlayback.h"
@@ -131,11 +132,11 @@ TEST_F(RenderThreads, TextThreadVisitsPlayingObjects)
 // for `failures` frames), or hangs there until the test lets it go, as a
 // driver call may; it says when it is gone. A frame drawn with errors is
 // shown.
-class CFailingDevice final : public IGraphicsDevice
+class CFailingDevice final : public CForwardingDevice
 {
 public:
     CFailingDevice(std::unique_ptr<IGraphicsDevice> inner, DeviceStatus failure, int goodFrames)
-        : inner_(std::move(inner)), failure_(failure), goodFrames_(goodFrames)
+        : CForwardingDevice(std::move(inner)), failure_(failure), goodFrames_(goodFrames)
     {
     }
     ~CFailingDevice() override
@@ -143,20 +144,6 @@ public:
         if (destroyed)
             destroyed->store(true);
     }
-    const DeviceDescription& Description() const override { return inner_->Description(); }
-    void ReleaseThread() override { inner_->ReleaseThread(); }
-    std::unique_ptr<IDeviceTexture> CreateTexture(int w, int h) override { return inner_->CreateTexture(w, h); }
-    IDeviceTexture* CompositionTarget() override { return inner_->CompositionTarget(); }
-    bool LockTexture(IDeviceTexture* t, LockedRect* l, const DeviceRect* r) override
-    {
-        return inner_->LockTexture(t, l, r);
-    }
-    bool UnlockTexture(IDeviceTexture* t) override { return inner_->UnlockTexture(t); }
-    bool UploadVertices(const Vertex* v, int count) override { return inner_->UploadVertices(v, count); }
-    std::unique_ptr<IDeviceEffect> CreateEffect(EffectId id) override { return inner_->CreateEffect(id); }
-    bool SetRenderTarget(IDeviceTexture* target) override { return inner_->SetRenderTarget(target); }
-    void Clear(uint32_t argb) override { inner_->Clear(argb); }
-    void DrawQuad(int firstVertex) override { inner_->DrawQuad(firstVertex); }
     DeviceStatus Present() override
     {
         const int frame = presented_++;
@@ -166,10 +153,10 @@ public:
                 hang->signal.wait(lock, [this] { return hang->released; });
             }
             if (failure_ == DeviceStatus::kDrawFailed)
-                inner_->Present();
+                Inner().Present();
             return failure_;
         }
-        return inner_->Present();
+        return Inner().Present();
     }
 
     int failures = INT_MAX;
@@ -189,11 +176,8 @@ public:
     };
     Hang* hang = nullptr;
     std::atomic<bool>* destroyed = nullptr;
-    bool ReadBackBuffer(CPicture* p) override { return inner_->ReadBackBuffer(p); }
-    bool ReadTexture(IDeviceTexture* t, CPicture* p) override { return inner_->ReadTexture(t, p); }
 
 private:
-    std::unique_ptr<IGraphicsDevice> inner_;
     DeviceStatus failure_;
     int goodFrames_;
     int presented_ = 0;

@@ -81,6 +81,16 @@ void RunScaledChild(const char* factor)
     EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
 }
 
+// The current test in children at the factors 2 and 1.5 (a fractional one,
+// which logical units cannot always express).
+void RunScaledChildren()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
+    for (const char* factor : {"2", "1.5"})
+        RunScaledChild(factor);
+}
+
 struct NativeGeometry
 {
     int x = 0;
@@ -257,13 +267,8 @@ protected:
 // renderer makes of the page, pixel for pixel.
 TEST_F(XScaledDesktop, OutputWindowCoversTheOutputDisplaysPixels)
 {
-    if (!InScaledChild()) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
-        for (const char* factor : {"2", "1.5"})
-            RunScaledChild(factor);
-        return;
-    }
+    if (!InScaledChild())
+        return RunScaledChildren();
     const qreal factor = qGuiApp->devicePixelRatio();
     ASSERT_GT(factor, 1.0) << "Qt's window scaling is on";
     XServer server;
@@ -340,13 +345,8 @@ TEST_F(XScaledDesktop, OutputWindowCoversTheOutputDisplaysPixels)
 // pixels, also after the window has changed size.
 TEST_F(XScaledDesktop, PreviewFillsItsWindow)
 {
-    if (!InScaledChild()) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            TAVREL_SKIP_WITHOUT(testenv::Need::kXDisplay, "DISPLAY is not set");
-        for (const char* factor : {"2", "1.5"})
-            RunScaledChild(factor);
-        return;
-    }
+    if (!InScaledChild())
+        return RunScaledChildren();
     const qreal factor = qGuiApp->devicePixelRatio();
     ASSERT_GT(factor, 1.0) << "Qt's window scaling is on";
     XServer server;
