@@ -14,29 +14,30 @@ QString Ms(double us)
     return QString::number(us / 1000.0, 'f', 3) + QStringLiteral(" ms");
 }
 
-// The mean of a per-frame figure, -1 when a frame's figure is unknown.
+// The mean of a per-frame figure over the frames where it is known (the
+// text thread's clock is read from its first pass on); -1 when none is.
 double MeanKnown(const std::vector<int>& perFrame)
 {
-    if (perFrame.empty())
-        return -1;
     double sum = 0;
+    int known = 0;
     for (const int us : perFrame) {
-        if (us < 0)
-            return -1;
-        sum += us;
+        if (us >= 0) {
+            sum += us;
+            ++known;
+        }
     }
-    return sum / static_cast<double>(perFrame.size());
+    return known > 0 ? sum / known : -1;
 }
 
 QString TextSourceName(int source)
 {
     switch (source) {
-    case kSourceObjectText: return QStringLiteral("own text");
-    case kSourceClock: return QStringLiteral("clock");
-    case kSourceTextFile: return QStringLiteral("text file");
-    case kSourceRtfFile: return QStringLiteral("RTF file");
-    case kSourceCsvFile: return QStringLiteral("CSV file");
-    case kSourceTimer: return QStringLiteral("timer");
+    case kSourceObjectText: return QStringLiteral("its own text");
+    case kSourceClock: return QStringLiteral("a clock");
+    case kSourceTextFile: return QStringLiteral("text from a text file");
+    case kSourceRtfFile: return QStringLiteral("text from an RTF file");
+    case kSourceCsvFile: return QStringLiteral("text from a CSV file");
+    case kSourceTimer: return QStringLiteral("a timer");
     default: return QStringLiteral("text source %1").arg(source);
     }
 }
@@ -69,7 +70,7 @@ QString DescribeObject(const FrameList& objects, int place)
     else
         parts << QStringLiteral("picture background");
     if (o.textSource != kSourceObjectText || !o.richText.isEmpty())
-        parts << TextSourceName(o.textSource) + QStringLiteral(" text");
+        parts << TextSourceName(o.textSource);
     if (o.movement == kMovementScroll)
         parts << QStringLiteral("crawl");
     else if (o.movement == kMovementRoll)
@@ -95,7 +96,9 @@ QString RenderThreadWorkText(const CRenderStatistics& statistics, int framePerio
         QString entry = QStringLiteral("%1 (%2").arg(f.frame).arg(Ms(f.renderCpuUs));
         if (f.systemCpuUs >= 0 && f.pageFaults >= 0)
             entry += QStringLiteral(", in the kernel %1, %2 page faults").arg(Ms(f.systemCpuUs)).arg(f.pageFaults);
-        entry += QStringLiteral("; objects' steps %1").arg(Ms(f.objectsCpuUs));
+        if (f.machineUs >= 0)
+            entry += QStringLiteral(", machine's interrupts and stolen time %1").arg(Ms(f.machineUs));
+        entry += QStringLiteral("; drawing %1; objects' steps %2").arg(Ms(f.renderCpuUs - f.objectsCpuUs), Ms(f.objectsCpuUs));
         if (f.slowestObject >= 0)
             entry += QStringLiteral(", longest %1 %2").arg(DescribeObject(objects, f.slowestObject), Ms(f.slowestObjectUs));
         heaviest << entry + QLatin1Char(')');

@@ -22,6 +22,6 @@ QString ProcessorTimeText(const CRenderStatistics& statistics, const QString& in
 QString RenderThreadWorkText(const CRenderStatistics& statistics, int framePeriodUs, const FrameList& objects,
                              const QString& indent);
 
-// "object 7 (picture background of 200 frames, RTF file text, roll)": the
+// "object 7 (picture background of 200 frames, text from an RTF file, roll)": the
 // object at place (0 the first) as an operator would tell it apart.
 QString DescribeObject(const FrameList& objects, int place);

@@ -30,6 +30,7 @@ public:
     DeviceStatus Present() override { return inner_->Present(); }
     bool ReadBackBuffer(CPicture* p) override { return inner_->ReadBackBuffer(p); }
     bool ReadTexture(IDeviceTexture* t, CPicture* p) override { return inner_->ReadTexture(t, p); }
+    int64_t HelperThreadsCpuUs() const override { return inner_->HelperThreadsCpuUs(); }
 
 protected:
     IGraphicsDevice& Inner() { return *inner_; }

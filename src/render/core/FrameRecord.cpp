@@ -72,6 +72,7 @@ void CFrameRecord::FramePresented(const FrameClocks& presented, int lateUs)
     pending_.renderCpuUs = renderCpuUs_[frame];
     pending_.systemCpuUs = Difference(previous.renderSystemUs, presented.renderSystemUs);
     pending_.pageFaults = Difference(previous.renderPageFaults, presented.renderPageFaults);
+    pending_.machineUs = Difference(previous.machineUs, presented.machineUs);
     const auto heavier = [](const RenderThreadFrame& a, const RenderThreadFrame& b) {
         return a.renderCpuUs > b.renderCpuUs;
     };

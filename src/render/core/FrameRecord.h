@@ -21,6 +21,8 @@ struct FrameClocks
     // -1 where unknown.
     int64_t renderSystemUs = -1;
     int64_t renderPageFaults = -1;
+    // The machine's interrupt and stolen time so far (CMachineTime).
+    int64_t machineUs = -1;
 };
 
 // What the render thread measures of each frame (bench, soak, tests): how

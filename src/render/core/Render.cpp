@@ -13,6 +13,7 @@
 #include "render/core/FrameErrorLog.h"
 #include "render/system/DBusSystemInhibitor.h"
 #include "render/system/HiResTimer.h"
+#include "render/system/MachineTime.h"
 #include "render/system/ProcessorWaits.h"
 #include "render/display/MultiMonitor.h"
 #include "render/core/FramePacer.h"
@@ -186,6 +187,7 @@ struct CRender::Shared
     int recordLimit = 0;
     CFrameRecord record;  // render thread
     CProcessorWaits drawingWaits;  // render thread
+    CMachineTime machineTime;      // render thread
     TextMeasures text;
 
     // Threads that have not finished yet, and whether the render thread
@@ -229,6 +231,7 @@ struct CRender::Shared
         FrameClocks clocks = ReadFrameClocks(text);
         if (device)
             clocks.helperCpuUs = device->HelperThreadsCpuUs();
+        clocks.machineUs = machineTime.InterruptsAndStolenUs();
         if (drawingWaits.IsOpen())
             clocks.drawingWaitUs = drawingWaits.WaitedUs();
         return clocks;

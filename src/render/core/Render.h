@@ -87,6 +87,10 @@ struct RenderThreadFrame
     // again): -1 where unknown.
     int systemCpuUs = -1;
     int pageFaults = -1;
+    // The machine's interrupt and stolen time during the frame, over all
+    // processors (10 ms ticks), -1 where unknown: where the kernel does not
+    // account interrupts apart it charges them to the thread they interrupt.
+    int machineUs = -1;
     int objectsCpuUs = 0;
     int slowestObject = -1;
     int slowestObjectUs = 0;
