@@ -161,7 +161,7 @@ void CCpuDrawList::AddShadow(const CpuQuadSpan& span, CCpuTexture& texture, cons
         taps.columns.resize(static_cast<size_t>(kShadowTaps) * edges);
         for (int k = 0; k < kShadowTaps; ++k) {
             const int first = draw.column0 + taps.column[k];
-            int* columns = &taps.columns[static_cast<size_t>(k) * edges];
+            int* columns = taps.columns.data() + static_cast<size_t>(k) * edges;  // no edges: empty
             for (int i = 0; i < taps.innerBegin; ++i)
                 columns[i] = Address(first + i, texture.width, sampler.addressU);
             for (int i = taps.innerEnd; i < count; ++i)
