@@ -89,8 +89,8 @@ void CCpuDrawList::AddColour(const CpuQuadSpan& span, uint32_t texel)
     Add(draw);
 }
 
-void CCpuDrawList::AddAlphaMix(const CpuQuadSpan& span, CCpuTexture& texture, const SamplerView& sampler,
-                               const EffectPass& pass)
+CCpuDrawList::Draw CCpuDrawList::TexturedDraw(const CpuQuadSpan& span, CCpuTexture& texture,
+                                               const SamplerView& sampler, const EffectPass& pass)
 {
     Draw draw{};
     draw.span = span;
@@ -100,6 +100,13 @@ void CCpuDrawList::AddAlphaMix(const CpuQuadSpan& span, CCpuTexture& texture, co
     draw.blend = pass.blend;
     draw.sourceBlend = pass.sourceBlend;
     draw.destinationBlend = pass.destinationBlend;
+    return draw;
+}
+
+void CCpuDrawList::AddAlphaMix(const CpuQuadSpan& span, CCpuTexture& texture, const SamplerView& sampler,
+                               const EffectPass& pass)
+{
+    Draw draw = TexturedDraw(span, texture, sampler, pass);
     const int count = span.x1 - span.x0;
     const bool oneToOne = draw.over && OneToOne(span.u0, span.du, texture.width, count, &draw.column0)
                           && OneToOne(span.v0, span.dv, texture.height, span.y1 - span.y0, &draw.row0)
@@ -119,14 +126,7 @@ void CCpuDrawList::AddShadow(const CpuQuadSpan& span, CCpuTexture& texture, cons
                              const EffectPass& pass, const double offsetU[kShadowTaps],
                              const double offsetV[kShadowTaps])
 {
-    Draw draw{};
-    draw.span = span;
-    draw.texture = &texture;
-    draw.sampler = sampler;
-    draw.over = IsOver(pass);
-    draw.blend = pass.blend;
-    draw.sourceBlend = pass.sourceBlend;
-    draw.destinationBlend = pass.destinationBlend;
+    Draw draw = TexturedDraw(span, texture, sampler, pass);
     if (shadowsUsed_ == shadows_.size())
         shadows_.emplace_back();
     draw.shadow = static_cast<int>(shadowsUsed_++);

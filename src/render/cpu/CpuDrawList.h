@@ -122,6 +122,9 @@ private:
     };
 
     bool Filling() const { return fillArea_.right > fillArea_.left && fillArea_.bottom > fillArea_.top; }
+    // A draw of texture over span with the pass's blending; the kind is the caller's.
+    static Draw TexturedDraw(const CpuQuadSpan& span, CCpuTexture& texture, const cpukernels::SamplerView& sampler,
+                             const EffectPass& pass);
     void Add(const Draw& draw);
     int PrepareColumns(int width, AddressMode mode, double u0, double du, int count);
     void DrawRows(const Draw& draw, int top, int bottom, Scratch& scratch) const;
