@@ -93,7 +93,10 @@ QString RenderThreadWorkText(const CRenderStatistics& statistics, int framePerio
                                 .arg(overHalf);
     QStringList heaviest;
     for (const RenderThreadFrame& f : statistics.heaviestRenderFrames) {
-        QString entry = QStringLiteral("%1 (%2").arg(f.frame).arg(Ms(f.renderCpuUs));
+        QString entry = QStringLiteral("%1 (at %2 s: %3")
+                            .arg(f.frame)
+                            .arg(static_cast<double>(f.beganUs) / 1e6, 0, 'f', 3)
+                            .arg(Ms(f.renderCpuUs));
         if (f.systemCpuUs >= 0 && f.pageFaults >= 0)
             entry += QStringLiteral(", in the kernel %1, %2 page faults").arg(Ms(f.systemCpuUs)).arg(f.pageFaults);
         if (f.machineUs >= 0)

@@ -69,6 +69,7 @@ TEST(FrameRecord, KeepsTheRenderThreadsHeaviestFramesAndTheHelpersTime)
         const RenderThreadFrame& f = statistics.heaviestRenderFrames[size_t(k)];
         EXPECT_EQ(f.frame, expected[k]);
         EXPECT_EQ(f.renderCpuUs, renderUs[expected[k]]);
+        EXPECT_EQ(f.beganUs, 20000 * expected[k]);
         EXPECT_EQ(f.objectsCpuUs, renderUs[expected[k]] / 2);
         EXPECT_EQ(f.slowestObject, expected[k] % 3);
         EXPECT_EQ(f.slowestObjectUs, renderUs[expected[k]] / 4);

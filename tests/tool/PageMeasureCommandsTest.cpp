@@ -153,7 +153,7 @@ TEST_F(PageMeasureCommands, SoakReportsMemoryAndLateFramesInItsShortForm)
     EXPECT_GT(processor.captured(1).toDouble(), 0.0);
     const QRegularExpressionMatch own = QRegularExpression(
         QStringLiteral("\nrender thread's own processor time: longest (\\d+\\.\\d{3}) ms \\(frame (\\d+)\\); "
-                       "over half the frame period in (\\d+) frames\nheaviest: (\\d+) \\(([^;]+); drawing [^;]+; objects' steps "
+                       "over half the frame period in (\\d+) frames\nheaviest: (\\d+) \\(at \\d+\\.\\d{3} s: ([^;]+); drawing [^;]+; objects' steps "
                        "[^,]+, longest object \\d+ \\([^)]*\\) "))
         .match(out);
     ASSERT_TRUE(own.hasMatch()) << out.toStdString();

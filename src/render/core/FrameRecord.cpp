@@ -42,6 +42,7 @@ void CFrameRecord::Begin(const FrameClocks& clocks)
 {
     begun_ = clocks;
     firstHelperCpuUs_ = clocks.helperCpuUs;
+    firstBegun_ = clocks.wall;
 }
 
 void CFrameRecord::NoteObjectSteps(int objectsCpuUs, int slowestObject, int slowestObjectUs)
@@ -69,6 +70,7 @@ void CFrameRecord::FramePresented(const FrameClocks& presented, int lateUs)
     // The few heaviest frames of the render thread, kept in order; the room
     // was made up front.
     pending_.frame = static_cast<int>(frame);
+    pending_.beganUs = std::chrono::duration_cast<std::chrono::microseconds>(previous.wall - firstBegun_).count();
     pending_.renderCpuUs = renderCpuUs_[frame];
     pending_.systemCpuUs = Difference(previous.renderSystemUs, presented.renderSystemUs);
     pending_.pageFaults = Difference(previous.renderPageFaults, presented.renderPageFaults);

@@ -61,6 +61,7 @@ private:
     int count_ = 0;
     FrameClocks begun_;
     int64_t firstHelperCpuUs_ = -1;
+    std::chrono::steady_clock::time_point firstBegun_{};
     RenderThreadFrame pending_;
     std::vector<RenderThreadFrame> heaviest_;  // longest first
     std::vector<int> frameTimesUs_;

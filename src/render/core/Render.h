@@ -81,6 +81,7 @@ struct LayoutSpan
 struct RenderThreadFrame
 {
     int frame = 0;
+    int64_t beganUs = 0;  // when the frame began, from the first recorded frame's start
     int renderCpuUs = 0;
     // Of it, the time in the kernel, and the page faults it took (memory
     // touched for the first time, or given back to the system and taken
