@@ -12,6 +12,17 @@
 
 namespace {
 
+// The operator's stop on its own thread, returned once it has taken the
+// object off the air (playing cleared); stopped gets StopOutput's result
+// when the stop returns.
+std::thread StopOnAnotherThread(CFrame& object, std::atomic<int>& stopped)
+{
+    std::thread ui([&object, &stopped] { stopped.store(object.StopOutput()); });
+    while (object.playing.load())
+        std::this_thread::yield();
+    return ui;
+}
+
 // The render thread's side of the page, as the output engine runs it: every
 // playing object is presented and its textures are used ("drawn") while
 // inRender holds it; finished objects are stopped.
@@ -141,9 +152,7 @@ TEST(FramePlaybackThreads, StopWaitsForTheRenderThread)
     ASSERT_NE(object.backgroundTexture, nullptr);
 
     std::atomic<int> stopped{-1};
-    std::thread ui([&] { stopped.store(object.StopOutput()); });
-    while (object.playing.load())
-        std::this_thread::yield();
+    std::thread ui = StopOnAnotherThread(object, stopped);
     // Off the air, but the render thread still has it: the texture stays.
     EXPECT_EQ(stopped.load(), -1);
     EXPECT_EQ(result.backgroundTexture, nullptr) << "nothing drawn before the text thread looked";
@@ -179,9 +188,7 @@ TEST(FramePlaybackThreads, StopPlayStopWaitsForTheRenderThread)
     ASSERT_NE(object.backgroundTexture, nullptr);
 
     std::atomic<int> stopped{-1};
-    std::thread ui([&] { stopped.store(object.StopOutput()); });
-    while (object.playing.load())
-        std::this_thread::yield();
+    std::thread ui = StopOnAnotherThread(object, stopped);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(stopped.load(), -1) << "the stop waits while the frame is drawn";
     EXPECT_NE(object.backgroundTexture, nullptr);
