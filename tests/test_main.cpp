@@ -3,7 +3,11 @@
 #include "app/MainApp.h"
 
 #include <QDir>
+#ifdef TAVREL_TEST_WIDGETS
+#include <QApplication>
+#else
 #include <QGuiApplication>
+#endif
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -43,11 +47,20 @@ int main(int argc, char* argv[])
     setenv("XDG_CONFIG_HOME", QFile::encodeName(testenv::ConfigHome()).constData(), 1);
     setenv("XDG_RUNTIME_DIR", QFile::encodeName(testenv::RuntimeDir()).constData(), 1);
     unsetenv("XDG_DOCUMENTS_DIR");
+#ifdef TAVREL_TEST_WIDGETS
+    // The editor's windows are real ones on the X display when there is one.
+    if (!getenv("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    else
+        unsetenv("QT_QPA_PLATFORM");
+    QApplication app(argc, argv);
+#else
     // GL tests ask for the X display themselves; everything else runs offscreen.
     if (!getenv("TAVREL_TEST_DISPLAY"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     QGuiApplication app(argc, argv);
+#endif
     CMainApp::SetSettingsRootAndLocale();
     return RUN_ALL_TESTS();
 }

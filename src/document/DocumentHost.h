@@ -27,6 +27,16 @@ struct ScriptState
     friend bool operator==(const ScriptState&, const ScriptState&) = default;
 };
 
+// The windows a host may not have yet. The document shows a command whose
+// window is missing as disabled instead of offering one that does nothing.
+enum class HostFeature
+{
+    kCanvas,            // the editor canvas, which runs the editing commands
+    kScriptEditor,
+    kAutomationDialog,
+    kSetupWizard,
+};
+
 // What the document needs of the main window and its panes: questions,
 // message boxes, the status bar, the preview pane. The user interface
 // implements it; without one (tests, the headless tool) the defaults below
@@ -35,6 +45,9 @@ class IDocumentHost
 {
 public:
     virtual ~IDocumentHost() = default;
+
+    // Whether the host has the window behind a feature.
+    virtual bool Provides(HostFeature) const { return false; }
 
     // The main window is its own last active pop-up: no dialog, message box
     // or menu it owns is open.
@@ -46,6 +59,8 @@ public:
     virtual void ShowMessage(const CUserMessage&) {}
     // The question "Save changes to '%s'?" (filled in) with Yes, No and Cancel.
     virtual int AskSaveChanges(const QString& /*question*/) { return kSaveAnswerNo; }
+    // Open: the page file to open, empty when the operator cancelled.
+    virtual QString ChooseOpenPath() { return {}; }
     // Save As: the path to save to, empty when the operator cancelled.
     virtual QString ChooseSavePath(const QString& /*suggestedName*/) { return {}; }
     // The script file chooser; empty when cancelled.
@@ -76,6 +91,7 @@ public:
     virtual void RenamePagesPaneItem() {}
     // Starts an editor instance of the program on a page file.
     virtual bool StartEditorInstance(const QString& path);
+    // The script editor on the document's script; returns when it closed.
     virtual void OpenScriptEditor() {}
     // The automation list dialog on a copy of the list; true on OK.
     virtual bool RunAutomationDialog(CFrameScriptScheduleArray& /*list*/) { return false; }

@@ -39,7 +39,7 @@ CMainDoc::CMainDoc(bool editMode, const MainDocServices& services)
       outputFactory_(services.outputFactory),
       globalHotkeys_(services.globalHotkeys),
       prefs_(DocumentPreferences::Load()),
-      pagesPane_(*this, *host_),
+      pagesPane_(*this),
       title_(UntitledTitle())
 {
     automation.LoadFromSettings();
@@ -62,6 +62,26 @@ CMainDoc::~CMainDoc()
 }
 
 // --- Document identity ---------------------------------------------------
+
+void CMainDoc::SetHost(IDocumentHost* host)
+{
+    host_ = host != nullptr ? host : &defaultHost_;
+}
+
+void CMainDoc::SetIdentity(const QString& path, const QString& title, bool modified)
+{
+    const bool changed = title != title_ || modified != modified_;
+    pathName_ = path;
+    title_ = title;
+    modified_ = modified;
+    if (changed)
+        emit TitleChanged();
+}
+
+void CMainDoc::SetModifiedFlag(bool modified)
+{
+    SetIdentity(pathName_, title_, modified);
+}
 
 CPageFileContext CMainDoc::PageContext()
 {
@@ -92,9 +112,8 @@ void CMainDoc::ClearPageState(bool clearClipboard)
 bool CMainDoc::OnNewDocument()
 {
     ScriptStop();
-    pathName_.clear();
-    title_ = UntitledTitle();
-    modified_ = false;
+    emit PageAboutToBeReplaced();
+    SetIdentity(QString(), UntitledTitle(), false);
     ClearPageState(false);
     page.RemoveAllObjects();
     objectClipboard.reset();
@@ -115,6 +134,7 @@ bool CMainDoc::OnOpenDocument(const QString& path)
     CPageFileContext context = PageContext();
     if (!ReadPage(path, objects, 0, context))
         return false;
+    emit PageAboutToBeReplaced();
     ClearPageState(false);
     page.RemoveAllObjects();
     for (auto& object : objects) {
@@ -133,9 +153,7 @@ bool CMainDoc::OpenDocumentFile(const QString& path)
         return false;
     if (!OnOpenDocument(absolute))
         return false;
-    pathName_ = absolute;
-    title_ = QFileInfo(absolute).fileName();
-    modified_ = false;
+    SetIdentity(absolute, QFileInfo(absolute).fileName(), false);
     emit UpdateAllViews(kUpdatePage, {});
     return true;
 }
@@ -146,7 +164,8 @@ bool CMainDoc::OnSaveDocument(const QString& path)
     context.composedPage = host_->ComposedPage();
     if (!WritePage(path, page, context))
         return false;
-    modified_ = false;
+    // One change of identity, so that Save As retitles the window once.
+    SetIdentity(path, QFileInfo(path).fileName(), false);
     host_->RefreshPagesPane(prefs_.rootFolder);
     return true;
 }
@@ -161,11 +180,7 @@ bool CMainDoc::DoFileSave()
 bool CMainDoc::DoSaveAs()
 {
     const QString path = AbsolutePath(host_->ChooseSavePath(title_));
-    if (path.isEmpty() || !OnSaveDocument(path))
-        return false;
-    pathName_ = path;
-    title_ = QFileInfo(path).fileName();
-    return true;
+    return !path.isEmpty() && OnSaveDocument(path);
 }
 
 bool CMainDoc::SaveModified()
@@ -191,6 +206,7 @@ bool CMainDoc::PageMerge(const QString& path, int replaceAll, FrameList* keptOut
     CPageFileContext context = PageContext();
     if (!ReadPage(path, objects, 0, context))
         return false;
+    emit PageAboutToBeReplaced();
     // The selection may be among the objects that go.
     selection_ = nullptr;
     selectionNumber_ = 0;
@@ -202,9 +218,7 @@ bool CMainDoc::PageMerge(const QString& path, int replaceAll, FrameList* keptOut
 void CMainDoc::PageResetUntitled()
 {
     ClearPageState(true);
-    pathName_.clear();
-    title_ = UntitledTitle();
-    modified_ = false;
+    SetIdentity(QString(), UntitledTitle(), false);
     emit UpdateAllViews(kUpdatePage, {});
 }
 
@@ -357,7 +371,9 @@ void CMainDoc::InterfaceTick()
     if (!firstTickDone_) {
         firstTickDone_ = true;
         if (!editMode_) {
-            if (Read(settings::kFirstTimeSetup) != 0)
+            // Without a wizard to show, the first run starts like any other;
+            // the setting stays, so the wizard comes once there is one.
+            if (Read(settings::kFirstTimeSetup) != 0 && Provides(HostFeature::kSetupWizard))
                 host_->RunSetupWizard();
             else
                 StartupStep();
@@ -379,7 +395,32 @@ void CMainDoc::StartupStep()
 
 // --- Commands ------------------------------------------------------------
 
+namespace {
+
+bool IsCanvasCommand(int id)
+{
+    return std::find(std::begin(cmd::kCanvasCommands), std::end(cmd::kCanvasCommands), id)
+           != std::end(cmd::kCanvasCommands);
+}
+
+}  // namespace
+
 CMainDoc::CommandState CMainDoc::QueryCommand(int id) const
+{
+    CommandState state = QueryCommandRules(id);
+    // A command whose window the host lacks would do nothing: show it off.
+    if ((IsCanvasCommand(id) || id == cmd::kPreferences) && !Provides(HostFeature::kCanvas))
+        state.enabled = false;
+    else if (id == cmd::kScriptEditor && !Provides(HostFeature::kScriptEditor))
+        state.enabled = false;
+    else if (id == cmd::kAutomation && !Provides(HostFeature::kAutomationDialog))
+        state.enabled = false;
+    else if (id == cmd::kSetupWizard && !Provides(HostFeature::kSetupWizard))
+        state.enabled = false;
+    return state;
+}
+
+CMainDoc::CommandState CMainDoc::QueryCommandRules(int id) const
 {
     const bool output = page.outputActive.load() != 0;
     const bool playing = selection_ != nullptr && selection_->playing.load() != 0;
@@ -431,8 +472,7 @@ bool CMainDoc::OnCommand(int id)
         HotkeyPressed(id - (cmd::kHotkeyFirst - 1));
         return true;
     }
-    if (std::find(std::begin(cmd::kCanvasCommands), std::end(cmd::kCanvasCommands), id)
-        != std::end(cmd::kCanvasCommands)) {
+    if (IsCanvasCommand(id)) {
         emit CommandForCanvas(id);
         return true;
     }
@@ -463,10 +503,7 @@ bool CMainDoc::OnCommand(int id)
         }
         break;
     case cmd::kScriptStop: ScriptStop(); break;
-    case cmd::kScriptEditor:
-        if (!runner_.scriptRunning)
-            host_->OpenScriptEditor();
-        break;
+    case cmd::kScriptEditor: OpenScriptEditor(); break;
     case cmd::kAutomation: AutomationEdit(); break;
     case cmd::kPreferences: emit CommandForCanvas(id); break;
     case cmd::kSetupWizard:
@@ -474,6 +511,12 @@ bool CMainDoc::OnCommand(int id)
             host_->RunSetupWizard();
         break;
     case cmd::kFileNew: NewDocument(); break;
+    case cmd::kFileOpen: {
+        const QString path = host_->ChooseOpenPath();
+        if (!path.isEmpty())
+            OpenDocumentFile(path);
+        break;
+    }
     case cmd::kFileSave: DoFileSave(); break;
     case cmd::kFileSaveAs: DoSaveAs(); break;
     default:
@@ -579,7 +622,7 @@ bool CMainDoc::UndoObjectEdit(int isUndo)
     const CPageUndo::Result result = CPageUndo(page, undo_).ApplyUndoStep(isUndo);
     if (!result.applied)
         return false;
-    modified_ = true;
+    SetModifiedFlag(true);
     if (result.object != selection_) {
         host_->EndTextEditing();
         SetSelection(result.object);

@@ -99,10 +99,17 @@ public:
 
     // --- Document identity -----------------------------------------------
     bool IsModified() const { return modified_; }
-    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    // TitleChanged follows when the flag changes.
+    void SetModifiedFlag(bool modified = true);
     const QString& PathName() const { return pathName_; }
     const QString& Title() const { return title_; }
     bool EditMode() const { return editMode_; }
+
+    // The main window, given once it exists (null: the built-in host that
+    // shows nothing). Everything the document and its pages pane ask from
+    // then on goes to it.
+    void SetHost(IDocumentHost* host);
+    IDocumentHost& Host() const { return *host_; }
 
     // New: save question, then OnNewDocument. False when cancelled.
     bool NewDocument();
@@ -151,6 +158,7 @@ public:
         bool checked = false;
     };
     // Whether a command of the document is enabled and checked now.
+    // Disabled, too, while the host lacks the window the command needs.
     CommandState QueryCommand(int id) const;
     // Runs a command of the document; editing commands go to the canvas
     // (CommandForCanvas). False for an id the document does not know.
@@ -184,6 +192,9 @@ public:
     void ScriptStop();
     bool ScriptLoad(const QString& path, int reportError, int start);
     const CScriptRunner& Runner() const { return runner_; }
+    // The script editor on the script (not while it runs); the status bar
+    // then shows what the editor changed.
+    void OpenScriptEditor();
     // Starts the script of an automation entry (its index) when a script may
     // run; the trigger is lost otherwise.
     void AutomationStartScript(int index);
@@ -218,6 +229,12 @@ signals:
     void UpdateAllViews(int code, QRect hint);
     // An editing command for the canvas.
     void CommandForCanvas(int id);
+    // The page's objects are about to be removed or replaced (New, Open,
+    // a merge, a script's page or delete step); every object is still on
+    // the page and alive. Whatever points into an object lets go of it now.
+    void PageAboutToBeReplaced();
+    // Title() or IsModified() changed.
+    void TitleChanged();
 
 private:
     // IScriptTarget
@@ -227,7 +244,11 @@ private:
     void ScriptDeleteObjects(const QString& group) override;
     void ScriptStatusUpdate() override;
 
+    // Writes the page; the document then carries the path, not modified.
     bool OnSaveDocument(const QString& path);
+    // Sets path, title and modified flag; TitleChanged when the title or
+    // the flag changed.
+    void SetIdentity(const QString& path, const QString& title, bool modified);
     // The page becomes untitled and not modified; selection, undo lists and
     // clipboard are emptied.
     void PageResetUntitled();
@@ -238,6 +259,8 @@ private:
     void ClearPageState(bool clearClipboard);
     std::vector<RTypeRect> BuildOverlay();
 
+    // The state by the page, the output and the script alone.
+    CommandState QueryCommandRules(int id) const;
     void OnHdmiOutputCommand();
     void OnPreviewCommand();
     void PlaybackStatusUpdate();
@@ -255,6 +278,7 @@ private:
     ScriptState CurrentScriptState() const;
     // Whether a script may run now: not modified, output on, no dialog open.
     bool RunCondition() const;
+    bool Provides(HostFeature feature) const { return host_->Provides(feature); }
     void AutomationRegisterGlobalHotkeys();
     void AutomationUnregisterGlobalHotkeys();
 

@@ -32,6 +32,14 @@ void CMainDoc::ScriptStatusUpdate()
     host_->SetScriptState(CurrentScriptState());
 }
 
+void CMainDoc::OpenScriptEditor()
+{
+    if (runner_.scriptRunning)
+        return;
+    host_->OpenScriptEditor();
+    ScriptStatusUpdate();
+}
+
 void CMainDoc::ScriptStart()
 {
     runner_.Start(script, RunCondition(), *clock_);
@@ -74,6 +82,7 @@ void CMainDoc::ScriptMergePage(const QString& path, int replaceAll)
 
 void CMainDoc::ScriptDeleteObjects(const QString& group)
 {
+    emit PageAboutToBeReplaced();
     selection_ = nullptr;  // it may be among them; the reset below clears it anyway
     selectionNumber_ = 0;
     page.RemoveGroupObjects(group);

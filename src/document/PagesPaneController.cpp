@@ -5,7 +5,7 @@
 #include "app/Log.h"
 #include "content/PagePlayback.h"
 
-CPagesPaneController::CPagesPaneController(CMainDoc& doc, IDocumentHost& host) : doc_(doc), host_(host) {}
+CPagesPaneController::CPagesPaneController(CMainDoc& doc) : doc_(doc) {}
 
 void CPagesPaneController::SetSelection(const QString& path)
 {
@@ -61,11 +61,11 @@ void CPagesPaneController::OpenInEditor()
         return;
     if (isScript_) {
         doc_.ScriptLoad(path_, 1, 0);
-        if (!doc_.script.items.empty() && !doc_.Runner().scriptRunning)
-            host_.OpenScriptEditor();
+        if (!doc_.script.items.empty())
+            doc_.OpenScriptEditor();
         return;
     }
-    if (!host_.StartEditorInstance(path_))
+    if (!doc_.Host().StartEditorInstance(path_))
         WriteLog(kLogFailure, "CMainDoc: editor instance for %s did not start", path_.toUtf8().constData());
 }
 
@@ -74,7 +74,7 @@ void CPagesPaneController::Rename()
     if (path_.isEmpty())
         return;
     doc_.ScriptStop();
-    host_.RenamePagesPaneItem();
+    doc_.Host().RenamePagesPaneItem();
 }
 
 void CPagesPaneController::DefaultAction()

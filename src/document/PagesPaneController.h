@@ -6,7 +6,6 @@
 #include <QString>
 
 class CMainDoc;
-class IDocumentHost;
 
 // What the pages pane does with the file selected in it: load the page,
 // add it to the page on screen, either of them and play, open it in an
@@ -15,12 +14,13 @@ class IDocumentHost;
 // into the document's runner instead: Load and play starts it, Open in
 // editor shows it in the script editor. Every action does nothing without
 // a selection. Owned by the document; the pane's widget shows and forwards.
+// Questions and messages go to the document's host of the moment.
 class CPagesPaneController : public QObject
 {
     Q_OBJECT
 
 public:
-    CPagesPaneController(CMainDoc& doc, IDocumentHost& host);
+    explicit CPagesPaneController(CMainDoc& doc);
 
     // The file the pane selected (empty: none).
     void SetSelection(const QString& path);
@@ -49,7 +49,6 @@ signals:
 
 private:
     CMainDoc& doc_;
-    IDocumentHost& host_;
     QString path_;
     bool isScript_ = false;
     bool thumbnailValid_ = false;

@@ -40,11 +40,10 @@ QString CFrameScript::Describe(const CFrameScriptItem& item)
         return ScriptString(kDescribeGroupBase + type, item.sdata);
     }
     if (type == CFrameScriptItem::kWaitPeriod)
-        return QString::asprintf(ScriptString(kDescribeWaitSeconds).toUtf8().constData(), item.idata);
+        return FormatText(kDescribeWaitSeconds, item.idata);
     if (type == CFrameScriptItem::kWaitUntil) {
         const int s = item.idata;
-        return QString::asprintf(ScriptString(kDescribeWaitUntil).toUtf8().constData(), s / 3600, (s % 3600) / 60,
-                                 s % 60);
+        return FormatText(kDescribeWaitUntil, s / 3600, (s % 3600) / 60, s % 60);
     }
     return {};
 }

@@ -32,7 +32,7 @@ QString ButtonName(int button)
         return ScriptString(scriptstrings::kButtonNone);
     if (button < 0 || button > CFrameScriptSchedule::kMaxRemote)
         return {};
-    return QString::asprintf(ScriptString(scriptstrings::kButtonNumber).toUtf8().constData(), button);
+    return FormatText(scriptstrings::kButtonNumber, button);
 }
 
 QStringList ButtonNames()

@@ -100,8 +100,8 @@ TEST_F(Instances, EditOnlyInstancesRunBesideThePlayoutInstance)
 
 TEST_F(Instances, PlayoutCanStartAgainAfterTheFirstEndsOrCrashes)
 {
-    // A normal end releases the lock.
-    auto first = Start({}, 0);
+    // A normal end (the window closes after a moment) releases the lock.
+    auto first = Start({}, 300);
     int exitCode = -1;
     EXPECT_TRUE(Finish(*first, &exitCode).contains(QStringLiteral("playout instance")));
     EXPECT_EQ(exitCode, 0);
@@ -110,7 +110,7 @@ TEST_F(Instances, PlayoutCanStartAgainAfterTheFirstEndsOrCrashes)
     auto crashing = StartRunning({});
     ::kill(static_cast<pid_t>(crashing->processId()), SIGKILL);
     crashing->waitForFinished(5000);
-    auto next = Start({}, 0);
+    auto next = Start({}, 300);
     EXPECT_TRUE(Finish(*next).contains(QStringLiteral("playout instance")));
 }
 

@@ -18,16 +18,19 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <thread>
 #include <vector>
 
 namespace doctest {
 
 // The main window as the document sees it: records what it was told and
-// answers as a test sets it up.
+// answers as a test sets it up. It has every window unless a test takes
+// some away.
 class RecordingHost : public IDocumentHost
 {
 public:
+    bool Provides(HostFeature feature) const override { return features.count(feature) != 0; }
     bool IsLastActivePopup() const override { return !dialogOpen; }
     bool MouseButtonDown() const override { return mouseDown; }
     void ShowMessage(const CUserMessage& message) override
@@ -40,6 +43,11 @@ public:
     {
         questions.push_back(question);
         return saveAnswer;
+    }
+    QString ChooseOpenPath() override
+    {
+        ++openChoosers;
+        return openPath;
     }
     QString ChooseSavePath(const QString&) override { return savePath; }
     QString ChooseScriptFile(const QString&) override { return scriptFile; }
@@ -56,7 +64,12 @@ public:
         editorStarts.push_back(path);
         return true;
     }
-    void OpenScriptEditor() override { ++scriptEditorOpened; }
+    void OpenScriptEditor() override
+    {
+        ++scriptEditorOpened;
+        if (onScriptEditor)
+            onScriptEditor();
+    }
     bool RunAutomationDialog(CFrameScriptScheduleArray& list) override
     {
         return automationDialog ? automationDialog(list) : false;
@@ -71,13 +84,18 @@ public:
         return ids;
     }
 
+    std::set<HostFeature> features{HostFeature::kCanvas, HostFeature::kScriptEditor, HostFeature::kAutomationDialog,
+                                   HostFeature::kSetupWizard};
     bool dialogOpen = false;
     bool mouseDown = false;
     int saveAnswer = kSaveAnswerNo;
+    QString openPath;
     QString savePath;
     QString scriptFile;
     std::function<void(const CUserMessage&)> onMessage;
     std::function<bool(CFrameScriptScheduleArray&)> automationDialog;
+    // What the script editor does to the script while it is open.
+    std::function<void()> onScriptEditor;
 
     std::vector<CUserMessage> messages;
     std::vector<QString> questions;
@@ -88,6 +106,7 @@ public:
     int pagesPaneChecks = 0;
     std::vector<QString> refreshedRoots;
     std::vector<QString> editorStarts;
+    int openChoosers = 0;
     int scriptEditorOpened = 0;
     int wizardRuns = 0;
 };

@@ -231,6 +231,7 @@ TEST(DocumentAutomation, StartupStep)
     {
         const char* what;
         bool editMode;
+        bool hostHasWizard;
         int firstTimeSetup;
         int autoOutput;
         bool outputOn;
@@ -239,10 +240,11 @@ TEST(DocumentAutomation, StartupStep)
         size_t registered;
     };
     const Case cases[] = {
-        {"plain start registers the global hotkeys", false, 0, 0, false, false, 0, 1},
-        {"output on at start-up starts the start-up entry", false, 0, 1, true, true, 0, 1},
-        {"first run shows the wizard instead", false, 1, 1, false, false, 1, 0},
-        {"editor instance does none of it", true, 0, 1, false, false, 0, 0},
+        {"plain start registers the global hotkeys", false, true, 0, 0, false, false, 0, 1},
+        {"output on at start-up starts the start-up entry", false, true, 0, 1, true, true, 0, 1},
+        {"first run shows the wizard instead", false, true, 1, 1, false, false, 1, 0},
+        {"first run without a wizard starts as usual", false, false, 1, 1, true, true, 0, 1},
+        {"editor instance does none of it", true, true, 0, 1, false, false, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -257,6 +259,8 @@ TEST(DocumentAutomation, StartupStep)
         list.SaveToSettings();
         Write(settings::kFirstTimeSetup, c.firstTimeSetup);
         Write(settings::kAuto, c.autoOutput);
+        if (!c.hostHasWizard)
+            f.host.features.erase(HostFeature::kSetupWizard);
         f.MakeDocument(c.editMode);
         f.Tick();
         EXPECT_EQ(f.doc->OutputOn(), c.outputOn);
@@ -265,6 +269,7 @@ TEST(DocumentAutomation, StartupStep)
         EXPECT_EQ(f.hotkeys.registered.size(), c.registered);
         f.Tick();
         EXPECT_EQ(f.host.wizardRuns, c.wizardRuns) << "only the first tick";
+        EXPECT_EQ(Read(settings::kFirstTimeSetup), c.firstTimeSetup) << "the wizard's to clear, once there is one";
     }
 }
 

@@ -1,0 +1,31 @@
+#include "editor/PaneFactory.h"
+
+#include "editor/EmptyPane.h"
+
+namespace {
+
+constexpr int kCanvasNameId = 10700;
+constexpr int kPropertiesNameId = 10701;
+constexpr int kNavigatorNameId = 10702;
+constexpr int kPagesNameId = 10703;
+constexpr int kThumbnailNameId = 10704;
+
+QWidget* Empty(int nameId, const char* objectName, QWidget* parent)
+{
+    auto* pane = new CEmptyPane(nameId, parent);
+    pane->setObjectName(QString::fromLatin1(objectName));
+    return pane;
+}
+
+}  // namespace
+
+EditorPanes CreateEditorPanes(CMainDoc& /*doc*/, QWidget* parent)
+{
+    EditorPanes panes;
+    panes.pages = Empty(kPagesNameId, "pagesPane", parent);
+    panes.navigator = Empty(kNavigatorNameId, "navigatorPane", parent);
+    panes.thumbnail = Empty(kThumbnailNameId, "thumbnailPane", parent);
+    panes.canvas = Empty(kCanvasNameId, "canvasPane", parent);
+    panes.properties = Empty(kPropertiesNameId, "propertiesPane", parent);
+    return panes;
+}

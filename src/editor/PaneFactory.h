@@ -1,0 +1,17 @@
+#pragma once
+
+class CMainDoc;
+class QWidget;
+
+// The panes the main window places. Each is one widget class; a pane this
+// version does not have yet is an honest empty one.
+struct EditorPanes
+{
+    QWidget* pages = nullptr;       // the pages pane (shared place with the navigator)
+    QWidget* navigator = nullptr;   // the object navigator
+    QWidget* thumbnail = nullptr;   // the selected page file's thumbnail
+    QWidget* canvas = nullptr;      // the page canvas
+    QWidget* properties = nullptr;  // the object properties
+};
+
+EditorPanes CreateEditorPanes(CMainDoc& doc, QWidget* parent);
