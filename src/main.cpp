@@ -12,8 +12,28 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
+
+// For the start-up benchmark: prints the wall clock of the main window's
+// first paint, which the benchmark compares with the moment it started us.
+class CFirstPaintReport final : public QObject
+{
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget*>(watched)->window()->objectName() == QLatin1String("mainWindow")) {
+            timespec now{};
+            clock_gettime(CLOCK_REALTIME, &now);
+            std::printf("first paint at %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
+            std::fflush(stdout);
+            QCoreApplication::instance()->removeEventFilter(this);
+        }
+        return false;
+    }
+};
 
 bool HasDisplay()
 {
@@ -56,6 +76,10 @@ int main(int argc, char* argv[])
             QCoreApplication::exit(0);
         });
     }
+
+    CFirstPaintReport firstPaint;
+    if (qEnvironmentVariableIsSet("TAVREL_REPORT_FIRST_PAINT"))
+        app.installEventFilter(&firstPaint);
 
     int status = 0;
     {

@@ -242,6 +242,31 @@ TEST_F(MainWindow, KeysAndButtonsRunTheDocumentsCommands)
     EXPECT_FALSE(Frame().isWindowModified());
 }
 
+TEST_F(MainWindow, ClosingAsksAboutAModifiedPageAndCancelKeepsTheWindow)
+{
+    QSettings().setValue(QStringLiteral("Layout/Maximize"), 0);
+    Start();
+    Frame().OuterSplitter()->setSizes({210, 500, 260});
+    Doc().SetModifiedFlag(true);
+    QString asked;
+    EditorFixture::WhenModalOpens([&](QWidget* box) {
+        auto* message = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(message, nullptr);
+        asked = message->text();
+        message->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_FALSE(Frame().close());
+    EXPECT_EQ(asked, QStringLiteral("Save changes to 'Untitled'?"));
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(SettingOf("Layout", "PaneWidth"), -999);  // nothing stored yet
+
+    EditorFixture::WhenModalOpens([](QWidget* box) {
+        qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+    });
+    EXPECT_TRUE(Frame().close());
+    EXPECT_EQ(SettingOf("Layout", "PaneWidth"), 210);
+}
+
 TEST_F(MainWindow, OpenChoosesAPageInThePagesFolder)
 {
     Start();
