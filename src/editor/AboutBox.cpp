@@ -28,7 +28,8 @@ QLabel* Text(const QString& text, int controlId, QWidget* parent)
 
 }  // namespace
 
-CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
+CAboutBox::CAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setProperty("tavrelId", kDialogId);
     setWindowTitle(QStringLiteral("About Tavrel"));
