@@ -27,6 +27,13 @@ struct ScriptState
     friend bool operator==(const ScriptState&, const ScriptState&) = default;
 };
 
+// Enabled and checked state of a command the host's windows decide.
+struct HostCommandState
+{
+    bool enabled = false;
+    bool checked = false;
+};
+
 // The windows a host may not have yet. The document shows a command whose
 // window is missing as disabled instead of offering one that does nothing.
 enum class HostFeature
@@ -48,6 +55,9 @@ public:
 
     // Whether the host has the window behind a feature.
     virtual bool Provides(HostFeature) const { return false; }
+    // The state of a command the document hands to the canvas; asked only
+    // when the host provides the canvas.
+    virtual HostCommandState CanvasCommandState(int /*id*/) const { return {}; }
 
     // The main window is its own last active pop-up: no dialog, message box
     // or menu it owns is open.

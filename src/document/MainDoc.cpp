@@ -407,6 +407,11 @@ bool IsCanvasCommand(int id)
 
 CMainDoc::CommandState CMainDoc::QueryCommand(int id) const
 {
+    // The canvas knows its own commands' states.
+    if (IsCanvasCommand(id) && Provides(HostFeature::kCanvas)) {
+        const HostCommandState canvas = host_->CanvasCommandState(id);
+        return {canvas.enabled, canvas.checked};
+    }
     CommandState state = QueryCommandRules(id);
     // A command whose window the host lacks would do nothing: show it off.
     if ((IsCanvasCommand(id) || id == cmd::kPreferences) && !Provides(HostFeature::kCanvas))

@@ -31,6 +31,12 @@ class RecordingHost : public IDocumentHost
 {
 public:
     bool Provides(HostFeature feature) const override { return features.count(feature) != 0; }
+    // The canvas's answers: enabled unless a test says otherwise.
+    HostCommandState CanvasCommandState(int id) const override
+    {
+        const auto it = canvasStates.find(id);
+        return it != canvasStates.end() ? it->second : HostCommandState{true, false};
+    }
     bool IsLastActivePopup() const override { return !dialogOpen; }
     bool MouseButtonDown() const override { return mouseDown; }
     void ShowMessage(const CUserMessage& message) override
@@ -86,6 +92,7 @@ public:
 
     std::set<HostFeature> features{HostFeature::kCanvas, HostFeature::kScriptEditor, HostFeature::kAutomationDialog,
                                    HostFeature::kSetupWizard};
+    std::map<int, HostCommandState> canvasStates;
     bool dialogOpen = false;
     bool mouseDown = false;
     int saveAnswer = kSaveAnswerNo;

@@ -287,6 +287,19 @@ TEST(DocumentFiles, OpenCommandAsksTheHostForAFile)
 
 // --- Command states -----------------------------------------------------------------
 
+TEST(DocumentCommands, TheCanvasDecidesItsOwnCommands)
+{
+    DocumentFixture f;
+    f.host.canvasStates[32806] = {true, true};    // lock: the selection is locked
+    f.host.canvasStates[57643] = {false, false};  // undo: the editor has nothing to undo
+    f.doc->RecordUndoStep(ObjectMovedOrResized, *f.AddObject(), 1);
+    EXPECT_TRUE(f.doc->QueryCommand(32806).checked);
+    EXPECT_FALSE(f.doc->QueryCommand(57643).enabled);
+    // Commands of the document itself are not the canvas's to decide.
+    f.host.canvasStates[cmd::kHdmiOutput] = {false, false};
+    EXPECT_TRUE(f.doc->QueryCommand(cmd::kHdmiOutput).enabled);
+}
+
 TEST(DocumentCommands, StatesWithAndWithoutTheHostsWindows)
 {
     // Enabled: in the idle playout instance with a host that has every
@@ -345,6 +358,8 @@ TEST(DocumentCommands, StatesWithAndWithoutTheHostsWindows)
         CFrame* object = f.AddObject();
         f.doc->SetSelection(object);
         f.doc->RecordUndoStep(ObjectMovedOrResized, *object, 1);
+        // The canvas knows there is nothing to redo.
+        f.host.canvasStates[cmd::kRedo] = {false, false};
         if (scenario == kBare)
             f.doc->SetHost(nullptr);
         if (scenario == kOn) {
