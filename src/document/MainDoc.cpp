@@ -407,8 +407,8 @@ bool IsCanvasCommand(int id)
 
 CMainDoc::CommandState CMainDoc::QueryCommand(int id) const
 {
-    // The canvas knows its own commands' states.
-    if (IsCanvasCommand(id) && Provides(HostFeature::kCanvas)) {
+    // The canvas knows its own commands' states (preferences go through it).
+    if ((IsCanvasCommand(id) || id == cmd::kPreferences) && Provides(HostFeature::kCanvas)) {
         const HostCommandState canvas = host_->CanvasCommandState(id);
         return {canvas.enabled, canvas.checked};
     }

@@ -13,6 +13,7 @@
 #include "editor/FontSizeComboBox.h"
 #include "editor/MainStatusBar.h"
 #include "editor/MainToolBar.h"
+#include "editor/MainView.h"
 #include "editor/MenuBuilder.h"
 #include "editor/PreView.h"
 
@@ -20,6 +21,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -161,7 +163,17 @@ QMenu* CMainFrame::ContextMenu(int menuId)
 
 void CMainFrame::CreatePanes()
 {
-    panes_ = CreateEditorPanes(doc_, this);
+    panes_ = CreateEditorPanes(doc_, editMode_, this);
+    if (panes_.view != nullptr) {
+        panes_.view->SetZoomBox(mainToolBar_->ZoomBox());
+        connect(panes_.view, &CMainView::GeometryChanged, statusBar_, &CMainStatusBar::SetGeometryText);
+        connect(panes_.view, &CMainView::ContextMenuRequested, this, [this](int menuId, QPoint at) {
+            QMenu* menu = ContextMenu(menuId);
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            RefreshCommandStates();
+            menu->popup(at);
+        });
+    }
     preview_ = new CPreView(this);
     preview_->setObjectName(QStringLiteral("previewPane"));
 
@@ -441,6 +453,16 @@ void CMainFrame::SizePreviewWindow(int width, int height)
     // The renderer scales the page into the window; the pane keeps the
     // page's proportions.
     preview_->SetPageSize(width, height);
+}
+
+bool CMainFrame::Provides(HostFeature feature) const
+{
+    return feature == HostFeature::kCanvas && panes_.view != nullptr;
+}
+
+HostCommandState CMainFrame::CanvasCommandState(int id) const
+{
+    return panes_.view != nullptr ? panes_.view->CommandState(id) : HostCommandState{};
 }
 
 int CMainFrame::DesktopDpi() const

@@ -64,6 +64,8 @@ public:
     void ShowPreviewPane() override;
     void HidePreviewPane() override;
     void SizePreviewWindow(int width, int height) override;
+    bool Provides(HostFeature feature) const override;
+    HostCommandState CanvasCommandState(int id) const override;
     int DesktopDpi() const override;
 
 protected:

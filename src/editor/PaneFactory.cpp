@@ -1,6 +1,9 @@
 #include "editor/PaneFactory.h"
 
 #include "editor/EmptyPane.h"
+#include "editor/MainView.h"
+
+#include "app/StringTable.h"
 
 namespace {
 
@@ -19,13 +22,16 @@ QWidget* Empty(int nameId, const char* objectName, QWidget* parent)
 
 }  // namespace
 
-EditorPanes CreateEditorPanes(CMainDoc& /*doc*/, QWidget* parent)
+EditorPanes CreateEditorPanes(CMainDoc& doc, bool editMode, QWidget* parent)
 {
     EditorPanes panes;
     panes.pages = Empty(kPagesNameId, "pagesPane", parent);
     panes.navigator = Empty(kNavigatorNameId, "navigatorPane", parent);
     panes.thumbnail = Empty(kThumbnailNameId, "thumbnailPane", parent);
-    panes.canvas = Empty(kCanvasNameId, "canvasPane", parent);
+    panes.view = new CMainView(doc, editMode, parent);
+    panes.view->setObjectName(QStringLiteral("canvasPane"));
+    panes.view->setAccessibleName(LoadText(kCanvasNameId));
+    panes.canvas = panes.view;
     panes.properties = Empty(kPropertiesNameId, "propertiesPane", parent);
     return panes;
 }

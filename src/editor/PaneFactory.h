@@ -1,6 +1,7 @@
 #pragma once
 
 class CMainDoc;
+class CMainView;
 class QWidget;
 
 // The panes the main window places. Each is one widget class; a pane this
@@ -11,7 +12,8 @@ struct EditorPanes
     QWidget* navigator = nullptr;   // the object navigator
     QWidget* thumbnail = nullptr;   // the selected page file's thumbnail
     QWidget* canvas = nullptr;      // the page canvas
+    CMainView* view = nullptr;      // the same, as the canvas it is
     QWidget* properties = nullptr;  // the object properties
 };
 
-EditorPanes CreateEditorPanes(CMainDoc& doc, QWidget* parent);
+EditorPanes CreateEditorPanes(CMainDoc& doc, bool editMode, QWidget* parent);
