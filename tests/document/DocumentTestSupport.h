@@ -24,6 +24,15 @@
 
 namespace doctest {
 
+// The objects' ids, to compare lists of objects.
+inline std::vector<int> Ids(const std::vector<CFrame*>& objects)
+{
+    std::vector<int> ids;
+    for (const CFrame* o : objects)
+        ids.push_back(o->id);
+    return ids;
+}
+
 // The main window as the document sees it: records what it was told and
 // answers as a test sets it up. It has every window unless a test takes
 // some away.

@@ -15,18 +15,6 @@
 
 using namespace doctest;
 
-namespace {
-
-std::vector<int> Ids(const std::vector<CFrame*>& objects)
-{
-    std::vector<int> ids;
-    for (const CFrame* o : objects)
-        ids.push_back(o->id);
-    return ids;
-}
-
-}  // namespace
-
 // --- Preferences -----------------------------------------------------------
 
 TEST(DocumentPreferences, FirstStartCreatesThePagesFolderInTheDocumentsFolder)
