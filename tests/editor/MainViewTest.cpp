@@ -7,6 +7,9 @@
 #include "editor/MainView.h"
 
 #include <QComboBox>
+
+#include <algorithm>
+#include <cstdlib>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -128,6 +131,79 @@ TEST_F(Canvas, KeysMoveSelectAndZoom)
     EXPECT_EQ(Doc().page.LiveCount(), 1);
     EXPECT_EQ(Selection(), nullptr);
     EXPECT_TRUE(Frame().StatusBar()->GeometryPane()->text().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// Compared with pictures once checked by eye; TAVREL_UPDATE_GOLDEN=1 writes
+// them anew after an intended change.
+void ExpectGoldenCanvas(const QImage& image, const char* name)
+{
+    const QString path = QStringLiteral(TAVREL_FIXTURES_DIR "/canvas/") + QLatin1String(name);
+    const QImage shown = image.convertToFormat(QImage::Format_ARGB32);
+    if (qEnvironmentVariableIntValue("TAVREL_UPDATE_GOLDEN") == 1) {
+        ASSERT_TRUE(shown.save(path));
+        return;
+    }
+    const QImage golden = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(golden.isNull()) << path.toStdString();
+    ASSERT_EQ(golden.size(), shown.size()) << name;
+    int worst = 0;
+    for (int y = 0; y < golden.height(); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(golden.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+        for (int x = 0; x < golden.width(); ++x) {
+            worst = std::max({worst, std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
+                              std::abs(qBlue(a[x]) - qBlue(b[x]))});
+        }
+    }
+    EXPECT_LE(worst, 2) << name;
+}
+
+// The page as the canvas paints it: the checkerboard with 10 % margins,
+// three objects (the middle one locked, the top one selected with its
+// handles), at 100 % and at 50 % (scaled without smoothing).
+TEST_F(Canvas, PaintedPageMatchesGoldenAt100And50Percent)
+{
+    QSettings().setValue(QStringLiteral("View/MarginH"), 10);
+    QSettings().setValue(QStringLiteral("View/MarginV"), 10);
+    Start(true);
+    struct Box
+    {
+        CRect rect;
+        quint32 colour;
+        int locked;
+    };
+    const Box boxes[] = {{{100, 100, 700, 400}, 0xFF2E7D32u, 0},
+                         {{500, 300, 1100, 700}, 0x80C62828u, 1},
+                         {{1000, 600, 1800, 1000}, 0xFF1565C0u, 0}};
+    CFrame* top = nullptr;
+    for (const Box& box : boxes) {
+        auto object = std::make_unique<CFrame>();
+        object->rect = box.rect;
+        object->backgroundColor = box.colour;
+        object->locked = box.locked;
+        top = object.get();
+        ASSERT_TRUE(Doc().page.AddObject(object));
+    }
+    Doc().SetSelection(top);
+
+    for (const auto& [level, name] : {std::pair{0, "painted_100.png"}, std::pair{3, "painted_50.png"}}) {
+        CMainView view(Doc(), true);
+        view.setAttribute(Qt::WA_DontShowOnScreen);
+        view.resize(2100, 1300);
+        view.show();
+        view.SetZoomLevel(level);
+        QApplication::processEvents();
+        emit Doc().UpdateAllViews(kUpdatePage, {});
+        QImage screen(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        view.viewport()->render(&screen);
+        const double factor = level == 0 ? 1.0 : 0.5;
+        const QRect page(view.PageOrigin(), QSize(static_cast<int>(1920 * factor), static_cast<int>(1080 * factor)));
+        ExpectGoldenCanvas(screen.copy(page.adjusted(-8, -8, 8, 8)), name);
+    }
 }
 
 }  // namespace
