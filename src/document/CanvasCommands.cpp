@@ -10,6 +10,7 @@ HostCommandState CanvasCommandState(int id, const CanvasState& s)
 {
     switch (id) {
     case 32815:  // add a simple object
+    case 32816:  // add a picture, animation or video
     case 32804:  // the zoom box
         return {true, false};
     case 32817:  // clone

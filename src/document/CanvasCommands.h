@@ -25,5 +25,5 @@ struct CanvasState
 
 // The state of a command the document hands to the canvas; disabled for
 // the ones the canvas does not have yet (text formatting, properties,
-// preferences, picture import).
+// preferences).
 HostCommandState CanvasCommandState(int id, const CanvasState& state);

@@ -5,12 +5,14 @@
 #include "app/StringTable.h"
 #include "document/CanvasGeometry.h"
 #include "document/MainDoc.h"
+#include "editor/ImportFeedbackDialog.h"
 #include "model/FrameUndo.h"
 #include "render/display/VideoMode.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -23,6 +25,8 @@ namespace {
 
 constexpr int kPageFullId = 10209;
 constexpr int kDeleteQuestionId = 10716;
+constexpr int kPicturesFilterId = 10210;
+constexpr int kOpenTitleId = 61441;
 constexpr int kHandleSize = 6;
 constexpr CRect kNewObjectRect{32, 32, 288, 160};
 const QColor kSelectionPen(255, 0, 255);
@@ -511,6 +515,7 @@ void CMainView::OnCommand(int id)
         return;
     switch (id) {
     case 32815: AddSimpleObject(); break;
+    case 32816: AddPictureObject(); break;
     case 32817: CloneSelection(); break;
     case 32807: DeleteSelection(true); break;
     case 32802: MoveSelection(1); break;
@@ -587,6 +592,32 @@ void CMainView::AddSimpleObject()
     auto object = std::make_unique<CFrame>();
     object->rect = kNewObjectRect;
     AddNewObject(std::move(object));
+}
+
+void CMainView::AddPictureObject()
+{
+    const QString patterns = QString::fromLatin1(kPictureImportPatterns).replace(QLatin1Char(';'), QLatin1Char(' '));
+    const QString filter = QStringLiteral("%1 (%2)").arg(LoadText(kPicturesFilterId), patterns);
+    QFileDialog dialog(this, LoadText(kOpenTitleId), doc_.Preferences().rootFolder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    if (PageFull())
+        return;
+    CImportTarget target;
+    target.canvasWidth = pageWidth_;
+    target.canvasHeight = pageHeight_;
+    target.framePeriod = FramePeriodOfMode(doc_.Preferences().mode);
+    CImportFeedbackDialog feedback(doc_, this);
+    CPictureImportResult result = ImportPictureObject(dialog.selectedFiles().front(), target, feedback);
+    if (result.object == nullptr)
+        return;
+    if (!AddNewObject(std::move(result.object)))
+        return;
+    // Cropped or truncated: said once the object is on the page.
+    for (const CUserMessage& warning : result.warnings)
+        doc_.Host().ShowMessage(warning);
 }
 
 void CMainView::CloneSelection()

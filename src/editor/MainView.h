@@ -93,6 +93,7 @@ private:
     void ScrollIntoView(const CFrame& object);
 
     void AddSimpleObject();
+    void AddPictureObject();
     bool AddNewObject(std::unique_ptr<CFrame> object);
     void CloneSelection();
     void DeleteSelection(bool ask);

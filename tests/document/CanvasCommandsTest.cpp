@@ -29,6 +29,7 @@ TEST(CanvasCommands, StatesFollowSelectionEditingZoomAndClipboard)
     };
     const Row rows[] = {
         {32815, {true, false}, {true, false}, {true, false}, {true, false}},      // add simple object
+        {32816, {true, false}, {true, false}, {true, false}, {true, false}},      // add picture
         {32817, {false, false}, {true, false}, {true, false}, {true, false}},     // clone
         {32807, {false, false}, {true, false}, {true, false}, {true, false}},     // delete
         {32802, {false, false}, {true, false}, {false, false}, {true, false}},    // move up

@@ -103,8 +103,7 @@ TEST_F(MainWindow, LayoutComesBackOnTheNextStartAndEditorsKeepTheirOwn)
 
 // Every command of the menus: where it is (menus parted by "|"), and whether
 // it can be used with the output off and on, on an empty page. What this
-// version does not have yet (text editing and formatting, picture import,
-// the properties, the dialogs of the script editor, automation, preferences,
+// version does not have yet (text editing and formatting, the properties, the dialogs of the script editor, automation, preferences,
 // wizard) is greyed, not silently ignored.
 TEST_F(MainWindow, EveryMenuCommandHasItsPlaceAndItsState)
 {
@@ -131,7 +130,7 @@ TEST_F(MainWindow, EveryMenuCommandHasItsPlaceAndItsState)
         {32813, "View|Zoom out", true, true},
         {32805, "View|Snap to grid", true, true},
         {32815, "Object|Add|Simple object", true, true},
-        {32816, "Object|Add|Picture/animation", false, false},
+        {32816, "Object|Add|Picture/animation", true, true},
         {32817, "Object|Clone", false, false},
         {32807, "Object|Delete", false, false},
         {32802, "Object|Move Up", false, false},

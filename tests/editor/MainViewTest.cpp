@@ -7,6 +7,9 @@
 #include "editor/MainView.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 
 #include <algorithm>
 #include <cstdlib>
@@ -81,6 +84,34 @@ TEST_F(Canvas, AddDragAndResizeAreOneUndoStepEach)
     EXPECT_TRUE(Same(Selection()->rect, Rect(132, 72, 388, 200)));
     Press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(Same(Selection()->rect, Rect(32, 32, 288, 160)));
+}
+
+TEST_F(Canvas, PictureImportAddsTheObjectAtItsSize)
+{
+    Start();
+    const QString picture = QDir(PagesFolder()).filePath(QStringLiteral("logo.png"));
+    QImage logo(200, 100, QImage::Format_ARGB32);
+    logo.fill(qRgba(20, 120, 220, 255));
+    ASSERT_TRUE(logo.save(picture));
+
+    QString filter;
+    EditorFixture::WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        filter = dialog->selectedNameFilter();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("logo.png"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    Frame().Registry().Trigger(32816);
+    ASSERT_NE(Selection(), nullptr);
+    EXPECT_TRUE(Same(Selection()->rect, Rect(32, 32, 232, 132)));
+    EXPECT_EQ(Doc().Undo().undoSteps.size(), 1u);
+    EXPECT_TRUE(filter.startsWith(QStringLiteral("Pictures, animations, image lists (*.tga *.bmp *.png")));
+    // Its picture is on the canvas.
+    const QRgb shown = View().ComposedPicture().pixel(100, 80);
+    EXPECT_EQ(qBlue(shown), 220);
 }
 
 TEST_F(Canvas, KeysMoveSelectAndZoom)
