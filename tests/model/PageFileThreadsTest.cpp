@@ -36,6 +36,13 @@ TEST(PageFileThreads, SavingWhileTheRenderThreadPlays)
             frames.fetch_add(1);
         }
     });
+    // The saves overlap the render thread's frames, however busy the
+    // machine: it has shown a frame before the first and after the last.
+    const auto waitForFrameAfter = [&](int seen) {
+        while (frames.load() <= seen)
+            std::this_thread::yield();
+    };
+    waitForFrameAfter(0);
     const QString path = dir.filePath(QStringLiteral("page.tavrel"));
     CPageFileContext context;
     context.rasterWidth = 1920;
@@ -47,6 +54,7 @@ TEST(PageFileThreads, SavingWhileTheRenderThreadPlays)
     page.RemoveObject(list.back());
     page.ReleaseSnapshot();
     ASSERT_EQ(WritePage(path, page, context), 1);
+    waitForFrameAfter(frames.load());
     stop = true;
     render.join();
     EXPECT_GT(frames.load(), 0);
