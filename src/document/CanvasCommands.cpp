@@ -20,6 +20,8 @@ HostCommandState CanvasCommandState(int id, const CanvasState& s)
         return {s.hasSelection && !s.selectionIsTop, false};
     case 32803:  // move down
         return {s.hasSelection && !s.selectionIsBottom, false};
+    case 32834:  // edit text
+        return {s.hasSelection, s.editing};
     case 32806:  // lock
         return {s.hasSelection, s.hasSelection && s.selectionLocked};
     case 32805:  // snap to grid

@@ -455,6 +455,12 @@ void CMainFrame::SizePreviewWindow(int width, int height)
     preview_->SetPageSize(width, height);
 }
 
+void CMainFrame::EndTextEditing()
+{
+    if (panes_.view != nullptr)
+        panes_.view->EndTextEdit(false);
+}
+
 bool CMainFrame::Provides(HostFeature feature) const
 {
     return feature == HostFeature::kCanvas && panes_.view != nullptr;

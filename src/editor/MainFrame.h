@@ -65,6 +65,7 @@ public:
     void HidePreviewPane() override;
     void SizePreviewWindow(int width, int height) override;
     bool Provides(HostFeature feature) const override;
+    void EndTextEditing() override;
     HostCommandState CanvasCommandState(int id) const override;
     int DesktopDpi() const override;
 

@@ -6,6 +6,7 @@
 #include "document/CanvasGeometry.h"
 #include "document/MainDoc.h"
 #include "editor/ImportFeedbackDialog.h"
+#include "editor/InPlaceTextEditor.h"
 #include "model/FrameUndo.h"
 #include "render/display/VideoMode.h"
 
@@ -50,12 +51,82 @@ CMainView::CMainView(CMainDoc& doc, bool editMode, QWidget* parent)
     ReadSettings();
     connect(&doc_, &CMainDoc::UpdateAllViews, this, &CMainView::OnViewUpdate);
     connect(&doc_, &CMainDoc::CommandForCanvas, this, &CMainView::OnCommand);
-    connect(&doc_, &CMainDoc::PageAboutToBeReplaced, this, [this] { EndTracking(false); });
+    connect(&doc_, &CMainDoc::PageAboutToBeReplaced, this, [this] {
+        DropTextEditor();
+        EndTracking(false);
+    });
     Recompose({});
     UpdatePageLayout();
 }
 
-CMainView::~CMainView() = default;
+CMainView::~CMainView()
+{
+    EndTextEdit(true);
+}
+
+// --- In-place text editing -----------------------------------------------
+
+void CMainView::BeginTextEdit()
+{
+    CFrame* object = doc_.Selection();
+    if (object == nullptr || editor_ != nullptr || object->textSource == kSourceRtfFile)
+        return;
+    doc_.ScriptStop();
+    if (doc_.page.outputActive.load())
+        object->StopOutput();
+    auto editor = std::make_unique<CInPlaceTextEditor>(*object, object->movement == kMovementScroll,
+                                                       object->reverse != 0, viewport());
+    if (!editor->Loaded())
+        return;
+    editor_ = std::move(editor);
+    edited_ = object;
+    modifiedBeforeEdit_ = doc_.IsModified();
+    connect(editor_.get(), &CInPlaceTextEditor::Finished, this, [this] { EndTextEdit(false); });
+    connect(editor_.get(), &CInPlaceTextEditor::Changed, this, [this] { doc_.SetModifiedFlag(true); });
+    PlaceTextEditor();
+    // The object is shown without its text beneath the editor.
+    Recompose(object->rect);
+    viewport()->update();
+    editor_->show();
+    editor_->setFocus();
+}
+
+void CMainView::EndTextEdit(bool silent)
+{
+    if (editor_ == nullptr)
+        return;
+    CFrame* object = edited_;
+    const QByteArray text = editor_->RichText();
+    doc_.RecordUndoStep(TextEdited, *object, 1);
+    if (text != object->richText) {
+        object->richText = text;
+        object->InvalidatePreview();
+        doc_.SetModifiedFlag(true);
+    } else {
+        doc_.DropLastUndoStep();
+        // Opening and closing on unchanged text leaves the page as it was.
+        doc_.SetModifiedFlag(modifiedBeforeEdit_);
+    }
+    editor_.reset();
+    edited_ = nullptr;
+    setFocus();
+    if (!silent) {
+        const CRect area = object->rect;
+        emit doc_.UpdateAllViews(kUpdatePage, QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
+    }
+}
+
+void CMainView::DropTextEditor()
+{
+    editor_.reset();
+    edited_ = nullptr;
+}
+
+void CMainView::PlaceTextEditor()
+{
+    if (editor_ != nullptr && edited_ != nullptr)
+        editor_->Place(FrameOfPageRect(edited_->rect).adjusted(0, 0, 1, 1), ZoomFactorOf(zoomLevel_));
+}
 
 void CMainView::ReadSettings()
 {
@@ -95,6 +166,7 @@ void CMainView::UpdatePageLayout()
     horizontalScrollBar()->setPageStep(viewport()->width());
     verticalScrollBar()->setPageStep(viewport()->height());
     origin_ = layout.origin;
+    PlaceTextEditor();
     viewport()->update();
 }
 
@@ -106,6 +178,7 @@ void CMainView::resizeEvent(QResizeEvent* event)
 
 void CMainView::scrollContentsBy(int, int)
 {
+    PlaceTextEditor();
     viewport()->update();
 }
 
@@ -222,7 +295,7 @@ void CMainView::OnViewUpdate(int code, QRect hint)
 
 void CMainView::Recompose(CRect hint)
 {
-    const RecomposeResult result = picture_.Recompose(doc_.page, hint, nullptr, textRenderer_);
+    const RecomposeResult result = picture_.Recompose(doc_.page, hint, edited_, textRenderer_);
     bottomObject_ = result.bottomObject;
     topObject_ = result.topObject;
     if (result.textDrawn)
@@ -241,6 +314,7 @@ void CMainView::SetSelection(CFrame* object, bool scrollIntoView)
 {
     if (object == doc_.Selection())
         return;
+    EndTextEdit(false);
     doc_.SetSelection(object);
     if (object != nullptr && scrollIntoView)
         ScrollIntoView(*object);
@@ -324,6 +398,8 @@ void CMainView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
         return;
+    // A click beside the editor ends the editing.
+    EndTextEdit(false);
     setFocus();
     const int handle = HandleAt(event->position().toPoint());
     if (handle != kNoHandle && event->button() == Qt::LeftButton) {
@@ -506,6 +582,13 @@ HostCommandState CMainView::CommandState(int id) const
     state.clipboardFull = doc_.objectClipboard != nullptr;
     state.undoSteps = !doc_.Undo().undoSteps.empty();
     state.redoSteps = !doc_.Undo().redoSteps.empty();
+    if (editor_ != nullptr) {
+        state.editing = true;
+        state.editorHasSelection = editor_->HasSelection();
+        state.editorCanPaste = true;
+        state.editorCanUndo = editor_->CanUndo();
+        state.editorCanRedo = editor_->CanRedo();
+    }
     return CanvasCommandState(id, state);
 }
 
@@ -513,7 +596,29 @@ void CMainView::OnCommand(int id)
 {
     if (!CommandState(id).enabled)
         return;
+    // While text is edited, the clipboard and undo act on the text.
+    if (editor_ != nullptr) {
+        const std::pair<int, QKeySequence::StandardKey> textKeys[] = {{57634, QKeySequence::Copy},
+                                                                       {57635, QKeySequence::Cut},
+                                                                       {57637, QKeySequence::Paste},
+                                                                       {57643, QKeySequence::Undo},
+                                                                       {57644, QKeySequence::Redo}};
+        for (const auto& [command, key] : textKeys) {
+            if (command == id) {
+                editor_->RunStandardKey(key);
+                return;
+            }
+        }
+        if (id != 32834)
+            EndTextEdit(false);
+    }
     switch (id) {
+    case 32834:
+        if (editor_ != nullptr)
+            EndTextEdit(false);
+        else
+            BeginTextEdit();
+        break;
     case 32815: AddSimpleObject(); break;
     case 32816: AddPictureObject(); break;
     case 32817: CloneSelection(); break;

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CFrame;
+class CInPlaceTextEditor;
 class CMainDoc;
 class QComboBox;
 
@@ -42,6 +43,14 @@ public:
     // edges); false when nothing changed.
     bool ApplyObjectRect(CRect rect, bool keepWidth, bool keepHeight);
     const QImage& ComposedPicture() const { return picture_.Composed(); }
+
+    // In-place text editing of the selection (nothing for a text read from
+    // an RTF file). Ending stores the text as one undo step, none when it
+    // did not change; silent ending leaves the page's views alone.
+    void BeginTextEdit();
+    void EndTextEdit(bool silent);
+    bool Editing() const { return editor_ != nullptr; }
+    CInPlaceTextEditor* TextEditor() const { return editor_.get(); }
     QPoint PageOrigin() const { return origin_; }
     // The selection's rectangle in viewport coordinates.
     QRect SelectionFrame() const;
@@ -77,6 +86,9 @@ private:
     };
 
     void ReadSettings();
+    // Drops the editor without storing its text (the page is replaced).
+    void DropTextEditor();
+    void PlaceTextEditor();
     void UpdatePageLayout();
     void OnViewUpdate(int code, QRect hint);
     void Recompose(CRect hint);
@@ -120,6 +132,10 @@ private:
     const CFrame* topObject_ = nullptr;
 
     // Tracking the selection with the mouse.
+    std::unique_ptr<CInPlaceTextEditor> editor_;
+    CFrame* edited_ = nullptr;
+    bool modifiedBeforeEdit_ = false;
+
     int tracking_ = kNoHandle;
     QPoint pressPoint_;
     QRect trackStart_;

@@ -44,6 +44,7 @@ TEST(CanvasCommands, StatesFollowSelectionEditingZoomAndClipboard)
         {57643, {false, false}, {true, false}, {true, false}, {false, false}},    // undo
         {57644, {false, false}, {false, false}, {false, false}, {false, false}},  // redo
         {32823, {false, false}, {false, false}, {false, false}, {false, false}},  // bold: not yet
+        {32834, {false, false}, {true, false}, {true, false}, {true, true}},      // edit text
         {32835, {false, false}, {false, false}, {false, false}, {false, false}},  // properties: not yet
     };
     for (const Row& row : rows) {

@@ -2,6 +2,7 @@
 // resizing as one undo step each, keys, zoom and the geometry pane.
 #include "EditorTestSupport.h"
 
+#include "editor/InPlaceTextEditor.h"
 #include "editor/MainStatusBar.h"
 #include "editor/MainToolBar.h"
 #include "editor/MainView.h"
@@ -112,6 +113,66 @@ TEST_F(Canvas, PictureImportAddsTheObjectAtItsSize)
     // Its picture is on the canvas.
     const QRgb shown = View().ComposedPicture().pixel(100, 80);
     EXPECT_EQ(qBlue(shown), 220);
+}
+
+TEST_F(Canvas, TextTypedInPlaceIsStoredAsOneUndoStep)
+{
+    Start();
+    Frame().Registry().Trigger(32815);
+    CFrame* object = Selection();
+    ASSERT_NE(object, nullptr);
+    const QByteArray before = object->richText;
+    const size_t steps = Doc().Undo().undoSteps.size();
+
+    View().setFocus();
+    Frame().Registry().Trigger(32834);  // Edit text, as Enter on the canvas
+    ASSERT_TRUE(View().Editing());
+    EXPECT_TRUE(Frame().Registry().Action(32834)->isChecked());
+    CInPlaceTextEditor* editor = View().TextEditor();
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(editor, QStringLiteral(" Hello"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(View().Editing());
+    EXPECT_TRUE(object->richText.contains("Hello")) << object->richText.constData();
+    EXPECT_EQ(Doc().Undo().undoSteps.size(), steps + 1);
+
+    // Undo gives the text back.
+    Frame().Registry().Trigger(57643);
+    EXPECT_EQ(object->richText, before);
+}
+
+TEST_F(Canvas, OpeningAndClosingTheEditorChangesNothing)
+{
+    Start();
+    Frame().Registry().Trigger(32815);
+    CFrame* object = Selection();
+    object->movement = kMovementScroll;  // one line
+    object->reverse = 1;
+    Frame().Registry().Trigger(32834);
+    Frame().Registry().Trigger(32834);
+    const QByteArray stored = object->richText;
+    Doc().SetModifiedFlag(false);
+    const size_t steps = Doc().Undo().undoSteps.size();
+    Frame().Registry().Trigger(32834);
+    ASSERT_TRUE(View().Editing());
+    Frame().Registry().Trigger(32834);
+    EXPECT_EQ(object->richText, stored);
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_EQ(Doc().Undo().undoSteps.size(), steps);
+
+    // A text read from an RTF file is not edited here.
+    object->textSource = kSourceRtfFile;
+    Frame().Registry().Trigger(32834);
+    EXPECT_FALSE(View().Editing());
+
+    // A page replaced while text is edited takes the editor with it.
+    object->textSource = kSourceObjectText;
+    Frame().Registry().Trigger(32834);
+    ASSERT_TRUE(View().Editing());
+    ASSERT_TRUE(Doc().OnNewDocument());
+    EXPECT_FALSE(View().Editing());
+    EXPECT_EQ(Doc().page.LiveCount(), 0);
 }
 
 TEST_F(Canvas, KeysMoveSelectAndZoom)
