@@ -6,6 +6,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QKeyEvent>
+#include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -99,4 +100,46 @@ void CInPlaceTextEditor::keyPressEvent(QKeyEvent* event)
         return;
     }
     QGraphicsView::keyPressEvent(event);
+    emit SelectionFormatChanged();
+}
+
+void CInPlaceTextEditor::mouseReleaseEvent(QMouseEvent* event)
+{
+    QGraphicsView::mouseReleaseEvent(event);
+    emit SelectionFormatChanged();
+}
+
+QTextCharFormat CInPlaceTextEditor::SelectionCharFormat() const
+{
+    return item_->textCursor().charFormat();
+}
+
+Qt::Alignment CInPlaceTextEditor::SelectionAlignment() const
+{
+    return item_->textCursor().blockFormat().alignment();
+}
+
+void CInPlaceTextEditor::MergeCharFormat(const QTextCharFormat& format)
+{
+    QTextCursor cursor = item_->textCursor();
+    if (cursor.hasSelection()) {
+        cursor.mergeCharFormat(format);
+    } else {
+        // The text typed next takes it.
+        QTextCharFormat next = cursor.charFormat();
+        next.merge(format);
+        cursor.setCharFormat(next);
+    }
+    item_->setTextCursor(cursor);
+    emit SelectionFormatChanged();
+}
+
+void CInPlaceTextEditor::SetParagraphAlignment(Qt::Alignment alignment)
+{
+    QTextCursor cursor = item_->textCursor();
+    QTextBlockFormat block;
+    block.setAlignment(alignment);
+    cursor.mergeBlockFormat(block);
+    item_->setTextCursor(cursor);
+    emit SelectionFormatChanged();
 }

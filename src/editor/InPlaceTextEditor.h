@@ -3,6 +3,7 @@
 #include "content/RichEditExCtrl.h"
 
 #include <QGraphicsView>
+#include <QTextCharFormat>
 
 class CFrame;
 class QGraphicsTextItem;
@@ -33,13 +34,25 @@ public:
     // Runs a standard edit (copy, cut, paste, undo, redo) as its key would.
     void RunStandardKey(QKeySequence::StandardKey key);
 
+    // The formats at the selection, and changing them: with a selection it
+    // changes, without one the text typed next.
+    QTextCharFormat SelectionCharFormat() const;
+    Qt::Alignment SelectionAlignment() const;
+    void MergeCharFormat(const QTextCharFormat& format);
+    void SetParagraphAlignment(Qt::Alignment alignment);
+    bool SingleLine() const { return singleLine_; }
+
 signals:
     // Esc: the operator is done.
     void Finished();
     void Changed();
+    // The selection moved or its formats changed: the format toolbar
+    // shows them again.
+    void SelectionFormatChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     CRichEditExCtrl engine_;

@@ -166,6 +166,7 @@ void CMainFrame::CreatePanes()
     panes_ = CreateEditorPanes(doc_, editMode_, this);
     if (panes_.view != nullptr) {
         panes_.view->SetZoomBox(mainToolBar_->ZoomBox());
+        panes_.view->SetFontBoxes(formatToolBar_->FontNameBox(), formatToolBar_->FontSizeBox());
         connect(panes_.view, &CMainView::GeometryChanged, statusBar_, &CMainStatusBar::SetGeometryText);
         connect(panes_.view, &CMainView::ContextMenuRequested, this, [this](int menuId, QPoint at) {
             QMenu* menu = ContextMenu(menuId);

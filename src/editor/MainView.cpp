@@ -5,6 +5,8 @@
 #include "app/StringTable.h"
 #include "document/CanvasGeometry.h"
 #include "document/MainDoc.h"
+#include "editor/FontSelectComboBox.h"
+#include "editor/FontSizeComboBox.h"
 #include "editor/ImportFeedbackDialog.h"
 #include "editor/InPlaceTextEditor.h"
 #include "model/FrameUndo.h"
@@ -83,12 +85,14 @@ void CMainView::BeginTextEdit()
     modifiedBeforeEdit_ = doc_.IsModified();
     connect(editor_.get(), &CInPlaceTextEditor::Finished, this, [this] { EndTextEdit(false); });
     connect(editor_.get(), &CInPlaceTextEditor::Changed, this, [this] { doc_.SetModifiedFlag(true); });
+    connect(editor_.get(), &CInPlaceTextEditor::SelectionFormatChanged, this, &CMainView::ShowSelectionFont);
     PlaceTextEditor();
     // The object is shown without its text beneath the editor.
     Recompose(object->rect);
     viewport()->update();
     editor_->show();
     editor_->setFocus();
+    ShowSelectionFont();
 }
 
 void CMainView::EndTextEdit(bool silent)
@@ -110,6 +114,11 @@ void CMainView::EndTextEdit(bool silent)
     editor_.reset();
     edited_ = nullptr;
     setFocus();
+    // The boxes are empty while no text is edited.
+    if (fontNameBox_ != nullptr)
+        fontNameBox_->ShowFontName(QString());
+    if (fontSizeBox_ != nullptr)
+        fontSizeBox_->ShowFontSize(0);
     if (!silent) {
         const CRect area = object->rect;
         emit doc_.UpdateAllViews(kUpdatePage, QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
@@ -151,6 +160,60 @@ void CMainView::SetZoomBox(QComboBox* box)
     for (int level = 0; level < kZoomLevelCount; ++level)
         zoomBox_->addItem(ZoomBoxText(level));
     zoomBox_->setCurrentIndex(zoomLevel_);
+}
+
+void CMainView::SetFontBoxes(CFontSelectComboBox* name, CFontSizeComboBox* size)
+{
+    fontNameBox_ = name;
+    fontSizeBox_ = size;
+}
+
+void CMainView::ShowSelectionFont()
+{
+    if (editor_ == nullptr)
+        return;
+    const QTextCharFormat format = editor_->SelectionCharFormat();
+    if (fontNameBox_ != nullptr) {
+        const QStringList families = format.fontFamilies().toStringList();
+        fontNameBox_->ShowFontName(families.isEmpty() ? QString() : families.front());
+    }
+    if (fontSizeBox_ != nullptr)
+        fontSizeBox_->ShowFontSize(qRound(format.fontPointSize()));
+}
+
+void CMainView::ApplyTextFormat(int id)
+{
+    if (editor_ == nullptr)
+        return;
+    const QTextCharFormat current = editor_->SelectionCharFormat();
+    QTextCharFormat change;
+    switch (id) {
+    case 32823: change.setFontWeight(current.fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold); break;
+    case 32824: change.setFontItalic(!current.fontItalic()); break;
+    case 32825: change.setFontUnderline(!current.fontUnderline()); break;
+    case 32837: change.setVerticalAlignment(QTextCharFormat::AlignSuperScript); break;
+    case 32838: change.setVerticalAlignment(QTextCharFormat::AlignSubScript); break;
+    case 32839: change.setVerticalAlignment(QTextCharFormat::AlignNormal); break;
+    case 32827: editor_->SetParagraphAlignment(Qt::AlignLeft); return;
+    case 32828: editor_->SetParagraphAlignment(Qt::AlignHCenter); return;
+    case 32829: editor_->SetParagraphAlignment(Qt::AlignRight); return;
+    case 32832:
+        if (fontNameBox_ == nullptr || fontNameBox_->currentText().isEmpty())
+            return;
+        change.setFontFamilies(QStringList{fontNameBox_->currentText()});
+        break;
+    case 32833: {
+        bool ok = false;
+        const int points = fontSizeBox_ != nullptr ? fontSizeBox_->currentText().toInt(&ok) : 0;
+        if (!ok || points <= 0)
+            return;
+        change.setFontPointSize(points);
+        break;
+    }
+    default: return;
+    }
+    editor_->MergeCharFormat(change);
+    editor_->setFocus();
 }
 
 // --- Layout and painting -------------------------------------------------
@@ -588,6 +651,16 @@ HostCommandState CMainView::CommandState(int id) const
         state.editorCanPaste = true;
         state.editorCanUndo = editor_->CanUndo();
         state.editorCanRedo = editor_->CanRedo();
+        state.editorSingleLine = editor_->SingleLine();
+        const QTextCharFormat format = editor_->SelectionCharFormat();
+        state.bold = format.fontWeight() >= QFont::Bold;
+        state.italic = format.fontItalic();
+        state.underline = format.fontUnderline();
+        state.verticalAlignment = format.verticalAlignment() == QTextCharFormat::AlignSuperScript ? 1
+                                  : format.verticalAlignment() == QTextCharFormat::AlignSubScript ? 2
+                                                                                                 : 0;
+        const Qt::Alignment alignment = editor_->SelectionAlignment();
+        state.alignment = (alignment & Qt::AlignHCenter) ? 1 : (alignment & Qt::AlignRight) ? 2 : 0;
     }
     return CanvasCommandState(id, state);
 }
@@ -608,6 +681,11 @@ void CMainView::OnCommand(int id)
                 editor_->RunStandardKey(key);
                 return;
             }
+        }
+        if (id == 32823 || id == 32824 || id == 32825 || (id >= 32827 && id <= 32829) || id == 32832 || id == 32833
+            || (id >= 32837 && id <= 32839)) {
+            ApplyTextFormat(id);
+            return;
         }
         if (id != 32834)
             EndTextEdit(false);

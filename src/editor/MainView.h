@@ -11,6 +11,8 @@
 #include <memory>
 
 class CFrame;
+class CFontSelectComboBox;
+class CFontSizeComboBox;
 class CInPlaceTextEditor;
 class CMainDoc;
 class QComboBox;
@@ -30,6 +32,8 @@ public:
 
     // The main toolbar's zoom box, which the canvas fills and follows.
     void SetZoomBox(QComboBox* box);
+    // The text format toolbar's boxes, which follow the edited selection.
+    void SetFontBoxes(CFontSelectComboBox* name, CFontSizeComboBox* size);
 
     HostCommandState CommandState(int id) const;
     void OnCommand(int id);
@@ -89,6 +93,8 @@ private:
     // Drops the editor without storing its text (the page is replaced).
     void DropTextEditor();
     void PlaceTextEditor();
+    void ShowSelectionFont();
+    void ApplyTextFormat(int id);
     void UpdatePageLayout();
     void OnViewUpdate(int code, QRect hint);
     void Recompose(CRect hint);
@@ -121,6 +127,8 @@ private:
     CRichEditTextRenderer textRenderer_;
     CCanvasPicture picture_;
     QComboBox* zoomBox_ = nullptr;
+    CFontSelectComboBox* fontNameBox_ = nullptr;
+    CFontSizeComboBox* fontSizeBox_ = nullptr;
     int zoomLevel_ = 3;
     bool snapToGrid_ = false;
     int gridStep_ = 8;

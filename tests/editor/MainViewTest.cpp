@@ -132,9 +132,22 @@ TEST_F(Canvas, TextTypedInPlaceIsStoredAsOneUndoStep)
     editor->setFocus();
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor, QStringLiteral(" Hello"));
+    // The format toolbar works while text is edited; Ctrl+B makes what
+    // follows bold and its button shows it.
+    Frame().RefreshCommandStates();
+    EXPECT_TRUE(Frame().Registry().Action(32823)->isEnabled());
+    EXPECT_FALSE(Frame().Registry().Action(32823)->isChecked());
+    QTest::keyClick(&Frame(), Qt::Key_B, Qt::ControlModifier);
+    Frame().RefreshCommandStates();
+    EXPECT_TRUE(Frame().Registry().Action(32823)->isChecked());
+    QTest::keyClicks(editor, QStringLiteral("Bold"));
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_FALSE(View().Editing());
+    EXPECT_FALSE(Frame().Registry().Action(32823)->isEnabled());
     EXPECT_TRUE(object->richText.contains("Hello")) << object->richText.constData();
+    EXPECT_TRUE(object->richText.contains("\\b Bold") || object->richText.contains("\\b\\")
+                || object->richText.contains("\\b "))
+        << object->richText.constData();
     EXPECT_EQ(Doc().Undo().undoSteps.size(), steps + 1);
 
     // Undo gives the text back.
