@@ -45,12 +45,6 @@ HostCommandState CanvasCommandState(int id, const CanvasState& s)
         return {s.editing, s.editing && s.italic};
     case 32825:  // underline
         return {s.editing, s.editing && s.underline};
-    case 32837:  // superscript
-        return {s.editing, s.editing && s.verticalAlignment == 1};
-    case 32838:  // subscript
-        return {s.editing, s.editing && s.verticalAlignment == 2};
-    case 32839:  // normal script
-        return {s.editing, s.editing && s.verticalAlignment == 0};
     case 32827:  // left
     case 32828:  // centre
     case 32829:  // right

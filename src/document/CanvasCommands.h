@@ -26,12 +26,11 @@ struct CanvasState
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    int verticalAlignment = 0;  // 0 normal, 1 superscript, 2 subscript
     int alignment = 0;          // 0 left, 1 centre, 2 right
 };
 
 // The state of a command the document hands to the canvas; disabled for
-// the ones the canvas does not have yet (the colour, font and paragraph
-// dialogs, properties, preferences). The text formats work only while text
+// the ones the canvas does not have yet (super- and subscript, the colour,
+// font and paragraph dialogs, properties, preferences). The text formats work only while text
 // is edited.
 HostCommandState CanvasCommandState(int id, const CanvasState& state);

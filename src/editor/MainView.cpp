@@ -191,9 +191,6 @@ void CMainView::ApplyTextFormat(int id)
     case 32823: change.setFontWeight(current.fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold); break;
     case 32824: change.setFontItalic(!current.fontItalic()); break;
     case 32825: change.setFontUnderline(!current.fontUnderline()); break;
-    case 32837: change.setVerticalAlignment(QTextCharFormat::AlignSuperScript); break;
-    case 32838: change.setVerticalAlignment(QTextCharFormat::AlignSubScript); break;
-    case 32839: change.setVerticalAlignment(QTextCharFormat::AlignNormal); break;
     case 32827: editor_->SetParagraphAlignment(Qt::AlignLeft); return;
     case 32828: editor_->SetParagraphAlignment(Qt::AlignHCenter); return;
     case 32829: editor_->SetParagraphAlignment(Qt::AlignRight); return;
@@ -656,9 +653,6 @@ HostCommandState CMainView::CommandState(int id) const
         state.bold = format.fontWeight() >= QFont::Bold;
         state.italic = format.fontItalic();
         state.underline = format.fontUnderline();
-        state.verticalAlignment = format.verticalAlignment() == QTextCharFormat::AlignSuperScript ? 1
-                                  : format.verticalAlignment() == QTextCharFormat::AlignSubScript ? 2
-                                                                                                 : 0;
         const Qt::Alignment alignment = editor_->SelectionAlignment();
         state.alignment = (alignment & Qt::AlignHCenter) ? 1 : (alignment & Qt::AlignRight) ? 2 : 0;
     }
@@ -682,8 +676,8 @@ void CMainView::OnCommand(int id)
                 return;
             }
         }
-        if (id == 32823 || id == 32824 || id == 32825 || (id >= 32827 && id <= 32829) || id == 32832 || id == 32833
-            || (id >= 32837 && id <= 32839)) {
+        if (id == 32823 || id == 32824 || id == 32825 || (id >= 32827 && id <= 32829) || id == 32832
+            || id == 32833) {
             ApplyTextFormat(id);
             return;
         }

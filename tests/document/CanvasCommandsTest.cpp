@@ -62,11 +62,8 @@ TEST(CanvasCommands, StatesFollowSelectionEditingZoomAndClipboard)
     }
     // Checks follow the selection's formats; one line keeps its alignment.
     editing.bold = true;
-    editing.verticalAlignment = 1;
     editing.alignment = 2;
     EXPECT_TRUE(CanvasCommandState(32823, editing).checked);
-    EXPECT_TRUE(CanvasCommandState(32837, editing).checked);
-    EXPECT_FALSE(CanvasCommandState(32839, editing).checked);
     EXPECT_TRUE(CanvasCommandState(32829, editing).checked);
     editing.editorSingleLine = true;
     EXPECT_FALSE(CanvasCommandState(32828, editing).enabled);

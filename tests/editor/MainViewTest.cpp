@@ -141,6 +141,7 @@ TEST_F(Canvas, TextTypedInPlaceIsStoredAsOneUndoStep)
     Frame().RefreshCommandStates();
     EXPECT_TRUE(Frame().Registry().Action(32823)->isChecked());
     QTest::keyClicks(editor, QStringLiteral("Bold"));
+    Frame().Registry().Trigger(32828);  // centre the paragraph
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_FALSE(View().Editing());
     EXPECT_FALSE(Frame().Registry().Action(32823)->isEnabled());
@@ -148,6 +149,7 @@ TEST_F(Canvas, TextTypedInPlaceIsStoredAsOneUndoStep)
     EXPECT_TRUE(object->richText.contains("\\b Bold") || object->richText.contains("\\b\\")
                 || object->richText.contains("\\b "))
         << object->richText.constData();
+    EXPECT_TRUE(object->richText.contains("\\qc")) << object->richText.constData();
     EXPECT_EQ(Doc().Undo().undoSteps.size(), steps + 1);
 
     // Undo gives the text back.
