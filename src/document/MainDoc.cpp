@@ -407,16 +407,15 @@ bool IsCanvasCommand(int id)
 
 CMainDoc::CommandState CMainDoc::QueryCommand(int id) const
 {
-    // The canvas knows its own commands' states (preferences go through it).
-    if ((IsCanvasCommand(id) || id == cmd::kPreferences) && Provides(HostFeature::kCanvas)) {
-        const HostCommandState canvas = host_->CanvasCommandState(id);
-        return {canvas.enabled, canvas.checked};
+    // The canvas knows its own commands' states (preferences go through it);
+    // a command whose window the host lacks would do nothing: show it off.
+    if (IsCanvasCommand(id) || id == cmd::kPreferences) {
+        if (Provides(HostFeature::kCanvas))
+            return host_->CanvasCommandState(id);
+        return {false, QueryCommandRules(id).checked};
     }
     CommandState state = QueryCommandRules(id);
-    // A command whose window the host lacks would do nothing: show it off.
-    if ((IsCanvasCommand(id) || id == cmd::kPreferences) && !Provides(HostFeature::kCanvas))
-        state.enabled = false;
-    else if (id == cmd::kScriptEditor && !Provides(HostFeature::kScriptEditor))
+    if (id == cmd::kScriptEditor && !Provides(HostFeature::kScriptEditor))
         state.enabled = false;
     else if (id == cmd::kAutomation && !Provides(HostFeature::kAutomationDialog))
         state.enabled = false;

@@ -152,11 +152,7 @@ public:
     void InterfaceTick();
 
     // --- Commands --------------------------------------------------------
-    struct CommandState
-    {
-        bool enabled = false;
-        bool checked = false;
-    };
+    using CommandState = HostCommandState;
     // Whether a command of the document is enabled and checked now.
     // Disabled, too, while the host lacks the window the command needs.
     CommandState QueryCommand(int id) const;

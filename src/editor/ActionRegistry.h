@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DocumentHost.h"
+
 #include <QObject>
 
 #include <functional>
@@ -17,11 +19,7 @@ class CActionRegistry : public QObject
     Q_OBJECT
 
 public:
-    struct State
-    {
-        bool enabled = false;
-        bool checked = false;
-    };
+    using State = HostCommandState;
     using Dispatch = std::function<void(int id)>;
     using Query = std::function<State(int id)>;
 

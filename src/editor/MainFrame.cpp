@@ -8,6 +8,7 @@
 #include "document/MainDoc.h"
 #include "document/WindowTexts.h"
 #include "editor/AboutBox.h"
+#include "editor/FileChoosers.h"
 #include "editor/FormatToolBar.h"
 #include "editor/FontSelectComboBox.h"
 #include "editor/FontSizeComboBox.h"
@@ -20,7 +21,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -104,10 +104,7 @@ CMainFrame::CMainFrame(CMainDoc& doc, bool editMode, QWidget* parent)
     registry_->AttachKeys(panes_.pages, kPaneKey);
 
     doc_.SetPreviewWindow(preview_->PreviewWindow());
-    connect(&doc_, &CMainDoc::UpdateAllViews, this, [this] {
-        UpdateTitle();
-        RefreshCommandStates();
-    });
+    connect(&doc_, &CMainDoc::UpdateAllViews, this, &CMainFrame::RefreshCommandStates);
     connect(&doc_, &CMainDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
 
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -166,7 +163,7 @@ void CMainFrame::CreatePanes()
     panes_ = CreateEditorPanes(doc_, editMode_, this);
     if (panes_.view != nullptr) {
         panes_.view->SetZoomBox(mainToolBar_->ZoomBox());
-        panes_.view->SetFontBoxes(formatToolBar_->FontNameBox(), formatToolBar_->FontSizeBox());
+        panes_.view->SetFormatToolBar(formatToolBar_);
         connect(panes_.view, &CMainView::GeometryChanged, statusBar_, &CMainStatusBar::SetGeometryText);
         connect(panes_.view, &CMainView::ContextMenuRequested, this, [this](int menuId, QPoint at) {
             QMenu* menu = ContextMenu(menuId);
@@ -302,8 +299,7 @@ CActionRegistry::State CMainFrame::Query(int id) const
     }
     if (id == kAboutCommand || id == kExitCommand)
         return {true, false};
-    const CMainDoc::CommandState state = doc_.QueryCommand(id);
-    return {state.enabled, state.checked};
+    return doc_.QueryCommand(id);
 }
 
 void CMainFrame::RefreshCommandStates()
@@ -385,36 +381,20 @@ QString CMainFrame::ChooseSavePath(const QString& suggestedName)
 {
     // A page without a file starts in the pages folder.
     const QString start = doc_.PathName().isEmpty() ? doc_.Preferences().rootFolder + suggestedName : doc_.PathName();
-    QFileDialog dialog(this, LoadText(kSaveAsTitleId), start, PageFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(PageExtension());
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front();
+    return ChooseFileToSave(this, LoadText(kSaveAsTitleId), start, PageFilter(), PageExtension());
 }
 
 QString CMainFrame::ChooseOpenPath()
 {
-    QFileDialog dialog(this, LoadText(kOpenTitleId), doc_.Preferences().rootFolder, PageFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front();
+    return ChooseExistingFile(this, LoadText(kOpenTitleId), doc_.Preferences().rootFolder, PageFilter());
 }
 
 QString CMainFrame::ChooseScriptFile(const QString& presetName)
 {
     const QString extension = QStringLiteral(".script");
     const QString filter = QStringLiteral("%1 (*%2)").arg(LoadText(kScriptFilesId), extension);
-    QFileDialog dialog(this, LoadText(kOpenTitleId), doc_.Preferences().rootFolder + presetName, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(extension.mid(1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front();
+    return ChooseExistingFile(this, LoadText(kOpenTitleId), doc_.Preferences().rootFolder + presetName, filter,
+                              extension.mid(1));
 }
 
 void CMainFrame::ActivateMainWindow()

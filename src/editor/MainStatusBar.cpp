@@ -86,7 +86,6 @@ void CMainStatusBar::SetScriptState(const ScriptState& state)
 
 void CMainStatusBar::ShowScriptState()
 {
-    ++scriptBuilds_;
     const ScriptStateKind kind = ScriptStateKindOf(scriptState_);
     scriptIcon_->setPixmap(ProgramIcon(QString::fromLatin1(kScriptStateIcons[kind])).pixmap(kIconPane));
     scriptText_->setText(ScriptStateText(scriptState_));

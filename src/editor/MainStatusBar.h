@@ -28,8 +28,6 @@ public:
     QLabel* ScriptText() const { return scriptText_; }
     QLabel* GeometryPane() const { return geometry_; }
     QLabel* ProgramStateIcon() const { return stateIcon_; }
-    // How often the script pane was rebuilt (it must not flicker on every tick).
-    int ScriptPaneBuilds() const { return scriptBuilds_; }
 
 private:
     void ShowScriptState();
@@ -41,5 +39,4 @@ private:
     QLabel* stateIcon_;
     int programState_ = -1;
     ScriptState scriptState_;
-    int scriptBuilds_ = 0;
 };

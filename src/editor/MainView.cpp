@@ -1,28 +1,26 @@
 #include "editor/MainView.h"
 
-#include "app/Log.h"
 #include "app/SettingsRegister.h"
 #include "app/StringTable.h"
 #include "document/CanvasGeometry.h"
 #include "document/MainDoc.h"
 #include "editor/FontSelectComboBox.h"
 #include "editor/FontSizeComboBox.h"
+#include "editor/FileChoosers.h"
+#include "editor/FormatToolBar.h"
 #include "editor/ImportFeedbackDialog.h"
 #include "editor/InPlaceTextEditor.h"
 #include "model/FrameUndo.h"
 #include "render/display/VideoMode.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -115,13 +113,12 @@ void CMainView::EndTextEdit(bool silent)
     edited_ = nullptr;
     setFocus();
     // The boxes are empty while no text is edited.
-    if (fontNameBox_ != nullptr)
-        fontNameBox_->ShowFontName(QString());
-    if (fontSizeBox_ != nullptr)
-        fontSizeBox_->ShowFontSize(0);
+    if (formatToolBar_ != nullptr) {
+        formatToolBar_->FontNameBox()->ShowFontName(QString());
+        formatToolBar_->FontSizeBox()->ShowFontSize(0);
+    }
     if (!silent) {
-        const CRect area = object->rect;
-        emit doc_.UpdateAllViews(kUpdatePage, QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
+        emit doc_.UpdateAllViews(kUpdatePage, ToQRect(object->rect));
     }
 }
 
@@ -162,23 +159,16 @@ void CMainView::SetZoomBox(QComboBox* box)
     zoomBox_->setCurrentIndex(zoomLevel_);
 }
 
-void CMainView::SetFontBoxes(CFontSelectComboBox* name, CFontSizeComboBox* size)
-{
-    fontNameBox_ = name;
-    fontSizeBox_ = size;
-}
-
 void CMainView::ShowSelectionFont()
 {
     if (editor_ == nullptr)
         return;
+    if (formatToolBar_ == nullptr)
+        return;
     const QTextCharFormat format = editor_->SelectionCharFormat();
-    if (fontNameBox_ != nullptr) {
-        const QStringList families = format.fontFamilies().toStringList();
-        fontNameBox_->ShowFontName(families.isEmpty() ? QString() : families.front());
-    }
-    if (fontSizeBox_ != nullptr)
-        fontSizeBox_->ShowFontSize(qRound(format.fontPointSize()));
+    const QStringList families = format.fontFamilies().toStringList();
+    formatToolBar_->FontNameBox()->ShowFontName(families.isEmpty() ? QString() : families.front());
+    formatToolBar_->FontSizeBox()->ShowFontSize(qRound(format.fontPointSize()));
 }
 
 void CMainView::ApplyTextFormat(int id)
@@ -194,19 +184,17 @@ void CMainView::ApplyTextFormat(int id)
     case 32827: editor_->SetParagraphAlignment(Qt::AlignLeft); return;
     case 32828: editor_->SetParagraphAlignment(Qt::AlignHCenter); return;
     case 32829: editor_->SetParagraphAlignment(Qt::AlignRight); return;
+    // The boxes have taken the operator's choice already.
     case 32832:
-        if (fontNameBox_ == nullptr || fontNameBox_->currentText().isEmpty())
+        if (formatToolBar_ == nullptr || formatToolBar_->ChosenFont().isEmpty())
             return;
-        change.setFontFamilies(QStringList{fontNameBox_->currentText()});
+        change.setFontFamilies(QStringList{formatToolBar_->ChosenFont()});
         break;
-    case 32833: {
-        bool ok = false;
-        const int points = fontSizeBox_ != nullptr ? fontSizeBox_->currentText().toInt(&ok) : 0;
-        if (!ok || points <= 0)
+    case 32833:
+        if (formatToolBar_ == nullptr || formatToolBar_->ChosenSize() <= 0)
             return;
-        change.setFontPointSize(points);
+        change.setFontPointSize(formatToolBar_->ChosenSize());
         break;
-    }
     default: return;
     }
     editor_->MergeCharFormat(change);
@@ -247,22 +235,20 @@ QPoint CMainView::ContentPoint(QPoint viewportPoint) const
     return viewportPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
+// The page origin in viewport coordinates: where the scroll position puts it.
+QPoint CMainView::ViewportOrigin() const
+{
+    return origin_ - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
 QRect CMainView::FrameOfPageRect(const CRect& rect) const
 {
-    const double f = ZoomFactorOf(zoomLevel_);
-    const QPoint offset = origin_ - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    return QRect(QPoint(static_cast<int>(rect.left * f), static_cast<int>(rect.top * f)) + offset,
-                 QPoint(static_cast<int>(rect.right * f), static_cast<int>(rect.bottom * f)) + offset - QPoint(1, 1));
+    return ToQRect(PageToView(rect, ViewportOrigin(), ZoomFactorOf(zoomLevel_)));
 }
 
 CRect CMainView::PageRectOfFrame(const QRect& frame) const
 {
-    const double f = ZoomFactorOf(zoomLevel_);
-    const QPoint offset = origin_ - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    const QPoint topLeft = frame.topLeft() - offset;
-    const QPoint bottomRight = frame.bottomRight() + QPoint(1, 1) - offset;
-    return CRect{static_cast<int>(topLeft.x() / f), static_cast<int>(topLeft.y() / f),
-                 static_cast<int>(bottomRight.x() / f), static_cast<int>(bottomRight.y() / f)};
+    return ViewToPage(ToCRect(frame), ViewportOrigin(), ZoomFactorOf(zoomLevel_));
 }
 
 QRect CMainView::SelectionFrame() const
@@ -347,7 +333,7 @@ void CMainView::OnViewUpdate(int code, QRect hint)
         ReadSettings();
         Recompose({});
     } else if (code != kUpdateRepaint) {
-        Recompose(hint.isNull() ? CRect{} : CRect{hint.left(), hint.top(), hint.right() + 1, hint.bottom() + 1});
+        Recompose(hint.isNull() ? CRect{} : ToCRect(hint));
     }
     UpdateGeometryPane();
     viewport()->update();
@@ -387,9 +373,9 @@ void CMainView::ScrollIntoView(const CFrame& object)
     const QRect frame = FrameOfPageRect(object.rect);
     if (frame.intersects(viewport()->rect()))
         return;
-    const double f = ZoomFactorOf(zoomLevel_);
-    horizontalScrollBar()->setValue(std::max(0, static_cast<int>(object.rect.left * f)));
-    verticalScrollBar()->setValue(std::max(0, static_cast<int>(object.rect.top * f)));
+    const CRect zoomed = PageToView(object.rect, QPoint(0, 0), ZoomFactorOf(zoomLevel_));
+    horizontalScrollBar()->setValue(std::max(0, zoomed.left));
+    verticalScrollBar()->setValue(std::max(0, zoomed.top));
 }
 
 bool CMainView::ApplyObjectRect(CRect rect, bool keepWidth, bool keepHeight)
@@ -400,7 +386,7 @@ bool CMainView::ApplyObjectRect(CRect rect, bool keepWidth, bool keepHeight)
     const CRect placed =
         PlaceObjectRect(rect, snapToGrid_ ? gridStep_ : 0, pageWidth_, pageHeight_, keepWidth, keepHeight);
     const CRect old = object->rect;
-    if (placed.left == old.left && placed.top == old.top && placed.right == old.right && placed.bottom == old.bottom)
+    if (placed == old)
         return false;
     // The renderer lets go of an object before its rectangle changes.
     if (doc_.page.outputActive.load())
@@ -409,9 +395,8 @@ bool CMainView::ApplyObjectRect(CRect rect, bool keepWidth, bool keepHeight)
     if (placed.Width() != old.Width() || placed.Height() != old.Height())
         object->InvalidatePreview();
     doc_.SetModifiedFlag(true);
-    const CRect hint = HintRect(old, placed);
     doc_.RefreshOverlay(0);
-    emit doc_.UpdateAllViews(kUpdatePage, QRect(QPoint(hint.left, hint.top), QPoint(hint.right - 1, hint.bottom - 1)));
+    emit doc_.UpdateAllViews(kUpdatePage, ToQRect(HintRect(old, placed)));
     return true;
 }
 
@@ -747,17 +732,25 @@ bool CMainView::PageFull()
     return true;
 }
 
-bool CMainView::AddNewObject(std::unique_ptr<CFrame> object)
+CFrame* CMainView::PutOnTop(std::unique_ptr<CFrame> object)
 {
-    if (PageFull())
-        return false;
     CFrame* added = object.get();
     if (!doc_.page.AddObject(object))
-        return false;
+        return nullptr;
     added->framePeriod = FramePeriodOfMode(doc_.Preferences().mode);
     added->InvalidatePreview();
     doc_.SetSelection(added);
     ScrollIntoView(*added);
+    return added;
+}
+
+bool CMainView::AddNewObject(std::unique_ptr<CFrame> object)
+{
+    if (PageFull())
+        return false;
+    CFrame* added = PutOnTop(std::move(object));
+    if (added == nullptr)
+        return false;
     doc_.RecordUndoStep(ObjectCreated, *added, 1);
     doc_.SetModifiedFlag(true);
     emit doc_.UpdateAllViews(kUpdatePage, {});
@@ -775,19 +768,15 @@ void CMainView::AddPictureObject()
 {
     const QString patterns = QString::fromLatin1(kPictureImportPatterns).replace(QLatin1Char(';'), QLatin1Char(' '));
     const QString filter = QStringLiteral("%1 (%2)").arg(LoadText(kPicturesFilterId), patterns);
-    QFileDialog dialog(this, LoadText(kOpenTitleId), doc_.Preferences().rootFolder, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    if (PageFull())
+    const QString path = ChooseExistingFile(this, LoadText(kOpenTitleId), doc_.Preferences().rootFolder, filter);
+    if (path.isEmpty() || PageFull())
         return;
     CImportTarget target;
     target.canvasWidth = pageWidth_;
     target.canvasHeight = pageHeight_;
     target.framePeriod = FramePeriodOfMode(doc_.Preferences().mode);
     CImportFeedbackDialog feedback(doc_, this);
-    CPictureImportResult result = ImportPictureObject(dialog.selectedFiles().front(), target, feedback);
+    CPictureImportResult result = ImportPictureObject(path, target, feedback);
     if (result.object == nullptr)
         return;
     if (!AddNewObject(std::move(result.object)))
@@ -852,16 +841,9 @@ void CMainView::CopySelection()
 
 void CMainView::Paste()
 {
-    if (doc_.objectClipboard == nullptr || doc_.page.LiveCount() >= CFrameSet::kMaxObjects)
+    // A full page takes nothing, without a message.
+    if (doc_.objectClipboard == nullptr || PutOnTop(std::make_unique<CFrame>(*doc_.objectClipboard)) == nullptr)
         return;
-    auto copy = std::make_unique<CFrame>(*doc_.objectClipboard);
-    CFrame* added = copy.get();
-    if (!doc_.page.AddObject(copy))
-        return;
-    added->framePeriod = FramePeriodOfMode(doc_.Preferences().mode);
-    added->InvalidatePreview();
-    doc_.SetSelection(added);
-    ScrollIntoView(*added);
     doc_.SetModifiedFlag(true);
     emit doc_.UpdateAllViews(kUpdatePage, {});
 }

@@ -11,8 +11,7 @@
 #include <memory>
 
 class CFrame;
-class CFontSelectComboBox;
-class CFontSizeComboBox;
+class CFormatToolBar;
 class CInPlaceTextEditor;
 class CMainDoc;
 class QComboBox;
@@ -32,8 +31,8 @@ public:
 
     // The main toolbar's zoom box, which the canvas fills and follows.
     void SetZoomBox(QComboBox* box);
-    // The text format toolbar's boxes, which follow the edited selection.
-    void SetFontBoxes(CFontSelectComboBox* name, CFontSizeComboBox* size);
+    // The text format toolbar, whose font boxes follow the edited selection.
+    void SetFormatToolBar(CFormatToolBar* toolBar) { formatToolBar_ = toolBar; }
 
     HostCommandState CommandState(int id) const;
     void OnCommand(int id);
@@ -102,6 +101,7 @@ private:
     QPoint ContentPoint(QPoint viewportPoint) const;
     int HandleAt(QPoint viewportPoint) const;
     void UpdateCursor(QPoint viewportPoint);
+    QPoint ViewportOrigin() const;
     CRect PageRectOfFrame(const QRect& frame) const;
     QRect FrameOfPageRect(const CRect& rect) const;
     void TrackTo(QPoint viewportPoint);
@@ -112,6 +112,8 @@ private:
 
     void AddSimpleObject();
     void AddPictureObject();
+    // Puts an object on top of the page and selects it; null on a full page.
+    CFrame* PutOnTop(std::unique_ptr<CFrame> object);
     bool AddNewObject(std::unique_ptr<CFrame> object);
     void CloneSelection();
     void DeleteSelection(bool ask);
@@ -127,8 +129,7 @@ private:
     CRichEditTextRenderer textRenderer_;
     CCanvasPicture picture_;
     QComboBox* zoomBox_ = nullptr;
-    CFontSelectComboBox* fontNameBox_ = nullptr;
-    CFontSizeComboBox* fontSizeBox_ = nullptr;
+    CFormatToolBar* formatToolBar_ = nullptr;
     int zoomLevel_ = 3;
     bool snapToGrid_ = false;
     int gridStep_ = 8;

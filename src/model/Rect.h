@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 // A rectangle of canvas pixels; right and bottom are exclusive.
 struct CRect
 {
@@ -20,3 +22,13 @@ struct CRect
     }
     friend bool operator==(const CRect&, const CRect&) = default;
 };
+
+// The same rectangle as Qt keeps it, and back.
+inline QRect ToQRect(const CRect& r)
+{
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+inline CRect ToCRect(const QRect& r)
+{
+    return CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}

@@ -6,27 +6,18 @@
 
 #include <cmath>
 
-namespace {
-
-QRect NativeRect(const CRect& rect)
-{
-    return QRect(rect.left, rect.top, rect.Width(), rect.Height());
-}
-
-}  // namespace
-
 CRenderWindow::CRenderWindow(const CRect& rect) : displayRect(rect)
 {
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     setTitle(QStringLiteral("HDMI"));
     setCursor(Qt::BlankCursor);
-    setGeometry(nativepixels::LogicalRect(NativeRect(rect)));
+    setGeometry(nativepixels::LogicalRect(ToQRect(rect)));
 }
 
 void CRenderWindow::showEvent(QShowEvent* event)
 {
     // The window exists by now and is not mapped yet.
-    nativepixels::PlaceWindow(*this, NativeRect(displayRect));
+    nativepixels::PlaceWindow(*this, ToQRect(displayRect));
     QWindow::showEvent(event);
 }
 
