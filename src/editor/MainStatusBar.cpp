@@ -6,6 +6,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kReadyId = 57345;
@@ -43,7 +45,10 @@ CMainStatusBar::CMainStatusBar(QWidget* parent)
     geometry_->setObjectName(QStringLiteral("geometryPane"));
     stateIcon_->setObjectName(QStringLiteral("programStatePane"));
     scriptText_->setFixedWidth(kScriptTextWidth);
-    geometry_->setFixedWidth(kGeometryWidth);
+    // Room for the widest geometry in this font (a measure, never shown).
+    const int widestGeometry =
+        geometry_->fontMetrics().horizontalAdvance(QStringLiteral(" 256: 1920,1080 - 1920,1080 (1920x1080)")) + 8;
+    geometry_->setFixedWidth(std::max(kGeometryWidth, widestGeometry));
     // The message pane gives way to a command's prompt and comes back.
     addWidget(message_, 1);
     addPermanentWidget(scriptIcon_);
