@@ -8,6 +8,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QTextBlock>
@@ -347,6 +348,40 @@ QString CRichEditExCtrl::PrepareInsertedText(const QString& text) const
         }
     }
     return result;
+}
+
+std::optional<QTextDocumentFragment> CRichEditExCtrl::ClipboardFragment(const QMimeData& data) const
+{
+    const double dotsPerInch = kTwipsPerInch / converter_.TwipsPerPixelX();
+    QByteArray rtf;
+    for (const char* type : {"text/rtf", "application/rtf", "text/richtext"}) {
+        if (data.hasFormat(QLatin1String(type))) {
+            rtf = data.data(QLatin1String(type));
+            break;
+        }
+    }
+    if (rtf.isEmpty() && data.hasHtml()) {
+        // Through RTF, so that what a page cannot store (pictures, tables,
+        // links, lists) is gone before it reaches the text.
+        CRichEditExCtrl html(kMultiLine, ansiCodePage_, dotsPerInch);
+        html.selection_.insertFragment(QTextDocumentFragment::fromHtml(data.html()));
+        rtf = html.StreamOut();
+    }
+    if (rtf.isEmpty())
+        return std::nullopt;
+    CRichEditExCtrl read(kind_, ansiCodePage_, dotsPerInch);
+    if (!read.StreamIn(rtf.constData(), static_cast<std::size_t>(rtf.size())) || read.TextLength() == 0)
+        return std::nullopt;
+    QTextCursor all(read.document_.get());
+    all.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    return all.selection();
+}
+
+QByteArray CRichEditExCtrl::RtfOfFragment(const QTextDocumentFragment& fragment) const
+{
+    CRichEditExCtrl copy(kind_, ansiCodePage_, kTwipsPerInch / converter_.TwipsPerPixelX());
+    copy.selection_.insertFragment(fragment);
+    return copy.StreamOut();
 }
 
 void CRichEditExCtrl::ReplaceSelection(const QString& text)

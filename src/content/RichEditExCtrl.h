@@ -5,12 +5,15 @@
 
 #include <QByteArray>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
 
 #include <cstdint>
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
+class QMimeData;
 class QTextBlock;
 class QTextDocument;
 
@@ -91,6 +94,16 @@ public:
     void SetChangeNotify(std::function<void()> notify) override { changeNotify_ = std::move(notify); }
     void SetSelectionChangeNotify(std::function<void()> notify) override { selectionNotify_ = std::move(notify); }
 
+    // Text as this control takes it: line breaks as paragraphs (spaces on
+    // one line), no control characters.
+    QString PrepareInsertedText(const QString& text) const;
+    // The rich part of clipboard data (RTF, else HTML) reduced to what a
+    // page's RTF holds, laid out for this control (one line: paragraph
+    // breaks read as spaces); nothing when the data is plain text only.
+    std::optional<QTextDocumentFragment> ClipboardFragment(const QMimeData& data) const;
+    // A piece of text as RTF, for the clipboard.
+    QByteArray RtfOfFragment(const QTextDocumentFragment& fragment) const;
+
     double TwipsPerPixelX() const override { return converter_.TwipsPerPixelX(); }
     double TwipsPerPixelY() const override { return converter_.TwipsPerPixelY(); }
 
@@ -98,7 +111,6 @@ private:
     void ResetEmptyFormats();
     void ApplyLayoutWidth(double pixels);
     void EnsureLaidOut(const QTextBlock& block);
-    QString PrepareInsertedText(const QString& text) const;
     void NotifySelection();
     // Runs change with undo recording off; the history is dropped.
     template <typename Change>

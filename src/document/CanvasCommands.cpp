@@ -39,19 +39,6 @@ HostCommandState CanvasCommandState(int id, const CanvasState& s)
         return {s.editing ? s.editorCanUndo : s.undoSteps, false};
     case 57644:  // redo
         return {s.editing ? s.editorCanRedo : s.redoSteps, false};
-    case 32823:  // bold
-        return {s.editing, s.editing && s.bold};
-    case 32824:  // italic
-        return {s.editing, s.editing && s.italic};
-    case 32825:  // underline
-        return {s.editing, s.editing && s.underline};
-    case 32827:  // left
-    case 32828:  // centre
-    case 32829:  // right
-        return {s.editing && !s.editorSingleLine, s.editing && s.alignment == id - 32827};
-    case 32832:  // the font name box
-    case 32833:  // the font size box
-        return {s.editing, false};
     default:
         return {false, false};
     }

@@ -21,16 +21,9 @@ struct CanvasState
     bool editorCanPaste = false;
     bool editorCanUndo = false;
     bool editorCanRedo = false;
-    bool editorSingleLine = false;  // alignment follows the object's Reverse then
-    // The character and paragraph formats at the editor's selection.
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    int alignment = 0;          // 0 left, 1 centre, 2 right
 };
 
 // The state of a command the document hands to the canvas; disabled for
-// the ones the canvas does not have yet (super- and subscript, the colour,
-// font and paragraph dialogs, properties, preferences). The text formats work only while text
-// is edited.
+// the ones it does not run. The text formats are the editor's
+// (CTextFormatCommands).
 HostCommandState CanvasCommandState(int id, const CanvasState& state);

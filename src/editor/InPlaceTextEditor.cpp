@@ -2,27 +2,35 @@
 
 #include "model/Frame.h"
 
-#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
+#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QTextBlockFormat>
+#include <QMimeData>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 
 CInPlaceTextEditor::CInPlaceTextEditor(const CFrame& object, bool singleLine, bool reverse, QWidget* parent)
     : QGraphicsView(parent),
       engine_(singleLine ? CRichEditExCtrl::kSingleLine : CRichEditExCtrl::kMultiLine),
+      formats_(engine_, singleLine, reverse),
       item_(new QGraphicsTextItem),
       singleLine_(singleLine)
 {
     setObjectName(QStringLiteral("textEditor"));
+    setAccessibleName(QStringLiteral("Text"));
     setFrameStyle(QFrame::NoFrame);
     setStyleSheet(QStringLiteral("background: transparent"));
     setAttribute(Qt::WA_TranslucentBackground);
     setHorizontalScrollBarPolicy(singleLine ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(singleLine ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Drops would bring in what the page cannot store; pastes are filtered.
+    setAcceptDrops(false);
     setScene(new QGraphicsScene(this));
 
     loaded_ = object.richText.isEmpty() || engine_.StreamIn(object.richText.constData(), object.richText.size());
@@ -34,7 +42,10 @@ CInPlaceTextEditor::CInPlaceTextEditor(const CFrame& object, bool singleLine, bo
     if (!singleLine)
         item_->setTextWidth(pageWidth_);
     scene()->addItem(item_);
-    connect(engine_.Document(), &QTextDocument::contentsChanged, this, &CInPlaceTextEditor::Changed);
+    connect(engine_.Document(), &QTextDocument::contentsChanged, this, [this] {
+        formats_.SelectionChanged();
+        emit Changed();
+    });
     item_->setFocus();
 }
 
@@ -67,24 +78,69 @@ bool CInPlaceTextEditor::CanRedo() const
     return engine_.Document()->isRedoAvailable();
 }
 
-void CInPlaceTextEditor::RunStandardKey(QKeySequence::StandardKey key)
+// --- Clipboard and undo ----------------------------------------------------
+
+void CInPlaceTextEditor::Copy()
 {
-    if (key == QKeySequence::Undo) {
-        engine_.Document()->undo();
+    const QTextCursor cursor = item_->textCursor();
+    if (!cursor.hasSelection())
         return;
-    }
-    if (key == QKeySequence::Redo) {
-        engine_.Document()->redo();
-        return;
-    }
-    // The text item's own clipboard handling, as its key would run it.
-    const QKeySequence sequence(key);
-    if (sequence.isEmpty())
-        return;
-    const QKeyCombination combination = sequence[0];
-    QKeyEvent press(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
-    QApplication::sendEvent(scene(), &press);
+    const QTextDocumentFragment fragment = cursor.selection();
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/rtf"), engine_.RtfOfFragment(fragment));
+    data->setHtml(fragment.toHtml());
+    QString text = fragment.toPlainText();
+    text.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
+
+void CInPlaceTextEditor::Cut()
+{
+    QTextCursor cursor = item_->textCursor();
+    if (!cursor.hasSelection())
+        return;
+    Copy();
+    cursor.removeSelectedText();
+    item_->setTextCursor(cursor);
+    emit SelectionFormatChanged();
+}
+
+void CInPlaceTextEditor::Paste()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (data == nullptr)
+        return;
+    QTextCursor cursor = item_->textCursor();
+    if (const std::optional<QTextDocumentFragment> fragment = engine_.ClipboardFragment(*data))
+        cursor.insertFragment(*fragment);
+    else if (data->hasText())
+        cursor.insertText(engine_.PrepareInsertedText(data->text()));  // in the format at the cursor
+    else
+        return;
+    item_->setTextCursor(cursor);
+    emit SelectionFormatChanged();
+}
+
+void CInPlaceTextEditor::Undo()
+{
+    QTextCursor cursor = item_->textCursor();
+    engine_.Document()->undo(&cursor);
+    item_->setTextCursor(cursor);
+    formats_.SelectionChanged();
+    emit SelectionFormatChanged();
+}
+
+void CInPlaceTextEditor::Redo()
+{
+    QTextCursor cursor = item_->textCursor();
+    engine_.Document()->redo(&cursor);
+    item_->setTextCursor(cursor);
+    formats_.SelectionChanged();
+    emit SelectionFormatChanged();
+}
+
+// --- Events ------------------------------------------------------------------
 
 void CInPlaceTextEditor::keyPressEvent(QKeyEvent* event)
 {
@@ -99,6 +155,20 @@ void CInPlaceTextEditor::keyPressEvent(QKeyEvent* event)
         item_->setTextCursor(cursor);
         return;
     }
+    // The clipboard keys of the text item would bypass the filter.
+    const std::pair<QKeySequence::StandardKey, void (CInPlaceTextEditor::*)()> clipboardKeys[] = {
+        {QKeySequence::Copy, &CInPlaceTextEditor::Copy},
+        {QKeySequence::Cut, &CInPlaceTextEditor::Cut},
+        {QKeySequence::Paste, &CInPlaceTextEditor::Paste},
+        {QKeySequence::Undo, &CInPlaceTextEditor::Undo},
+        {QKeySequence::Redo, &CInPlaceTextEditor::Redo},
+    };
+    for (const auto& [key, run] : clipboardKeys) {
+        if (event->matches(key)) {
+            (this->*run)();
+            return;
+        }
+    }
     QGraphicsView::keyPressEvent(event);
     emit SelectionFormatChanged();
 }
@@ -109,37 +179,67 @@ void CInPlaceTextEditor::mouseReleaseEvent(QMouseEvent* event)
     emit SelectionFormatChanged();
 }
 
-QTextCharFormat CInPlaceTextEditor::SelectionCharFormat() const
+void CInPlaceTextEditor::contextMenuEvent(QContextMenuEvent* event)
 {
-    return item_->textCursor().charFormat();
+    // The canvas's editing menu, not the text item's own.
+    emit ContextMenuRequested(event->reason() == QContextMenuEvent::Keyboard ? QCursor::pos() : event->globalPos());
 }
 
-Qt::Alignment CInPlaceTextEditor::SelectionAlignment() const
+// --- Formats -----------------------------------------------------------------
+
+void CInPlaceTextEditor::SelectionToEngine()
 {
-    return item_->textCursor().blockFormat().alignment();
+    const QTextCursor view = item_->textCursor();
+    QTextCursor& engine = engine_.Selection();
+    if (engine.anchor() != view.anchor() || engine.position() != view.position())
+        formats_.SelectionChanged();
+    engine = view;
 }
 
-void CInPlaceTextEditor::MergeCharFormat(const QTextCharFormat& format)
+void CInPlaceTextEditor::SelectionFromEngine()
 {
-    QTextCursor cursor = item_->textCursor();
-    if (cursor.hasSelection()) {
-        cursor.mergeCharFormat(format);
-    } else {
-        // The text typed next takes it.
-        QTextCharFormat next = cursor.charFormat();
-        next.merge(format);
-        cursor.setCharFormat(next);
-    }
-    item_->setTextCursor(cursor);
+    item_->setTextCursor(engine_.Selection());
+}
+
+template <typename Command>
+void CInPlaceTextEditor::WithEngineSelection(Command command)
+{
+    SelectionToEngine();
+    command();
+    SelectionFromEngine();
+    setFocus();
     emit SelectionFormatChanged();
 }
 
-void CInPlaceTextEditor::SetParagraphAlignment(Qt::Alignment alignment)
+HostCommandState CInPlaceTextEditor::FormatState(int id)
 {
-    QTextCursor cursor = item_->textCursor();
-    QTextBlockFormat block;
-    block.setAlignment(alignment);
-    cursor.mergeBlockFormat(block);
-    item_->setTextCursor(cursor);
-    emit SelectionFormatChanged();
+    SelectionToEngine();
+    return formats_.State(id);
+}
+
+void CInPlaceTextEditor::RunFormat(int id, ITextFormatDialogs& dialogs)
+{
+    WithEngineSelection([&] { formats_.Run(id, dialogs); });
+}
+
+void CInPlaceTextEditor::SetFace(const QString& face, ITextFormatDialogs& dialogs)
+{
+    WithEngineSelection([&] { formats_.SetFace(face, dialogs); });
+}
+
+void CInPlaceTextEditor::SetSizePoints(int points, ITextFormatDialogs& dialogs)
+{
+    WithEngineSelection([&] { formats_.SetSizePoints(points, dialogs); });
+}
+
+std::optional<QString> CInPlaceTextEditor::TakeFaceForBox()
+{
+    SelectionToEngine();
+    return formats_.TakeFaceForBox();
+}
+
+std::optional<int> CInPlaceTextEditor::TakeSizeForBox()
+{
+    SelectionToEngine();
+    return formats_.TakeSizeForBox();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "content/RichEditExCtrl.h"
+#include "document/TextFormatCommands.h"
 
 #include <QGraphicsView>
-#include <QTextCharFormat>
 
 class CFrame;
 class QGraphicsTextItem;
@@ -31,16 +31,22 @@ public:
     bool HasSelection() const;
     bool CanUndo() const;
     bool CanRedo() const;
-    // Runs a standard edit (copy, cut, paste, undo, redo) as its key would.
-    void RunStandardKey(QKeySequence::StandardKey key);
+    // The clipboard keeps RTF, HTML and plain text of a copy; a paste takes
+    // only what the page can store.
+    void Copy();
+    void Cut();
+    void Paste();
+    void Undo();
+    void Redo();
 
-    // The formats at the selection, and changing them: with a selection it
-    // changes, without one the text typed next.
-    QTextCharFormat SelectionCharFormat() const;
-    Qt::Alignment SelectionAlignment() const;
-    void MergeCharFormat(const QTextCharFormat& format);
-    void SetParagraphAlignment(Qt::Alignment alignment);
-    bool SingleLine() const { return singleLine_; }
+    // The formatting commands at the editor's selection.
+    HostCommandState FormatState(int id);
+    void RunFormat(int id, ITextFormatDialogs& dialogs);
+    void SetFace(const QString& face, ITextFormatDialogs& dialogs);
+    void SetSizePoints(int points, ITextFormatDialogs& dialogs);
+    // What the font boxes show, when the formats were read again.
+    std::optional<QString> TakeFaceForBox();
+    std::optional<int> TakeSizeForBox();
 
 signals:
     // Esc: the operator is done.
@@ -49,13 +55,24 @@ signals:
     // The selection moved or its formats changed: the format toolbar
     // shows them again.
     void SelectionFormatChanged();
+    // The operator asked for the editing context menu at a screen point.
+    void ContextMenuRequested(QPoint globalPos);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // The engine keeps a selection of its own: the view's is copied into it
+    // before formats are read or set, and back after a command moved it.
+    void SelectionToEngine();
+    void SelectionFromEngine();
+    template <typename Command>
+    void WithEngineSelection(Command command);
+
     CRichEditExCtrl engine_;
+    CTextFormatCommands formats_;
     QGraphicsTextItem* item_;
     bool singleLine_;
     bool loaded_ = false;

@@ -10,6 +10,7 @@
 #include "editor/FormatToolBar.h"
 #include "editor/ImportFeedbackDialog.h"
 #include "editor/InPlaceTextEditor.h"
+#include "editor/TextFormatDialogs.h"
 #include "model/FrameUndo.h"
 #include "render/display/VideoMode.h"
 
@@ -29,6 +30,9 @@ constexpr int kDeleteQuestionId = 10716;
 constexpr int kPicturesFilterId = 10210;
 constexpr int kOpenTitleId = 61441;
 constexpr int kHandleSize = 6;
+constexpr int kFontNameBoxCommand = 32832;
+constexpr int kFontSizeBoxCommand = 32833;
+constexpr int kEditingMenu = 202;
 constexpr CRect kNewObjectRect{32, 32, 288, 160};
 const QColor kSelectionPen(255, 0, 255);
 
@@ -84,6 +88,10 @@ void CMainView::BeginTextEdit()
     connect(editor_.get(), &CInPlaceTextEditor::Finished, this, [this] { EndTextEdit(false); });
     connect(editor_.get(), &CInPlaceTextEditor::Changed, this, [this] { doc_.SetModifiedFlag(true); });
     connect(editor_.get(), &CInPlaceTextEditor::SelectionFormatChanged, this, &CMainView::ShowSelectionFont);
+    connect(editor_.get(), &CInPlaceTextEditor::ContextMenuRequested, this, [this](QPoint globalPos) {
+        doc_.ScriptStop();
+        emit ContextMenuRequested(kEditingMenu, globalPos);
+    });
     PlaceTextEditor();
     // The object is shown without its text beneath the editor.
     Recompose(object->rect);
@@ -159,46 +167,36 @@ void CMainView::SetZoomBox(QComboBox* box)
     zoomBox_->setCurrentIndex(zoomLevel_);
 }
 
+void CMainView::SetFormatToolBar(CFormatToolBar* toolBar)
+{
+    formatToolBar_ = toolBar;
+}
+
 void CMainView::ShowSelectionFont()
 {
-    if (editor_ == nullptr)
+    if (editor_ == nullptr || formatToolBar_ == nullptr)
         return;
-    if (formatToolBar_ == nullptr)
-        return;
-    const QTextCharFormat format = editor_->SelectionCharFormat();
-    const QStringList families = format.fontFamilies().toStringList();
-    formatToolBar_->FontNameBox()->ShowFontName(families.isEmpty() ? QString() : families.front());
-    formatToolBar_->FontSizeBox()->ShowFontSize(qRound(format.fontPointSize()));
+    if (const std::optional<QString> face = editor_->TakeFaceForBox())
+        formatToolBar_->FontNameBox()->ShowFontName(*face);
+    if (const std::optional<int> size = editor_->TakeSizeForBox())
+        formatToolBar_->FontSizeBox()->ShowFontSize(*size);
 }
 
 void CMainView::ApplyTextFormat(int id)
 {
-    if (editor_ == nullptr)
-        return;
-    const QTextCharFormat current = editor_->SelectionCharFormat();
-    QTextCharFormat change;
+    CTextFormatDialogs dialogs(window());
     switch (id) {
-    case 32823: change.setFontWeight(current.fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold); break;
-    case 32824: change.setFontItalic(!current.fontItalic()); break;
-    case 32825: change.setFontUnderline(!current.fontUnderline()); break;
-    case 32827: editor_->SetParagraphAlignment(Qt::AlignLeft); return;
-    case 32828: editor_->SetParagraphAlignment(Qt::AlignHCenter); return;
-    case 32829: editor_->SetParagraphAlignment(Qt::AlignRight); return;
     // The boxes have taken the operator's choice already.
-    case 32832:
-        if (formatToolBar_ == nullptr || formatToolBar_->ChosenFont().isEmpty())
-            return;
-        change.setFontFamilies(QStringList{formatToolBar_->ChosenFont()});
+    case kFontNameBoxCommand:
+        if (formatToolBar_ != nullptr)
+            editor_->SetFace(formatToolBar_->ChosenFont(), dialogs);
         break;
-    case 32833:
-        if (formatToolBar_ == nullptr || formatToolBar_->ChosenSize() <= 0)
-            return;
-        change.setFontPointSize(formatToolBar_->ChosenSize());
+    case kFontSizeBoxCommand:
+        if (formatToolBar_ != nullptr)
+            editor_->SetSizePoints(formatToolBar_->ChosenSize(), dialogs);
         break;
-    default: return;
+    default: editor_->RunFormat(id, dialogs); break;
     }
-    editor_->MergeCharFormat(change);
-    editor_->setFocus();
 }
 
 // --- Layout and painting -------------------------------------------------
@@ -633,14 +631,9 @@ HostCommandState CMainView::CommandState(int id) const
         state.editorCanPaste = true;
         state.editorCanUndo = editor_->CanUndo();
         state.editorCanRedo = editor_->CanRedo();
-        state.editorSingleLine = editor_->SingleLine();
-        const QTextCharFormat format = editor_->SelectionCharFormat();
-        state.bold = format.fontWeight() >= QFont::Bold;
-        state.italic = format.fontItalic();
-        state.underline = format.fontUnderline();
-        const Qt::Alignment alignment = editor_->SelectionAlignment();
-        state.alignment = (alignment & Qt::AlignHCenter) ? 1 : (alignment & Qt::AlignRight) ? 2 : 0;
     }
+    if (CTextFormatCommands::IsFormatCommand(id))
+        return editor_ != nullptr ? editor_->FormatState(id) : HostCommandState{};
     return CanvasCommandState(id, state);
 }
 
@@ -650,19 +643,17 @@ void CMainView::OnCommand(int id)
         return;
     // While text is edited, the clipboard and undo act on the text.
     if (editor_ != nullptr) {
-        const std::pair<int, QKeySequence::StandardKey> textKeys[] = {{57634, QKeySequence::Copy},
-                                                                       {57635, QKeySequence::Cut},
-                                                                       {57637, QKeySequence::Paste},
-                                                                       {57643, QKeySequence::Undo},
-                                                                       {57644, QKeySequence::Redo}};
-        for (const auto& [command, key] : textKeys) {
+        const std::pair<int, void (CInPlaceTextEditor::*)()> textCommands[] = {
+            {57634, &CInPlaceTextEditor::Copy}, {57635, &CInPlaceTextEditor::Cut},
+            {57637, &CInPlaceTextEditor::Paste}, {57643, &CInPlaceTextEditor::Undo},
+            {57644, &CInPlaceTextEditor::Redo}};
+        for (const auto& [command, run] : textCommands) {
             if (command == id) {
-                editor_->RunStandardKey(key);
+                (editor_.get()->*run)();
                 return;
             }
         }
-        if (id == 32823 || id == 32824 || id == 32825 || (id >= 32827 && id <= 32829) || id == 32832
-            || id == 32833) {
+        if (CTextFormatCommands::IsFormatCommand(id)) {
             ApplyTextFormat(id);
             return;
         }

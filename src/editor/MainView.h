@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QPointer>
 
 #include <memory>
 
@@ -32,7 +33,7 @@ public:
     // The main toolbar's zoom box, which the canvas fills and follows.
     void SetZoomBox(QComboBox* box);
     // The text format toolbar, whose font boxes follow the edited selection.
-    void SetFormatToolBar(CFormatToolBar* toolBar) { formatToolBar_ = toolBar; }
+    void SetFormatToolBar(CFormatToolBar* toolBar);
 
     HostCommandState CommandState(int id) const;
     void OnCommand(int id);
@@ -129,7 +130,8 @@ private:
     CRichEditTextRenderer textRenderer_;
     CCanvasPicture picture_;
     QComboBox* zoomBox_ = nullptr;
-    CFormatToolBar* formatToolBar_ = nullptr;
+    // The main window may take its toolbars down before the canvas.
+    QPointer<CFormatToolBar> formatToolBar_;
     int zoomLevel_ = 3;
     bool snapToGrid_ = false;
     int gridStep_ = 8;

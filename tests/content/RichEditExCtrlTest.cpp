@@ -4,6 +4,7 @@
 
 #include <QFontInfo>
 #include <QImage>
+#include <QMimeData>
 
 #include <gtest/gtest.h>
 
@@ -433,6 +434,64 @@ TEST(RichEditExCtrl, KeepsTheZoomRatio)
     control.GetZoom(numerator, denominator);
     EXPECT_EQ(numerator, 0);
     EXPECT_EQ(denominator, 0);
+}
+
+TEST(RichEditExCtrl, ClipboardKeepsOnlyWhatAPageCanStore)
+{
+    QMimeData html;
+    html.setHtml(QStringLiteral("<p>Top <b>bold</b> <a href='x'>link</a><img src='y.png'></p>"
+                                "<table><tr><td>cell</td></tr></table><ul><li>item</li></ul>"));
+    html.setText(QStringLiteral("plain"));
+    QMimeData rtf;  // RTF wins over HTML and text
+    rtf.setData(QStringLiteral("text/rtf"), Document("\\fs56 first\\par \\up10 raised\\par"));
+    rtf.setHtml(QStringLiteral("<p>html</p>"));
+    QMimeData plain;
+    plain.setText(QStringLiteral("just text"));
+
+    struct Case
+    {
+        const char* what;
+        const QMimeData* data;
+        CRichEditExCtrl::Kind kind;
+        const char* text;  // of the fragment, paragraphs as \n
+    };
+    const Case cases[] = {
+        {"html", &html, kMulti, "Top bold link\ncell\n\nitem"},
+        {"html on one line", &html, kSingle, "Top bold link cell item"},
+        {"rtf", &rtf, kMulti, "first\nraised"},
+        {"rtf on one line", &rtf, kSingle, "first raised"},
+    };
+    for (const Case& c : cases) {
+        CRichEditExCtrl control(c.kind, 1252, 96.0);
+        const std::optional<QTextDocumentFragment> fragment = control.ClipboardFragment(*c.data);
+        ASSERT_TRUE(fragment.has_value()) << c.what;
+        QString text = fragment->toPlainText().trimmed();
+        text.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+        EXPECT_EQ(text, QString::fromUtf8(c.text)) << c.what;
+        EXPECT_FALSE(text.contains(QChar(QChar::ObjectReplacementCharacter))) << c.what;
+        control.Selection().insertFragment(*fragment);
+        if (c.data == &html)
+            EXPECT_TRUE(FormatOf(control, QStringLiteral("bold")).effects & kCfeBold) << c.what;
+        else
+            EXPECT_EQ(FormatOf(control, QStringLiteral("raised")).offset, 100) << c.what;
+        EXPECT_FALSE(control.StreamOut().contains("y.png")) << c.what;
+    }
+    CRichEditExCtrl control(kMulti, 1252, 96.0);
+    EXPECT_FALSE(control.ClipboardFragment(plain).has_value());
+    EXPECT_EQ(control.PrepareInsertedText(QStringLiteral("a\r\nb\x01")), QStringLiteral("a\nb"));
+
+    // Copying gives RTF that pastes back with its formats.
+    const QByteArray source = Document("\\fs40 small \\b\\up6 up\\b0\\up0  end\\par");
+    ASSERT_TRUE(control.StreamIn(source.constData(), source.size()));
+    control.SetSelection(6, 8);
+    QMimeData copied;
+    copied.setData(QStringLiteral("text/rtf"), control.RtfOfFragment(control.Selection().selection()));
+    CRichEditExCtrl target(kMulti, 1252, 96.0);
+    target.Selection().insertFragment(*target.ClipboardFragment(copied));
+    const CCharFormat up = FormatOf(target, QStringLiteral("up"));
+    EXPECT_TRUE(up.effects & kCfeBold);
+    EXPECT_EQ(up.offset, 60);
+    EXPECT_EQ(up.height, 400);
 }
 
 }  // namespace

@@ -43,9 +43,6 @@ TEST(CanvasCommands, StatesFollowSelectionEditingZoomAndClipboard)
         {57637, {false, false}, {true, false}, {true, false}, {true, false}},     // paste
         {57643, {false, false}, {true, false}, {true, false}, {false, false}},    // undo
         {57644, {false, false}, {false, false}, {false, false}, {false, false}},  // redo
-        {32823, {false, false}, {false, false}, {false, false}, {true, false}},   // bold
-        {32827, {false, false}, {false, false}, {false, false}, {true, true}},    // left, as the text is
-        {32826, {false, false}, {false, false}, {false, false}, {false, false}},  // text colour: not yet
         {32834, {false, false}, {true, false}, {true, false}, {true, true}},      // edit text
         {32835, {false, false}, {false, false}, {false, false}, {false, false}},  // properties: not yet
     };
@@ -60,13 +57,6 @@ TEST(CanvasCommands, StatesFollowSelectionEditingZoomAndClipboard)
             ++column;
         }
     }
-    // Checks follow the selection's formats; one line keeps its alignment.
-    editing.bold = true;
-    editing.alignment = 2;
-    EXPECT_TRUE(CanvasCommandState(32823, editing).checked);
-    EXPECT_TRUE(CanvasCommandState(32829, editing).checked);
-    editing.editorSingleLine = true;
-    EXPECT_FALSE(CanvasCommandState(32828, editing).enabled);
     CanvasState zoomedOut;
     zoomedOut.zoomLevel = 5;
     EXPECT_FALSE(CanvasCommandState(32813, zoomedOut).enabled);

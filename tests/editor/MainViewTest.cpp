@@ -2,21 +2,30 @@
 // resizing as one undo step each, keys, zoom and the geometry pane.
 #include "EditorTestSupport.h"
 
+#include "editor/FontSizeComboBox.h"
+#include "editor/FormatToolBar.h"
 #include "editor/InPlaceTextEditor.h"
 #include "editor/MainStatusBar.h"
 #include "editor/MainToolBar.h"
 #include "editor/MainView.h"
 
+#include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cstdlib>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +197,206 @@ TEST_F(Canvas, OpeningAndClosingTheEditorChangesNothing)
     ASSERT_TRUE(Doc().OnNewDocument());
     EXPECT_FALSE(View().Editing());
     EXPECT_EQ(Doc().page.LiveCount(), 0);
+}
+
+// A control of a dialog by the id language packs know it by.
+template <typename Control>
+Control* ControlOf(QWidget* dialog, int id)
+{
+    for (Control* control : dialog->findChildren<Control*>()) {
+        if (control->property("tavrelId").toInt() == id)
+            return control;
+    }
+    return nullptr;
+}
+
+void ClickOk(QWidget* dialog)
+{
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+}
+
+TEST_F(Canvas, FormattingDialogsAndScriptsChangeWhatIsStored)
+{
+    Start();
+    Frame().Registry().Trigger(32815);
+    CFrame* object = Selection();
+    ASSERT_NE(object, nullptr);
+    Frame().Registry().Trigger(32834);
+    CInPlaceTextEditor* editor = View().TextEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, QStringLiteral("Breaking news"));
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    Frame().RefreshCommandStates();
+    for (const int id : {32826, 32836, 32837, 32838, 32839, 32830, 32831})
+        EXPECT_TRUE(Frame().Registry().Action(id)->isEnabled()) << id;
+
+    // Text colour from the standard colour dialog.
+    EditorFixture::WhenModalOpens([](QWidget* dialog) {
+        qobject_cast<QColorDialog*>(dialog)->setCurrentColor(QColor(255, 0, 0));
+        qobject_cast<QColorDialog*>(dialog)->accept();
+    });
+    Frame().Registry().Trigger(32826);
+    EXPECT_FALSE(editor->HasSelection());  // collapsed to its end
+    // A face and size from the font dialog, for all of it.
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    EditorFixture::WhenModalOpens([](QWidget* dialog) {
+        auto* fonts = qobject_cast<QFontDialog*>(dialog);
+        QFont font = fonts->currentFont();
+        font.setFamily(QStringLiteral("Liberation Serif"));
+        font.setPointSize(40);
+        fonts->setCurrentFont(font);
+        fonts->accept();
+    });
+    Frame().Registry().Trigger(32830);
+    Frame().RefreshCommandStates();
+    EXPECT_EQ(Frame().FormatToolBar()->FontSizeBox()->currentText(), QStringLiteral("40"));
+    // Raised by a fifth of 40 points twice: 320 twips, 16 points.
+    Frame().Registry().Trigger(32837);
+    Frame().Registry().Trigger(32837);
+    // Margins from the paragraph dialog, in pixels.
+    EditorFixture::WhenModalOpens([](QWidget* dialog) {
+        EXPECT_TRUE(ControlOf<QComboBox>(dialog, 1001)->isEnabled());
+        QLineEdit* left = ControlOf<QLineEdit>(dialog, 1002);
+        left->setFocus();
+        QTest::keyClicks(left, QStringLiteral("12"));
+        ClickOk(dialog);
+    });
+    Frame().Registry().Trigger(32831);
+    // A background colour is set from the dialog, and a second command
+    // removes it without asking.
+    EditorFixture::WhenModalOpens([](QWidget* dialog) {
+        qobject_cast<QColorDialog*>(dialog)->setCurrentColor(QColor(0, 0, 255));
+        qobject_cast<QColorDialog*>(dialog)->accept();
+    });
+    Frame().Registry().Trigger(32836);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    Frame().RefreshCommandStates();
+    EXPECT_TRUE(Frame().Registry().Action(32836)->isChecked());
+    Frame().Registry().Trigger(32836);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QTest::keyClick(editor, Qt::Key_Escape);
+
+    const QByteArray& rtf = object->richText;
+    EXPECT_TRUE(rtf.contains("\\red255\\green0\\blue0;")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("Liberation Serif")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\fs80")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\up32")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\li")) << rtf.constData();
+    EXPECT_FALSE(rtf.contains("\\highlight") || rtf.contains("\\cb")) << rtf.constData();
+
+    // One line: the paragraph dialog offers no alignment, right margin or
+    // line spacing.
+    object->movement = kMovementScroll;
+    Frame().Registry().Trigger(32834);
+    bool checked = false;
+    EditorFixture::WhenModalOpens([&checked](QWidget* dialog) {
+        EXPECT_FALSE(ControlOf<QComboBox>(dialog, 1001)->isEnabled());
+        EXPECT_FALSE(ControlOf<QLineEdit>(dialog, 1003)->isEnabled());
+        EXPECT_FALSE(ControlOf<QComboBox>(dialog, 1007)->isEnabled());
+        EXPECT_TRUE(ControlOf<QLineEdit>(dialog, 1002)->isEnabled());
+        qobject_cast<QDialog*>(dialog)->reject();
+        checked = true;
+    });
+    Frame().Registry().Trigger(32831);
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(Canvas, PasteKeepsWhatThePageCanStoreAndOneLineStaysOne)
+{
+    Start();
+    Frame().Registry().Trigger(32815);
+    CFrame* object = Selection();
+    object->movement = kMovementScroll;
+    Frame().Registry().Trigger(32834);
+    CInPlaceTextEditor* editor = View().TextEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    auto* data = new QMimeData;
+    data->setHtml(QStringLiteral("<p>First <b>bold</b><img src='logo.png'></p><p>second</p>"));
+    data->setText(QStringLiteral("First bold\nsecond"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    // Enter on one line types a space too.
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, QStringLiteral("end"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(object->richText.contains("logo")) << object->richText.constData();
+    EXPECT_TRUE(object->richText.contains("\\b bold")) << object->richText.constData();
+    {
+        CRichEditExCtrl stored(CRichEditExCtrl::kMultiLine);
+        ASSERT_TRUE(stored.StreamIn(object->richText.constData(), object->richText.size()));
+        EXPECT_EQ(stored.Text(), QStringLiteral("First bold second end"));
+    }
+
+    // Several lines: a copy pastes back with its formats and paragraphs.
+    object->movement = kMovementFixed;
+    Frame().Registry().Trigger(32834);
+    editor = View().TextEditor();
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, QStringLiteral("one"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, QStringLiteral("two"));
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    Frame().Registry().Trigger(32823);  // bold
+    QTest::keyClick(editor, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Return);
+    Frame().Registry().Trigger(57637);  // Edit / Paste
+    QTest::keyClick(editor, Qt::Key_Escape);
+    CRichEditExCtrl stored(CRichEditExCtrl::kMultiLine);
+    ASSERT_TRUE(stored.StreamIn(object->richText.constData(), object->richText.size()));
+    EXPECT_EQ(stored.Text(), QStringLiteral("one\rtwo\rone\rtwo"));
+    stored.SetSelection(stored.TextLength() - 3, stored.TextLength());
+    EXPECT_TRUE(stored.GetSelectionCharFormat().effects & kCfeBold);
+}
+
+TEST_F(Canvas, ContextMenusStopTheScriptAndFollowEditing)
+{
+    Start();
+    QFile script(PagesFolder() + QStringLiteral("/Loop.script"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("<script loop=\"1\"><item type=\"7\"/></script>");
+    script.close();
+    Frame().Registry().Trigger(32815);
+    Frame().Registry().Trigger(32818);  // the output on
+
+    struct Case
+    {
+        const char* what;
+        bool editing;
+        int menuId;
+    };
+    for (const Case& c : {Case{"canvas", false, 203}, Case{"text editor", true, 202}}) {
+        SCOPED_TRACE(c.what);
+        if (c.editing)
+            Frame().Registry().Trigger(32834);
+        // Scripts run on the output of an unmodified page.
+        Doc().SetModifiedFlag(false);
+        ASSERT_TRUE(Doc().ScriptLoad(script.fileName(), 1, 1));
+        ASSERT_EQ(Doc().Runner().scriptRunning, 1);
+        int shown = 0;
+        const QMetaObject::Connection watch =
+            QObject::connect(&View(), &CMainView::ContextMenuRequested, [&shown](int id, QPoint) { shown = id; });
+        QWidget* target = c.editing ? View().TextEditor()->viewport() : View().viewport();
+        const QPoint at = target->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &event);
+        QObject::disconnect(watch);
+        EXPECT_EQ(shown, c.menuId);
+        EXPECT_EQ(Doc().Runner().scriptRunning, 0);
+        EXPECT_EQ(View().Editing(), c.editing);  // a menu does not end editing
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            if (c.editing) {
+                EXPECT_NE(popup->actions().indexOf(Frame().Registry().Action(32823)), -1);
+            }
+            popup->close();
+        }
+    }
 }
 
 TEST_F(Canvas, KeysMoveSelectAndZoom)
