@@ -231,6 +231,9 @@ signals:
     void PageAboutToBeReplaced();
     // Title() or IsModified() changed.
     void TitleChanged();
+    // An object's settings are about to be rewritten: in-place text editing
+    // ends now, storing its text without updating the views.
+    void TextEditingMustEnd();
 
 private:
     // IScriptTarget

@@ -55,6 +55,7 @@ CMainView::CMainView(CMainDoc& doc, bool editMode, QWidget* parent)
     ReadSettings();
     connect(&doc_, &CMainDoc::UpdateAllViews, this, &CMainView::OnViewUpdate);
     connect(&doc_, &CMainDoc::CommandForCanvas, this, &CMainView::OnCommand);
+    connect(&doc_, &CMainDoc::TextEditingMustEnd, this, [this] { EndTextEdit(true); });
     connect(&doc_, &CMainDoc::PageAboutToBeReplaced, this, [this] {
         DropTextEditor();
         EndTracking(false);
