@@ -2,13 +2,13 @@
 
 #include "editor/EmptyPane.h"
 #include "editor/MainView.h"
+#include "editor/PropertiesView.h"
 
 #include "app/StringTable.h"
 
 namespace {
 
 constexpr int kCanvasNameId = 10700;
-constexpr int kPropertiesNameId = 10701;
 constexpr int kNavigatorNameId = 10702;
 constexpr int kPagesNameId = 10703;
 constexpr int kThumbnailNameId = 10704;
@@ -32,6 +32,6 @@ EditorPanes CreateEditorPanes(CMainDoc& doc, bool editMode, QWidget* parent)
     panes.view->setObjectName(QStringLiteral("canvasPane"));
     panes.view->setAccessibleName(LoadText(kCanvasNameId));
     panes.canvas = panes.view;
-    panes.properties = Empty(kPropertiesNameId, "propertiesPane", parent);
+    panes.properties = new CPropertiesView(doc, parent);
     return panes;
 }
