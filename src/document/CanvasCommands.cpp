@@ -15,6 +15,7 @@ HostCommandState CanvasCommandState(int id, const CanvasState& s)
         return {true, false};
     case 32817:  // clone
     case 32807:  // delete
+    case 32835:  // properties
         return {s.hasSelection, false};
     case 32802:  // move up
         return {s.hasSelection && !s.selectionIsTop, false};

@@ -34,6 +34,22 @@ inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;
 inline constexpr int kFileSave = 57603;
 inline constexpr int kFileSaveAs = 57604;
+// Text formatting while text is edited in place.
+inline constexpr int kBold = 32823;
+inline constexpr int kItalic = 32824;
+inline constexpr int kUnderline = 32825;
+inline constexpr int kTextColor = 32826;
+inline constexpr int kParagraphLeft = 32827;
+inline constexpr int kParagraphCenter = 32828;
+inline constexpr int kParagraphRight = 32829;
+inline constexpr int kFontProperties = 32830;
+inline constexpr int kParagraphProperties = 32831;
+inline constexpr int kFontNameBox = 32832;
+inline constexpr int kFontSizeBox = 32833;
+inline constexpr int kBackColor = 32836;
+inline constexpr int kSuperscript = 32837;
+inline constexpr int kSubscript = 32838;
+inline constexpr int kNormalScript = 32839;
 
 // Editing commands the document hands to the canvas.
 inline constexpr int kCanvasCommands[] = {32802, 32803, 32804, 32805, 32806, 32807, 32813, 32814, 32815,

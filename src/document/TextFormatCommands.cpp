@@ -1,27 +1,12 @@
 #include "document/TextFormatCommands.h"
 
+#include "document/CommandIds.h"
+
 #include <cmath>
 
 namespace {
 
-enum : int
-{
-    kBold = 32823,
-    kItalic = 32824,
-    kUnderline = 32825,
-    kTextColor = 32826,
-    kLeft = 32827,
-    kCenter = 32828,
-    kRight = 32829,
-    kFontProperties = 32830,
-    kParagraphProperties = 32831,
-    kFontNameBox = 32832,
-    kFontSizeBox = 32833,
-    kBackColor = 32836,
-    kSuperscript = 32837,
-    kSubscript = 32838,
-    kNormalScript = 32839,
-};
+using namespace cmd;
 
 constexpr int kEntryCount = 3;  // of the alignment and the line spacing lists
 
@@ -32,7 +17,7 @@ int Nearest(double value)
 
 int AlignmentOfCommand(int id)
 {
-    return id == kRight ? kAlignRight : id == kCenter ? kAlignCenter : kAlignLeft;
+    return id == kParagraphRight ? kAlignRight : id == kParagraphCenter ? kAlignCenter : kAlignLeft;
 }
 
 std::optional<int> Entry(int entry)
@@ -183,11 +168,11 @@ HostCommandState CTextFormatCommands::State(int id)
         return {start != end,
                 (charFormat_.mask & kCfmBackColor) != 0 && (charFormat_.effects & kCfeAutoBackColor) == 0};
     }
-    case kLeft:
-    case kCenter:
-    case kRight:
+    case kParagraphLeft:
+    case kParagraphCenter:
+    case kParagraphRight:
         if (singleLine_)
-            return {false, id == (reverse_ ? kRight : kLeft)};
+            return {false, id == (reverse_ ? kParagraphRight : kParagraphLeft)};
         RefreshParagraph();
         return {true, (paraFormat_.mask & kPfmAlignment) != 0 && paraFormat_.alignment == AlignmentOfCommand(id)};
     default: return {IsFormatCommand(id), false};
@@ -206,9 +191,9 @@ bool CTextFormatCommands::Run(int id, ITextFormatDialogs& dialogs)
     case kSubscript: return ShiftOffset(-1, dialogs);
     case kNormalScript: return ShiftOffset(0, dialogs);
     case kFontProperties: return ChooseFont(dialogs);
-    case kLeft:
-    case kCenter:
-    case kRight: return Align(AlignmentOfCommand(id), dialogs);
+    case kParagraphLeft:
+    case kParagraphCenter:
+    case kParagraphRight: return Align(AlignmentOfCommand(id), dialogs);
     case kParagraphProperties: return EditParagraph(dialogs);
     default: return false;
     }

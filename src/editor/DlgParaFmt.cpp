@@ -1,6 +1,7 @@
 #include "editor/DlgParaFmt.h"
 
 #include "app/StringTable.h"
+#include "editor/DialogButtons.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,7 +11,6 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -116,11 +116,7 @@ CDlgParaFmt::CDlgParaFmt(const ParagraphFields& fields, bool singleLine, QWidget
     auto* spacingRow = new QFormLayout;
     spacingRow->addRow(Caption(QStringLiteral("Line &spacing"), lineSpacing_, this), lineSpacing_);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setProperty("tavrelId", 1);      // IDOK
-    buttons->button(QDialogButtonBox::Cancel)->setProperty("tavrelId", 2);  // IDCANCEL
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(alignmentRow);

@@ -36,6 +36,7 @@ CInPlaceTextEditor::CInPlaceTextEditor(const CFrame& object, bool singleLine, bo
     loaded_ = object.richText.isEmpty() || engine_.StreamIn(object.richText.constData(), object.richText.size());
     if (singleLine)
         engine_.SetAlignment(reverse != 0);
+    loadedText_ = engine_.StreamOut();
     item_->setDocument(engine_.Document());
     item_->setTextInteractionFlags(Qt::TextEditorInteraction);
     pageWidth_ = object.rect.Width();

@@ -26,6 +26,10 @@ public:
     void Place(const QRect& frame, double factor);
     // The text as the page stores it.
     QByteArray RichText() const;
+    // Whether the text differs from what was loaded. Compared with the
+    // loaded text as this editor writes it, not with the stored bytes: a
+    // page written elsewhere may spell the same text differently.
+    bool TextChanged() const { return RichText() != loadedText_; }
     bool Loaded() const { return loaded_; }
 
     bool HasSelection() const;
@@ -76,5 +80,6 @@ private:
     QGraphicsTextItem* item_;
     bool singleLine_;
     bool loaded_ = false;
+    QByteArray loadedText_;
     int pageWidth_ = 0;
 };

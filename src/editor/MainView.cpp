@@ -3,9 +3,11 @@
 #include "app/SettingsRegister.h"
 #include "app/StringTable.h"
 #include "document/CanvasGeometry.h"
+#include "document/CommandIds.h"
 #include "document/MainDoc.h"
 #include "editor/FontSelectComboBox.h"
 #include "editor/FontSizeComboBox.h"
+#include "editor/DlgFrameProps.h"
 #include "editor/FileChoosers.h"
 #include "editor/FormatToolBar.h"
 #include "editor/ImportFeedbackDialog.h"
@@ -30,8 +32,6 @@ constexpr int kDeleteQuestionId = 10716;
 constexpr int kPicturesFilterId = 10210;
 constexpr int kOpenTitleId = 61441;
 constexpr int kHandleSize = 6;
-constexpr int kFontNameBoxCommand = 32832;
-constexpr int kFontSizeBoxCommand = 32833;
 constexpr int kEditingMenu = 202;
 constexpr CRect kNewObjectRect{32, 32, 288, 160};
 const QColor kSelectionPen(255, 0, 255);
@@ -107,10 +107,9 @@ void CMainView::EndTextEdit(bool silent)
     if (editor_ == nullptr)
         return;
     CFrame* object = edited_;
-    const QByteArray text = editor_->RichText();
     doc_.RecordUndoStep(TextEdited, *object, 1);
-    if (text != object->richText) {
-        object->richText = text;
+    if (editor_->TextChanged()) {
+        object->richText = editor_->RichText();
         object->InvalidatePreview();
         doc_.SetModifiedFlag(true);
     } else {
@@ -188,11 +187,11 @@ void CMainView::ApplyTextFormat(int id)
     CTextFormatDialogs dialogs(window());
     switch (id) {
     // The boxes have taken the operator's choice already.
-    case kFontNameBoxCommand:
+    case cmd::kFontNameBox:
         if (formatToolBar_ != nullptr)
             editor_->SetFace(formatToolBar_->ChosenFont(), dialogs);
         break;
-    case kFontSizeBoxCommand:
+    case cmd::kFontSizeBox:
         if (formatToolBar_ != nullptr)
             editor_->SetSizePoints(formatToolBar_->ChosenSize(), dialogs);
         break;
@@ -668,6 +667,7 @@ void CMainView::OnCommand(int id)
         else
             BeginTextEdit();
         break;
+    case 32835: EditProperties(); break;
     case 32815: AddSimpleObject(); break;
     case 32816: AddPictureObject(); break;
     case 32817: CloneSelection(); break;
@@ -813,6 +813,15 @@ void CMainView::MoveSelection(int up)
     doc_.SetSelection(selection);  // its number changed
     doc_.SetModifiedFlag(true);
     emit doc_.UpdateAllViews(kUpdatePage, {});
+}
+
+void CMainView::EditProperties()
+{
+    CFrame* object = doc_.Selection();
+    if (object == nullptr)
+        return;
+    CDlgFrameProps dialog(doc_, *object, window());
+    dialog.exec();
 }
 
 void CMainView::ToggleLock()

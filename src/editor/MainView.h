@@ -120,6 +120,8 @@ private:
     void DeleteSelection(bool ask);
     void MoveSelection(int up);
     void ToggleLock();
+    // The object properties dialog on the selection.
+    void EditProperties();
     void CopySelection();
     void Paste();
     void ToggleSnap();

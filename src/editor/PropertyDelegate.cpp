@@ -3,13 +3,13 @@
 #include "app/StringTable.h"
 #include "document/ObjectProperties.h"
 #include "editor/PropertyItemModel.h"
+#include "editor/SafeEdit.h"
 
 #include <QColorDialog>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -144,8 +144,7 @@ QWidget* CPropertyDelegate::createEditor(QWidget* parent, const QStyleOptionView
         break;
     }
     case PropertyEditor::Duration: {
-        auto* line = new QLineEdit(parent);
-        line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.,]*")), line));
+        auto* line = new CSafeEdit(QStringLiteral("0123456789.,"), parent);
         line->setMaxLength(kDurationMaxLength);
         line->setFrame(false);
         editor = line;

@@ -44,7 +44,7 @@ TEST(CanvasCommands, StatesFollowSelectionEditingZoomAndClipboard)
         {57643, {false, false}, {true, false}, {true, false}, {false, false}},    // undo
         {57644, {false, false}, {false, false}, {false, false}, {false, false}},  // redo
         {32834, {false, false}, {true, false}, {true, false}, {true, true}},      // edit text
-        {32835, {false, false}, {false, false}, {false, false}, {false, false}},  // properties: not yet
+        {32835, {false, false}, {true, false}, {true, false}, {true, false}},     // properties
     };
     for (const Row& row : rows) {
         const std::pair<const CanvasState*, HostCommandState> cases[] = {

@@ -3,6 +3,7 @@
 #include "document/TextFormatCommands.h"
 
 #include "content/RichEditExCtrl.h"
+#include "document/CommandIds.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +11,7 @@
 
 namespace {
 
-enum : int
-{
-    kBold = 32823,
-    kItalic = 32824,
-    kUnderline = 32825,
-    kTextColor = 32826,
-    kLeft = 32827,
-    kCenter = 32828,
-    kRight = 32829,
-    kFontProperties = 32830,
-    kParagraphProperties = 32831,
-    kBackColor = 32836,
-    kSuperscript = 32837,
-    kSubscript = 32838,
-    kNormalScript = 32839,
-};
+using namespace cmd;
 
 constexpr ColorRef kRed = 0x0000FF;
 constexpr ColorRef kWhite = 0xFFFFFF;
@@ -260,12 +246,12 @@ TEST_F(TextFormat, FormatOnAnEmptySelectionGoesToTheTextTypedNext)
 TEST_F(TextFormat, AlignmentAndItsChecksFollowTheParagraph)
 {
     Select(QStringLiteral("brave"));
-    EXPECT_TRUE(commands_.State(kLeft).checked);
-    EXPECT_TRUE(Run(kCenter));
-    EXPECT_TRUE(commands_.State(kCenter).checked);
-    EXPECT_FALSE(commands_.State(kLeft).checked);
+    EXPECT_TRUE(commands_.State(kParagraphLeft).checked);
+    EXPECT_TRUE(Run(kParagraphCenter));
+    EXPECT_TRUE(commands_.State(kParagraphCenter).checked);
+    EXPECT_FALSE(commands_.State(kParagraphLeft).checked);
     EXPECT_EQ(engine_.GetSelectionParaFormat().alignment, kAlignCenter);
-    Run(kRight);
+    Run(kParagraphRight);
     EXPECT_EQ(engine_.GetSelectionParaFormat().alignment, kAlignRight);
 }
 
@@ -278,11 +264,11 @@ TEST(TextFormatSingleLine, AlignmentFollowsReverseAndTheParagraphDialogOffersLes
         engine.SetAlignment(reverse);
         CTextFormatCommands commands(engine, true, reverse);
         ScriptedDialogs dialogs;
-        for (const int id : {kLeft, kCenter, kRight}) {
+        for (const int id : {kParagraphLeft, kParagraphCenter, kParagraphRight}) {
             EXPECT_FALSE(commands.State(id).enabled);
-            EXPECT_EQ(commands.State(id).checked, id == (reverse ? kRight : kLeft));
+            EXPECT_EQ(commands.State(id).checked, id == (reverse ? kParagraphRight : kParagraphLeft));
         }
-        commands.Run(kCenter, dialogs);
+        commands.Run(kParagraphCenter, dialogs);
         EXPECT_EQ(engine.GetSelectionParaFormat().alignment, reverse ? kAlignRight : kAlignLeft);
 
         ParagraphFields fields;

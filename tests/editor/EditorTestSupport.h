@@ -90,6 +90,17 @@ private:
     QTemporaryDir pages_;
 };
 
+// A control of a dialog by the id language packs know it by.
+template <typename Control>
+Control* ControlOf(QWidget* dialog, int id)
+{
+    for (Control* control : dialog->findChildren<Control*>()) {
+        if (control->property("tavrelId").toInt() == id)
+            return control;
+    }
+    return nullptr;
+}
+
 // The action of a menu path such as "Playback|HDMI output" (access keys
 // left out), or null.
 inline QAction* MenuAction(QMenuBar* bar, const QString& path)

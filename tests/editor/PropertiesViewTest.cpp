@@ -3,11 +3,15 @@
 // selection and greys without one, and an object on air is rewritten safely.
 #include "EditorTestSupport.h"
 
+#include "editor/DlgFrameProps.h"
 #include "editor/MainView.h"
 #include "editor/PropertiesView.h"
 #include "editor/PropertyItemModel.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -149,6 +153,29 @@ TEST_F(PropertyGrid, AFileSourceAsksForItsFileAndCancelKeepsTheSource)
     EXPECT_EQ(object->textSource, kSourceObjectText);
     EXPECT_EQ(Shown(14), QStringLiteral("Object text"));
     EXPECT_FALSE(Doc().IsModified() && object->richText != text);
+}
+
+TEST_F(PropertyGrid, ObjectPropertiesOpensTheDialogAndTheGridFollowsItsOk)
+{
+    Start();
+    Frame().RefreshCommandStates();
+    EXPECT_FALSE(Frame().Registry().Action(32835)->isEnabled());
+    CFrame* object = AddObject();
+    Frame().RefreshCommandStates();
+    EXPECT_TRUE(Frame().Registry().Action(32835)->isEnabled());
+    bool opened = false;
+    EditorFixture::WhenModalOpens([&opened](QWidget* dialog) {
+        opened = qobject_cast<CDlgFrameProps*>(dialog) != nullptr;
+        for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+            if (box->property("tavrelId").toInt() == 1029)  // Repeat
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+        }
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    Frame().Registry().Trigger(32835);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(object->repeat, 1);
+    EXPECT_EQ(Shown(34), QStringLiteral("Yes"));
 }
 
 TEST_F(PropertyGrid, AnEditOnAirStopsThatObjectAndThePageGoesOn)
