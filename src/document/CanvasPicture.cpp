@@ -1,6 +1,8 @@
 #include "document/CanvasPicture.h"
 
 #include "content/FramePreview.h"
+#include "content/RichEditTextRenderer.h"
+#include "document/CanvasGeometry.h"
 #include "model/FrameSet.h"
 #include "model/Picture.h"
 
@@ -48,6 +50,16 @@ void CCanvasPicture::SetBackground(const QImage& background)
 RecomposeResult CCanvasPicture::Recompose(CFrameSet& page, CRect hint, const CFrame* editedObject,
                                           CRichEditTextRenderer& textRenderer)
 {
+    FrameList objects;
+    page.TakeSnapshot(objects);
+    const RecomposeResult result = Recompose(objects, hint, editedObject, textRenderer);
+    page.ReleaseSnapshot();
+    return result;
+}
+
+RecomposeResult CCanvasPicture::Recompose(const FrameList& objects, CRect hint, const CFrame* editedObject,
+                                          CRichEditTextRenderer& textRenderer)
+{
     RecomposeResult result;
     const CRect pageRect{0, 0, composed_.width(), composed_.height()};
     // A hint wholly off the page recomposes nothing, not the whole page.
@@ -55,31 +67,47 @@ RecomposeResult CCanvasPicture::Recompose(CFrameSet& page, CRect hint, const CFr
     if (result.area.IsEmpty())
         result.area = CRect{};
 
-    FrameList objects;
-    page.TakeSnapshot(objects);
     if (!objects.empty()) {
         result.bottomObject = objects.front();
         result.topObject = objects.back();
     }
-    if (!result.area.IsEmpty()) {
-        const CRect& a = result.area;
-        const qsizetype rowBytes = static_cast<qsizetype>(a.Width()) * 4;
-        for (int y = a.top; y < a.bottom; ++y)
-            std::copy_n(background_.constScanLine(y) + static_cast<qsizetype>(a.left) * 4, rowBytes,
-                        composed_.scanLine(y) + static_cast<qsizetype>(a.left) * 4);
-        QPainter painter(&composed_);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        for (CFrame* object : objects) {
-            if (Intersection(object->rect, a).IsEmpty())
-                continue;
-            CFramePreview preview(*object);
-            BlendPicture(painter, preview.GetBackgroundPreview(), object->rect.left, object->rect.top, a);
-            if (object == editedObject)
-                continue;
-            if (BlendPicture(painter, preview.GetTextPreview(textRenderer), object->rect.left, object->rect.top, a))
-                result.textDrawn = true;
-        }
+    if (result.area.IsEmpty())
+        return result;
+    const CRect& a = result.area;
+    const qsizetype rowBytes = static_cast<qsizetype>(a.Width()) * 4;
+    for (int y = a.top; y < a.bottom; ++y)
+        std::copy_n(background_.constScanLine(y) + static_cast<qsizetype>(a.left) * 4, rowBytes,
+                    composed_.scanLine(y) + static_cast<qsizetype>(a.left) * 4);
+    QPainter painter(&composed_);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (CFrame* object : objects) {
+        if (Intersection(object->rect, a).IsEmpty())
+            continue;
+        CFramePreview preview(*object);
+        BlendPicture(painter, preview.GetBackgroundPreview(), object->rect.left, object->rect.top, a);
+        if (object == editedObject)
+            continue;
+        if (BlendPicture(painter, preview.GetTextPreview(textRenderer), object->rect.left, object->rect.top, a))
+            result.textDrawn = true;
     }
-    page.ReleaseSnapshot();
     return result;
+}
+
+CPicture PictureOfImage(const QImage& image)
+{
+    // Straight ARGB32 is the page file's pixel layout (0xAARRGGBB).
+    const QImage straight = image.convertToFormat(QImage::Format_ARGB32);
+    CPicture picture(straight.width(), straight.height());
+    for (int y = 0; y < straight.height(); ++y)
+        std::copy_n(reinterpret_cast<const uint32_t*>(straight.constScanLine(y)), straight.width(), picture.Row(y));
+    return picture;
+}
+
+CPicture ComposePagePicture(const FrameList& objects, int pageWidth, int pageHeight)
+{
+    CCanvasPicture picture;
+    picture.SetBackground(BuildCanvasBackground(pageWidth, pageHeight, false, 0, 0, 0));
+    CRichEditTextRenderer textRenderer;
+    picture.Recompose(objects, {}, nullptr, textRenderer);
+    return PictureOfImage(picture.Composed());
 }

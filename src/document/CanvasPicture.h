@@ -4,8 +4,10 @@
 
 #include <QImage>
 
+#include "model/FrameSet.h"
+
 class CFrame;
-class CFrameSet;
+class CPicture;
 class CRichEditTextRenderer;
 
 // What one recomposition did.
@@ -48,6 +50,10 @@ public:
     // when they are not yet (CFramePreview), with `textRenderer`.
     RecomposeResult Recompose(CFrameSet& page, CRect hint, const CFrame* editedObject,
                               CRichEditTextRenderer& textRenderer);
+    // The same over a list of objects, bottom first, that the caller keeps
+    // alive and off the output.
+    RecomposeResult Recompose(const FrameList& objects, CRect hint, const CFrame* editedObject,
+                              CRichEditTextRenderer& textRenderer);
 
     // The composed picture, Format_ARGB32_Premultiplied, the page's size.
     const QImage& Composed() const { return composed_; }
@@ -59,3 +65,11 @@ private:
     QImage background_;
     QImage composed_;
 };
+
+// The page as the editor composes it, over the checkerboard without margin
+// bands, at the page's full resolution: the source of the thumbnail a page
+// file stores when no editor has it on screen (the tool's pages, a page
+// saved without a canvas).
+CPicture ComposePagePicture(const FrameList& objects, int pageWidth, int pageHeight);
+// A composed picture as the page file's pictures hold it.
+CPicture PictureOfImage(const QImage& image);

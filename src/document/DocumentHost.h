@@ -91,8 +91,9 @@ public:
     virtual const CPicture* ComposedPage() { return nullptr; }
     // Horizontal logical dots per inch of the desktop (page font size check).
     virtual int DesktopDpi() const;
-    // Ends the canvas's in-place text editing, storing the text.
-    virtual void EndTextEditing() {}
+    // Ends the canvas's in-place text editing, storing the text; silent
+    // leaves the views to the caller, who updates them next.
+    virtual void EndTextEditing(bool silent) { (void)silent; }
 
     // Pages pane: apply the folder changes it was told of; show a root
     // folder and re-read it; start renaming its selected item.

@@ -1,6 +1,8 @@
 #include "document/MainDoc.h"
 
+#include "document/CanvasPicture.h"
 #include "document/CommandIds.h"
+#include "document/PagesFolder.h"
 
 #include "app/Log.h"
 #include "app/SettingsRegister.h"
@@ -76,6 +78,13 @@ void CMainDoc::SetIdentity(const QString& path, const QString& title, bool modif
     modified_ = modified;
     if (changed)
         emit TitleChanged();
+}
+
+void CMainDoc::FileRenamed(const QString& oldPath, const QString& newPath)
+{
+    const QString path = PathAfterRename(pathName_, oldPath, newPath);
+    if (path != pathName_)
+        SetIdentity(path, QFileInfo(path).fileName(), modified_);
 }
 
 void CMainDoc::SetModifiedFlag(bool modified)
@@ -161,7 +170,17 @@ bool CMainDoc::OpenDocumentFile(const QString& path)
 bool CMainDoc::OnSaveDocument(const QString& path)
 {
     CPageFileContext context = PageContext();
+    // The thumbnail: the canvas's picture, or the page composed here when
+    // no canvas shows it.
+    CPicture composed;
     context.composedPage = host_->ComposedPage();
+    if (context.composedPage == nullptr) {
+        FrameList objects;
+        page.TakeSnapshot(objects);
+        composed = ComposePagePicture(objects, context.rasterWidth, context.rasterHeight);
+        page.ReleaseSnapshot();
+        context.composedPage = &composed;
+    }
     if (!WritePage(path, page, context))
         return false;
     // One change of identity, so that Save As retitles the window once.
@@ -529,11 +548,18 @@ bool CMainDoc::OnCommand(int id)
     return true;
 }
 
+void CMainDoc::TogglePlayEndSelection()
+{
+    if (selection_ == nullptr || !page.outputActive.load())
+        return;
+    OnCommand(selection_->playing.load() ? cmd::kEndObject : cmd::kPlayObject);
+}
+
 void CMainDoc::PlaySelection()
 {
     if (selection_ == nullptr)
         return;
-    host_->EndTextEditing();
+    host_->EndTextEditing(false);
     if (selection_ == nullptr)
         return;
     if (page.outputActive.load())
@@ -628,7 +654,7 @@ bool CMainDoc::UndoObjectEdit(int isUndo)
         return false;
     SetModifiedFlag(true);
     if (result.object != selection_) {
-        host_->EndTextEditing();
+        host_->EndTextEditing(false);
         SetSelection(result.object);
     } else if (selection_ != nullptr) {
         selectionNumber_ = page.ObjectNumber(selection_);

@@ -122,6 +122,9 @@ public:
 
     // Empties the page without a question.
     bool OnNewDocument();
+    // A file or folder was renamed (the pages pane): the document's path
+    // follows when it pointed at it or into it.
+    void FileRenamed(const QString& oldPath, const QString& newPath);
     // Reads a page file onto the page without a question; the document's
     // path and title stay as they are.
     bool OnOpenDocument(const QString& path);
@@ -159,6 +162,9 @@ public:
     // Runs a command of the document; editing commands go to the canvas
     // (CommandForCanvas). False for an id the document does not know.
     bool OnCommand(int id);
+    // A double click on the selection (canvas, navigator): plays it, or ends
+    // it when it plays; only while the output runs.
+    void TogglePlayEndSelection();
     // Object hotkeys 1..20; a hotkey no object answers starts the first
     // automation entry with it.
     void HotkeyPressed(int n);
@@ -231,9 +237,6 @@ signals:
     void PageAboutToBeReplaced();
     // Title() or IsModified() changed.
     void TitleChanged();
-    // An object's settings are about to be rewritten: in-place text editing
-    // ends now, storing its text without updating the views.
-    void TextEditingMustEnd();
 
 private:
     // IScriptTarget

@@ -513,7 +513,7 @@ void CObjectProperties::ApplyTo(CMainDoc& doc, CFrame& object)
         object.StopOutput();
     doc.RecordUndoStep(PropertiesChanged, object, 1);
     doc.ScriptStop();
-    emit doc.TextEditingMustEnd();
+    doc.Host().EndTextEditing(true);
     if (settings_.showIndefinitely == 0 && settings_.showFor == 0)
         settings_.showIndefinitely = 1;
     CopyFrameSettings(object, settings_, kCopiedBySettings);

@@ -4,6 +4,7 @@
 #include "app/Log.h"
 #include "app/SettingsRegister.h"
 #include "app/StringTable.h"
+#include "document/CanvasPicture.h"
 #include "document/CommandIds.h"
 #include "document/MainDoc.h"
 #include "document/WindowTexts.h"
@@ -16,7 +17,9 @@
 #include "editor/MainToolBar.h"
 #include "editor/MainView.h"
 #include "editor/MenuBuilder.h"
+#include "editor/ObjectsListView.h"
 #include "editor/PreView.h"
+#include "pages/FileTreeView.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -161,16 +164,32 @@ QMenu* CMainFrame::ContextMenu(int menuId)
 void CMainFrame::CreatePanes()
 {
     panes_ = CreateEditorPanes(doc_, editMode_, this);
+    const auto showContextMenu = [this](int menuId, QPoint at) {
+        QMenu* menu = ContextMenu(menuId);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        RefreshCommandStates();
+        menu->popup(at);
+    };
     if (panes_.view != nullptr) {
         panes_.view->SetZoomBox(mainToolBar_->ZoomBox());
         panes_.view->SetFormatToolBar(formatToolBar_);
         connect(panes_.view, &CMainView::GeometryChanged, statusBar_, &CMainStatusBar::SetGeometryText);
-        connect(panes_.view, &CMainView::ContextMenuRequested, this, [this](int menuId, QPoint at) {
-            QMenu* menu = ContextMenu(menuId);
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            RefreshCommandStates();
-            menu->popup(at);
-        });
+        connect(panes_.view, &CMainView::ContextMenuRequested, this, showContextMenu);
+    }
+    if (panes_.objects != nullptr)
+        connect(panes_.objects, &CObjectsListView::ContextMenuRequested, this, showContextMenu);
+    if (panes_.files != nullptr) {
+        connect(panes_.files, &CFileTreeView::ContextMenuRequested, this,
+                [this](int menuId, int defaultCommand, QPoint at) {
+                    QMenu* menu = ContextMenu(menuId);
+                    menu->setAttribute(Qt::WA_DeleteOnClose);
+                    if (QAction* preferred = registry_->Action(defaultCommand))
+                        menu->setDefaultAction(preferred);
+                    menu->addSeparator();
+                    menu->addActions(panes_.files->MenuExtras());
+                    RefreshCommandStates();
+                    menu->popup(at);
+                });
     }
     preview_ = new CPreView(this);
     preview_->setObjectName(QStringLiteral("previewPane"));
@@ -436,10 +455,30 @@ void CMainFrame::SizePreviewWindow(int width, int height)
     preview_->SetPageSize(width, height);
 }
 
-void CMainFrame::EndTextEditing()
+void CMainFrame::RefreshPagesPane(const QString& rootFolder)
+{
+    if (panes_.files != nullptr)
+        panes_.files->SetRoot(rootFolder);
+}
+
+void CMainFrame::RenamePagesPaneItem()
+{
+    if (panes_.files != nullptr)
+        panes_.files->StartRename();
+}
+
+const CPicture* CMainFrame::ComposedPage()
+{
+    if (panes_.view == nullptr)
+        return nullptr;
+    composedPage_ = PictureOfImage(panes_.view->ComposedPicture());
+    return &composedPage_;
+}
+
+void CMainFrame::EndTextEditing(bool silent)
 {
     if (panes_.view != nullptr)
-        panes_.view->EndTextEdit(false);
+        panes_.view->EndTextEdit(silent);
 }
 
 bool CMainFrame::Provides(HostFeature feature) const

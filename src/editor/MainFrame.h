@@ -4,6 +4,7 @@
 #include "document/LayoutSettings.h"
 #include "editor/ActionRegistry.h"
 #include "editor/PaneFactory.h"
+#include "model/Picture.h"
 
 #include <QMainWindow>
 
@@ -65,7 +66,10 @@ public:
     void HidePreviewPane() override;
     void SizePreviewWindow(int width, int height) override;
     bool Provides(HostFeature feature) const override;
-    void EndTextEditing() override;
+    void EndTextEditing(bool silent) override;
+    const CPicture* ComposedPage() override;
+    void RefreshPagesPane(const QString& rootFolder) override;
+    void RenamePagesPaneItem() override;
     HostCommandState CanvasCommandState(int id) const override;
     int DesktopDpi() const override;
 
@@ -105,4 +109,5 @@ private:
     bool navigatorShown_ = false;
     bool paneSizesApplied_ = false;
     int language_ = 0;
+    CPicture composedPage_;  // the canvas's picture for a page being saved
 };

@@ -55,7 +55,6 @@ CMainView::CMainView(CMainDoc& doc, bool editMode, QWidget* parent)
     ReadSettings();
     connect(&doc_, &CMainDoc::UpdateAllViews, this, &CMainView::OnViewUpdate);
     connect(&doc_, &CMainDoc::CommandForCanvas, this, &CMainView::OnCommand);
-    connect(&doc_, &CMainDoc::TextEditingMustEnd, this, [this] { EndTextEdit(true); });
     connect(&doc_, &CMainDoc::PageAboutToBeReplaced, this, [this] {
         DropTextEditor();
         EndTracking(false);
@@ -324,7 +323,8 @@ void CMainView::OnViewUpdate(int code, QRect hint)
         doc_.page.TakeSnapshot(live);
         doc_.page.ReleaseSnapshot();
         const int number = hint.isNull() ? 0 : hint.left();
-        SetSelection(number >= 1 && number <= static_cast<int>(live.size()) ? live[number - 1] : nullptr, true);
+        // The navigator chose it: selected where it is, without scrolling.
+        SetSelection(number >= 1 && number <= static_cast<int>(live.size()) ? live[number - 1] : nullptr, false);
         return;
     }
     if (code == kUpdatePreferences) {
@@ -527,10 +527,8 @@ void CMainView::mouseReleaseEvent(QMouseEvent* event)
 void CMainView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Plays the selection, or ends it when it plays.
-    CFrame* selection = doc_.Selection();
-    if (event->button() != Qt::LeftButton || selection == nullptr || !doc_.page.outputActive.load())
-        return;
-    doc_.OnCommand(selection->playing.load() ? 32822 : 32821);
+    if (event->button() == Qt::LeftButton)
+        doc_.TogglePlayEndSelection();
 }
 
 void CMainView::contextMenuEvent(QContextMenuEvent* event)

@@ -2,6 +2,7 @@
 
 #include "content/PictureImport.h"
 #include "content/VideoWriter.h"
+#include "document/CanvasPicture.h"
 #include "model/Frame.h"
 #include "model/FrameSet.h"
 #include "model/PageFile.h"
@@ -218,6 +219,9 @@ bool WriteObjects(const QString& path, const OwnedFrameList& objects, QString& e
     CPageFileContext context;
     context.rasterWidth = kCanvasWidth;
     context.rasterHeight = kCanvasHeight;
+    // The thumbnail the pages pane shows, composed as the editor would.
+    const CPicture composed = ComposePagePicture(list, kCanvasWidth, kCanvasHeight);
+    context.composedPage = &composed;
     QString message;
     context.message = [&message](const CUserMessage& m) { message = m.text; };
     if (!WritePage(path, list, context)) {

@@ -1,6 +1,7 @@
 #include "tool/ToolCommand.h"
 
 #include "content/PictureImport.h"
+#include "document/CanvasPicture.h"
 #include "model/PageFile.h"
 #include "render/display/VideoMode.h"
 
@@ -72,11 +73,15 @@ int RunImport(const QStringList& arguments)
     context.rasterWidth = target.canvasWidth;
     context.rasterHeight = target.canvasHeight;
     context.framePeriod = target.framePeriod;
+    const FrameList objects{result.object.get()};
+    // The thumbnail the pages pane shows, composed as the editor would.
+    const CPicture composed = ComposePagePicture(objects, target.canvasWidth, target.canvasHeight);
+    context.composedPage = &composed;
     const QScreen* screen = QGuiApplication::primaryScreen();
     context.desktopDpi = screen ? int(std::lround(screen->logicalDotsPerInchX())) : 96;
     QString saveError;
     context.message = [&saveError](const CUserMessage& message) { saveError = message.text; };
-    if (!WritePage(out, FrameList{result.object.get()}, context)) {
+    if (!WritePage(out, objects, context)) {
         ToolError(saveError.isEmpty() ? QStringLiteral("tavrel-tool import: the page could not be written\n")
                                       : saveError + QLatin1Char('\n'));
         return kImportFailed;

@@ -71,7 +71,7 @@ public:
     void ShowPreviewPane() override { previewShown = true; }
     void HidePreviewPane() override { previewShown = false; }
     int DesktopDpi() const override { return 96; }
-    void EndTextEditing() override { ++textEditingEnded; }
+    void EndTextEditing(bool) override { ++textEditingEnded; }
     void CheckPagesPane() override { ++pagesPaneChecks; }
     void RefreshPagesPane(const QString& root) override { refreshedRoots.push_back(root); }
     bool StartEditorInstance(const QString& path) override

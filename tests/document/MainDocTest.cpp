@@ -358,10 +358,23 @@ TEST(DocumentFiles, NewOpenSaveAndTheirIdentity)
     EXPECT_EQ(Ids(f.Live()), Ids(loaded));
     EXPECT_TRUE(f.host.questions.empty());
 
-    // Save clears the modified mark and refreshes the pages pane.
+    // Save clears the modified mark and refreshes the pages pane. Without a
+    // canvas the page is composed here for the file's thumbnail.
+    loaded[0]->backgroundColor = 0xFF0000FFu;  // opaque red, at (10, 0)-(110, 50)
     EXPECT_TRUE(f.doc->OnCommand(cmd::kFileSave));
     EXPECT_FALSE(f.doc->IsModified());
     EXPECT_FALSE(f.host.refreshedRoots.empty());
+    {
+        CPicture thumbnail;
+        OwnedFrameList none;
+        CPageFileContext thumbnailOnly;
+        thumbnailOnly.thumbnail = &thumbnail;
+        ASSERT_EQ(ReadPage(news, none, 1, thumbnailOnly), 1);
+        ASSERT_EQ(thumbnail.width, 480);  // 1920 halved twice
+        const uint32_t pixel = thumbnail.Row(5)[10];  // at (40, 20) of the page
+        EXPECT_GT(pixel >> 16 & 0xFF, 200u) << std::hex << pixel;
+        EXPECT_LT(pixel >> 8 & 0xFF, 40u) << std::hex << pixel;
+    }
 
     // A file that cannot be read leaves everything as it was.
     const QString broken = f.Path(QStringLiteral("broken.tavrel"));

@@ -231,7 +231,9 @@ TEST(ObjectProperties, ApplyingWritesTheWholeCopyAsOneUndoStep)
     ASSERT_EQ(props.Change(38, true, {}), PropertyChange::Changed);
     ASSERT_EQ(props.Change(14, kSourceClock, {}), PropertyChange::Changed);
     const size_t steps = f.doc->Undo().undoSteps.size();
+    const int editingEnded = f.host.textEditingEnded;
     props.ApplyTo(*f.doc, *object);
+    EXPECT_EQ(f.host.textEditingEnded, editingEnded + 1);
 
     EXPECT_EQ(object->playing.load(), 0);  // stopped before it was rewritten
     EXPECT_EQ(f.doc->Undo().undoSteps.size(), steps + 1);

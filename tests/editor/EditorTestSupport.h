@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -15,6 +16,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -89,6 +94,31 @@ public:
 private:
     QTemporaryDir pages_;
 };
+
+// Compares a picture with a golden one in the fixtures folder, checked once
+// by eye; TAVREL_UPDATE_GOLDEN=1 writes it anew after an intended change.
+inline void ExpectGolden(const QImage& image, const QString& relativePath, int tolerance = 2)
+{
+    const QString path = QStringLiteral(TAVREL_FIXTURES_DIR "/") + relativePath;
+    const QImage shown = image.convertToFormat(QImage::Format_ARGB32);
+    if (qEnvironmentVariableIntValue("TAVREL_UPDATE_GOLDEN") == 1) {
+        ASSERT_TRUE(shown.save(path));
+        return;
+    }
+    const QImage golden = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(golden.isNull()) << path.toStdString();
+    ASSERT_EQ(golden.size(), shown.size()) << relativePath.toStdString();
+    int worst = 0;
+    for (int y = 0; y < golden.height(); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(golden.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+        for (int x = 0; x < golden.width(); ++x) {
+            worst = std::max({worst, std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
+                              std::abs(qBlue(a[x]) - qBlue(b[x]))});
+        }
+    }
+    EXPECT_LE(worst, tolerance) << relativePath.toStdString();
+}
 
 // A control of a dialog by the id language packs know it by.
 template <typename Control>

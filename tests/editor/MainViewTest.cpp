@@ -444,31 +444,6 @@ TEST_F(Canvas, KeysMoveSelectAndZoom)
 
 namespace {
 
-// Compared with pictures once checked by eye; TAVREL_UPDATE_GOLDEN=1 writes
-// them anew after an intended change.
-void ExpectGoldenCanvas(const QImage& image, const char* name)
-{
-    const QString path = QStringLiteral(TAVREL_FIXTURES_DIR "/canvas/") + QLatin1String(name);
-    const QImage shown = image.convertToFormat(QImage::Format_ARGB32);
-    if (qEnvironmentVariableIntValue("TAVREL_UPDATE_GOLDEN") == 1) {
-        ASSERT_TRUE(shown.save(path));
-        return;
-    }
-    const QImage golden = QImage(path).convertToFormat(QImage::Format_ARGB32);
-    ASSERT_FALSE(golden.isNull()) << path.toStdString();
-    ASSERT_EQ(golden.size(), shown.size()) << name;
-    int worst = 0;
-    for (int y = 0; y < golden.height(); ++y) {
-        const auto* a = reinterpret_cast<const QRgb*>(golden.constScanLine(y));
-        const auto* b = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
-        for (int x = 0; x < golden.width(); ++x) {
-            worst = std::max({worst, std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
-                              std::abs(qBlue(a[x]) - qBlue(b[x]))});
-        }
-    }
-    EXPECT_LE(worst, 2) << name;
-}
-
 // The page as the canvas paints it: the checkerboard with 10 % margins,
 // three objects (the middle one locked, the top one selected with its
 // handles), at 100 % and at 50 % (scaled without smoothing).
@@ -509,7 +484,7 @@ TEST_F(Canvas, PaintedPageMatchesGoldenAt100And50Percent)
         view.viewport()->render(&screen);
         const double factor = level == 0 ? 1.0 : 0.5;
         const QRect page(view.PageOrigin(), QSize(static_cast<int>(1920 * factor), static_cast<int>(1080 * factor)));
-        ExpectGoldenCanvas(screen.copy(page.adjusted(-8, -8, 8, 8)), name);
+        edittest::ExpectGolden(screen.copy(page.adjusted(-8, -8, 8, 8)), QStringLiteral("canvas/") + QLatin1String(name));
     }
 }
 

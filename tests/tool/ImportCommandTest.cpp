@@ -48,6 +48,20 @@ TEST(ImportCommand, WritesAPageWithTheImportedObject)
     EXPECT_EQ(o.backgroundWidth, 1280);
     EXPECT_EQ(o.showFor, 40);
     EXPECT_EQ(o.imageFileName, dir.filePath(QStringLiteral("clip01.png")));
+
+    // The page carries the thumbnail the pages pane shows: the sequence's
+    // picture at the top of the checkerboard, 1280 halved to 640 and to 320.
+    EXPECT_EQ(context.header.thumbWidth, 320);
+    EXPECT_EQ(context.header.thumbHeight, 180);
+    CPicture thumbnail;
+    CPageFileContext thumbnailOnly;
+    thumbnailOnly.thumbnail = &thumbnail;
+    ASSERT_EQ(ReadPage(page, objects, 1, thumbnailOnly), 1);
+    ASSERT_EQ(thumbnail.width, 320);
+    const uint32_t picture = thumbnail.Row(15)[100] & 0xFFFFFF;  // the picture at (32, 32)
+    EXPECT_TRUE(picture == 0x0000FFu || picture == 0x00FF00u) << std::hex << picture;
+    const uint32_t below = thumbnail.Row(100)[100] & 0xFFFFFF;  // the checkerboard
+    EXPECT_EQ((below & 0xFF), (below >> 8 & 0xFF)) << std::hex << below;
 }
 
 TEST(ImportCommand, FailuresExitWithTheMessage)

@@ -1,0 +1,323 @@
+#include "pages/FileTreeView.h"
+
+#include "app/Log.h"
+#include "app/StringTable.h"
+#include "document/MainDoc.h"
+#include "document/PagesFolder.h"
+#include "editor/CommandIcons.h"
+
+#include <QAbstractFileIconProvider>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPaneNameText = 10703;
+constexpr int kMissingRootText = 10721;
+constexpr int kNewFolderText = 10722;
+constexpr int kTrashQuestionText = 10724;
+constexpr int kTrashFailedText = 10725;
+constexpr int kNewFolderMenuText = 10723;
+constexpr int kTrashMenuText = 10726;
+constexpr int kPageMenu = 205;
+constexpr int kScriptMenu = 206;
+constexpr int kLoadAndPlay = 32855;
+// The commands of the default tree actions 0..4.
+constexpr int kDefaultActionCommands[] = {32842, 32843, 32855, 32856, 32844};
+
+// Page and script files with the program's own icons; folders as the
+// desktop's theme draws them.
+class CPagesIconProvider : public QFileIconProvider
+{
+public:
+    CPagesIconProvider()
+        : page_(ProgramIcon(QStringLiteral("file-page"))), script_(ProgramIcon(QStringLiteral("file-script")))
+    {
+    }
+    QIcon icon(const QFileInfo& info) const override
+    {
+        if (info.isFile() && IsPageFilePath(info.fileName()) && !page_.isNull())
+            return page_;
+        if (info.isFile() && IsScriptFilePath(info.fileName()) && !script_.isNull())
+            return script_;
+        return QFileIconProvider::icon(info);
+    }
+    using QFileIconProvider::icon;
+
+private:
+    QIcon page_;
+    QIcon script_;
+};
+
+// A rename starts with the name selected without its extension, as file
+// managers do.
+class CRenameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::setEditorData(editor, index);
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        const auto* files = qobject_cast<const QFileSystemModel*>(index.model());
+        if (line == nullptr || files == nullptr)
+            return;
+        const int length = RenameSelectionLength(line->text(), files->isDir(index));
+        QTimer::singleShot(0, line, [line, length] { line->setSelection(0, length); });
+    }
+};
+
+}  // namespace
+
+// --- The tree ------------------------------------------------------------
+
+void CFileTreeCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (state() != QAbstractItemView::EditingState) {
+        const QModelIndex current = currentIndex();
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (current.isValid()) {
+                emit OpenRequested(current);
+                return;
+            }
+            break;
+        case Qt::Key_Backspace:
+            if (current.isValid() && current.parent().isValid() && current.parent() != rootIndex()) {
+                setCurrentIndex(current.parent());
+                return;
+            }
+            break;
+        case Qt::Key_Delete:
+            if (current.isValid()) {
+                emit TrashRequested(current);
+                return;
+            }
+            break;
+        case Qt::Key_N:
+            if (event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
+                emit NewFolderRequested(current);
+                return;
+            }
+            break;
+        default: break;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void CFileTreeCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QModelIndex index = keyboard ? currentIndex() : indexAt(viewport()->mapFrom(this, event->pos()));
+    if (!keyboard && index.isValid())
+        setCurrentIndex(index);
+    emit MenuRequested(index, keyboard ? viewport()->mapToGlobal(visualRect(index).center()) : event->globalPos());
+}
+
+void CFileTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->pos());
+    // Folders open and close as the tree does; files are opened.
+    if (index.isValid() && !model()->hasChildren(index) && event->button() == Qt::LeftButton) {
+        const auto* files = qobject_cast<const QFileSystemModel*>(model());
+        if (files != nullptr && !files->isDir(index)) {
+            emit OpenRequested(index);
+            return;
+        }
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+// --- The pane ------------------------------------------------------------
+
+CFileTreeView::CFileTreeView(CMainDoc& doc, QWidget* parent) : QWidget(parent), doc_(doc)
+{
+    setObjectName(QStringLiteral("pagesPane"));
+    setAccessibleName(LoadText(kPaneNameText));
+
+    files_ = new QFileSystemModel(this);
+    files_->setIconProvider(new CPagesIconProvider);
+    files_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+    files_->setNameFilters(PagesPaneNameFilters());
+    files_->setNameFilterDisables(false);
+    files_->setReadOnly(false);  // renaming in place; moving and deleting stay off
+    connect(files_, &QFileSystemModel::fileRenamed, this,
+            [this](const QString& folder, const QString& oldName, const QString& newName) {
+                doc_.FileRenamed(QDir(folder).filePath(oldName), QDir(folder).filePath(newName));
+                if (doc_.PagesPane().SelectedPath() == QDir(folder).filePath(oldName))
+                    doc_.PagesPane().SetSelection(QDir(folder).filePath(newName));
+            });
+
+    tree_ = new CFileTreeCtrl(this);
+    tree_->setObjectName(QStringLiteral("pagesTree"));
+    tree_->setAccessibleName(LoadText(kPaneNameText));
+    tree_->setModel(files_);
+    tree_->setItemDelegate(new CRenameDelegate(tree_));
+    tree_->setHeaderHidden(true);
+    for (int column = 1; column < files_->columnCount(); ++column)
+        tree_->hideColumn(column);
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->setEditTriggers(QAbstractItemView::EditKeyPressed);  // F2
+    tree_->setUniformRowHeights(true);
+    tree_->setAnimated(false);
+    tree_->setSortingEnabled(true);
+    tree_->sortByColumn(0, Qt::AscendingOrder);
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { OnCurrentChanged(current); });
+    connect(tree_, &CFileTreeCtrl::OpenRequested, this, &CFileTreeView::Open);
+    connect(tree_, &CFileTreeCtrl::MenuRequested, this, &CFileTreeView::ShowMenu);
+    connect(tree_, &CFileTreeCtrl::TrashRequested, this, &CFileTreeView::MoveToTrash);
+    connect(tree_, &CFileTreeCtrl::NewFolderRequested, this, &CFileTreeView::NewFolder);
+
+    missing_ = new QLabel(this);
+    missing_->setObjectName(QStringLiteral("pagesFolderMissing"));
+    missing_->setWordWrap(true);
+    missing_->setAlignment(Qt::AlignCenter);
+    missing_->setMargin(8);
+    missing_->setEnabled(false);
+
+    newFolderAction_ = new QAction(LoadText(kNewFolderMenuText), this);
+    connect(newFolderAction_, &QAction::triggered, this, [this] { NewFolder(tree_->currentIndex()); });
+    trashAction_ = new QAction(LoadText(kTrashMenuText), this);
+    connect(trashAction_, &QAction::triggered, this, [this] { MoveToTrash(tree_->currentIndex()); });
+
+    stack_ = new QStackedWidget(this);
+    stack_->addWidget(tree_);
+    stack_->addWidget(missing_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(stack_);
+    setFocusProxy(tree_);
+
+    SetRoot(doc_.Preferences().rootFolder);
+}
+
+void CFileTreeView::SetRoot(const QString& folder)
+{
+    QString root = QDir::cleanPath(folder);
+    root_ = root;
+    const bool exists = !root.isEmpty() && QFileInfo(root).isDir() && QFileInfo(root).isReadable();
+    WriteLog(kLogLifecycle, "CFileTreeView::SetupChangeNotifications() = %d", exists ? 1 : 0);
+    ShowMissingRoot(!exists);
+    if (!exists)
+        return;
+    // The same root again (after a save): the model watches what it shows,
+    // so the tree stays as the operator opened it.
+    if (files_->rootPath() == root && tree_->rootIndex().isValid())
+        return;
+    tree_->setRootIndex(files_->setRootPath(root));
+}
+
+void CFileTreeView::ShowMissingRoot(bool missing)
+{
+    missing_->setText(FormatText(kMissingRootText, QDir::toNativeSeparators(root_).toUtf8().constData()));
+    stack_->setCurrentWidget(missing ? static_cast<QWidget*>(missing_) : tree_);
+}
+
+QString CFileTreeView::SelectedPath() const
+{
+    const QModelIndex current = tree_->currentIndex();
+    return current.isValid() ? files_->filePath(current) : QString();
+}
+
+bool CFileTreeView::SelectPath(const QString& path)
+{
+    const QModelIndex index = files_->index(path);
+    if (!index.isValid())
+        return false;
+    tree_->setCurrentIndex(index);
+    tree_->scrollTo(index);
+    return true;
+}
+
+void CFileTreeView::StartRename()
+{
+    const QModelIndex current = tree_->currentIndex();
+    if (current.isValid())
+        tree_->edit(current);
+}
+
+void CFileTreeView::OnCurrentChanged(const QModelIndex& current)
+{
+    const QString path = current.isValid() && !files_->isDir(current) ? files_->filePath(current) : QString();
+    // The thumbnail of a page file; anything else hides it.
+    doc_.PagesPane().LoadThumbnail(IsPageFilePath(path) ? 1 : 0, path);
+}
+
+void CFileTreeView::Open(const QModelIndex& index)
+{
+    if (!index.isValid() || files_->isDir(index))
+        return;
+    CPagesPaneController& pages = doc_.PagesPane();
+    pages.SetSelection(files_->filePath(index));
+    pages.DefaultAction();
+}
+
+void CFileTreeView::ShowMenu(const QModelIndex& index, QPoint globalPos)
+{
+    if (!index.isValid() || files_->isDir(index))
+        return;
+    CPagesPaneController& pages = doc_.PagesPane();
+    pages.SetSelection(files_->filePath(index));
+    const int action = doc_.Preferences().defaultTreeAction;
+    const bool script = pages.SelectionIsScript();
+    const int defaultCommand = script ? kLoadAndPlay
+                               : action >= 0 && action < static_cast<int>(std::size(kDefaultActionCommands))
+                                   ? kDefaultActionCommands[action]
+                                   : 0;
+    emit ContextMenuRequested(script ? kScriptMenu : kPageMenu, defaultCommand, globalPos);
+}
+
+QString CFileTreeView::FolderFor(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return root_;
+    return files_->isDir(index) ? files_->filePath(index) : files_->fileInfo(index).absolutePath();
+}
+
+void CFileTreeView::NewFolder(const QModelIndex& index)
+{
+    if (stack_->currentWidget() != tree_)
+        return;
+    const QString folder = FolderFor(index);
+    const QString name = UniqueNameIn(folder, LoadText(kNewFolderText));
+    const QModelIndex created = files_->mkdir(files_->index(folder), name);
+    if (!created.isValid())
+        return;
+    tree_->setCurrentIndex(created);
+    tree_->scrollTo(created);
+    tree_->edit(created);
+}
+
+void CFileTreeView::MoveToTrash(const QModelIndex& index)
+{
+    if (!index.isValid() || files_->isDir(index))
+        return;
+    const QString path = files_->filePath(index);
+    const QString name = QDir::toNativeSeparators(path);
+    const auto answer = QMessageBox::question(window(), QString(),
+                                              FormatText(kTrashQuestionText, name.toUtf8().constData()),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    // Into the desktop's trash, where it can be taken back; never deleted here.
+    if (!QFile::moveToTrash(path))
+        QMessageBox::warning(window(), QString(), FormatText(kTrashFailedText, name.toUtf8().constData()));
+}
