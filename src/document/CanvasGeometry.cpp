@@ -257,3 +257,24 @@ QString SelectionGeometryText(const CFrame* selection, int number)
     return QString::asprintf(" %d: %d,%d - %d,%d (%dx%d)", number, r.left, r.top, r.right, r.bottom, r.Width(),
                              r.Height());
 }
+
+double PixelAspectOfPage(int pageHeight)
+{
+    switch (pageHeight) {
+    case 576: return 0.9375;
+    case 488: return 1.125;
+    default: return 1.0;
+    }
+}
+
+QRect PreviewTargetRect(QSize client, int pageWidth, int pageHeight)
+{
+    if (client.width() <= 0 || client.height() <= 0 || pageWidth <= 0 || pageHeight <= 0)
+        return {};
+    const double aspect = PixelAspectOfPage(pageHeight);
+    int w = std::max(client.width(), 100);
+    const int h = std::max(client.height(), 100);
+    w = std::min(w, static_cast<int>(h * pageWidth / (aspect * pageHeight)));
+    const int height = static_cast<int>(aspect * w * pageHeight / pageWidth);
+    return QRect((client.width() - w) / 2, (client.height() - height) / 2, w, height);
+}

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QtGui/qrgb.h>
@@ -99,3 +100,10 @@ QImage BuildCanvasBackground(int pageWidth, int pageHeight, bool solid, QRgb col
 // The status bar's geometry pane: " 3: 32,32 - 288,160 (256x128)" for the
 // selection with number 3; empty without a selection.
 QString SelectionGeometryText(const CFrame* selection, int number);
+
+// The preview pane's drawing window for a page: the page's picture as the
+// output shows it (576-line pages have pixels 0.9375 as wide as high,
+// 488-line pages 1.125), as large as the pane allows, at least 100 pixels
+// a side, centred; empty for a pane without area.
+double PixelAspectOfPage(int pageHeight);
+QRect PreviewTargetRect(QSize client, int pageWidth, int pageHeight);

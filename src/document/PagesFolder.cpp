@@ -41,6 +41,45 @@ QString UniqueNameIn(const QString& folder, const QString& base)
     return name;
 }
 
+int NaturalCompare(const QString& a, const QString& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            // Leading zeros aside, the longer run of digits is the larger number.
+            while (i < a.size() - 1 && a[i] == u'0' && a[i + 1].isDigit())
+                ++i;
+            while (j < b.size() - 1 && b[j] == u'0' && b[j + 1].isDigit())
+                ++j;
+            qsizetype endA = i;
+            qsizetype endB = j;
+            while (endA < a.size() && a[endA].isDigit())
+                ++endA;
+            while (endB < b.size() && b[endB].isDigit())
+                ++endB;
+            if (endA - i != endB - j)
+                return endA - i < endB - j ? -1 : 1;
+            const int digits = QStringView(a).mid(i, endA - i).compare(QStringView(b).mid(j, endB - j));
+            if (digits != 0)
+                return digits;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const char32_t left = a[i].toCaseFolded().unicode();
+        const char32_t right = b[j].toCaseFolded().unicode();
+        if (left != right)
+            return left < right ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    // Equal but for case or zeros: an order all the same, never "equal".
+    return a.compare(b);
+}
+
 int RenameSelectionLength(const QString& fileName, bool isFolder)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));

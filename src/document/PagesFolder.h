@@ -19,6 +19,10 @@ QString PathAfterRename(const QString& path, const QString& oldPath, const QStri
 // The first of "base", "base 2", "base 3", ... that names nothing in folder.
 QString UniqueNameIn(const QString& folder, const QString& base);
 
+// File names as people read them: numbers by value ("Page 2" before
+// "Page 10"), letters without regard to case; <0, 0 or >0.
+int NaturalCompare(const QString& a, const QString& b);
+
 // The part of a file name a rename starts with selected: the name without
 // its extension (all of it for a folder or a name without one).
 int RenameSelectionLength(const QString& fileName, bool isFolder);

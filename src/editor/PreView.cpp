@@ -1,6 +1,7 @@
 #include "editor/PreView.h"
 
 #include "app/StringTable.h"
+#include "document/CanvasGeometry.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -38,8 +39,7 @@ void CPreView::SetPageSize(int width, int height)
 
 QRect CPreView::PageRect() const
 {
-    const QSize fitted = page_.scaled(size(), Qt::KeepAspectRatio);
-    return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    return PreviewTargetRect(size(), page_.width(), page_.height());
 }
 
 void CPreView::resizeEvent(QResizeEvent* event)

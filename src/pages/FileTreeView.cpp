@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -63,6 +64,40 @@ private:
     QIcon script_;
 };
 
+// The files as the file system gives them. The file model's own sorting
+// sorts every folder it has read after each change, which on a large
+// pages folder holds up the user interface; the tree sorts through
+// CPagesSortModel instead, only where rows arrive.
+class CPagesFileModel : public QFileSystemModel
+{
+public:
+    using QFileSystemModel::QFileSystemModel;
+    void sort(int, Qt::SortOrder) override {}
+};
+
+// Folders first, then names as people read them ("Page 2" before
+// "Page 10"), without regard to case.
+class CPagesSortModel : public QSortFilterProxyModel
+{
+public:
+    explicit CPagesSortModel(QObject* parent) : QSortFilterProxyModel(parent) { setDynamicSortFilter(true); }
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    {
+        const auto* files = static_cast<const QFileSystemModel*>(sourceModel());
+        const bool leftFolder = files->isDir(left);
+        if (leftFolder != files->isDir(right))
+            return leftFolder;
+        return NaturalCompare(files->fileName(left), files->fileName(right)) < 0;
+    }
+};
+
+bool IsFolderPath(const QModelIndex& index)
+{
+    return QFileInfo(index.data(QFileSystemModel::FilePathRole).toString()).isDir();
+}
+
 // A rename starts with the name selected without its extension, as file
 // managers do.
 class CRenameDelegate : public QStyledItemDelegate
@@ -74,10 +109,9 @@ public:
     {
         QStyledItemDelegate::setEditorData(editor, index);
         auto* line = qobject_cast<QLineEdit*>(editor);
-        const auto* files = qobject_cast<const QFileSystemModel*>(index.model());
-        if (line == nullptr || files == nullptr)
+        if (line == nullptr)
             return;
-        const int length = RenameSelectionLength(line->text(), files->isDir(index));
+        const int length = RenameSelectionLength(line->text(), IsFolderPath(index));
         QTimer::singleShot(0, line, [line, length] { line->setSelection(0, length); });
     }
 };
@@ -135,12 +169,9 @@ void CFileTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->pos());
     // Folders open and close as the tree does; files are opened.
-    if (index.isValid() && !model()->hasChildren(index) && event->button() == Qt::LeftButton) {
-        const auto* files = qobject_cast<const QFileSystemModel*>(model());
-        if (files != nullptr && !files->isDir(index)) {
-            emit OpenRequested(index);
-            return;
-        }
+    if (index.isValid() && event->button() == Qt::LeftButton && !IsFolderPath(index)) {
+        emit OpenRequested(index);
+        return;
     }
     QTreeView::mouseDoubleClickEvent(event);
 }
@@ -152,7 +183,7 @@ CFileTreeView::CFileTreeView(CMainDoc& doc, QWidget* parent) : QWidget(parent), 
     setObjectName(QStringLiteral("pagesPane"));
     setAccessibleName(LoadText(kPaneNameText));
 
-    files_ = new QFileSystemModel(this);
+    files_ = new CPagesFileModel(this);
     files_->setIconProvider(new CPagesIconProvider);
     files_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     files_->setNameFilters(PagesPaneNameFilters());
@@ -168,10 +199,12 @@ CFileTreeView::CFileTreeView(CMainDoc& doc, QWidget* parent) : QWidget(parent), 
     tree_ = new CFileTreeCtrl(this);
     tree_->setObjectName(QStringLiteral("pagesTree"));
     tree_->setAccessibleName(LoadText(kPaneNameText));
-    tree_->setModel(files_);
+    sorted_ = new CPagesSortModel(this);
+    sorted_->setSourceModel(files_);
+    tree_->setModel(sorted_);
     tree_->setItemDelegate(new CRenameDelegate(tree_));
     tree_->setHeaderHidden(true);
-    for (int column = 1; column < files_->columnCount(); ++column)
+    for (int column = 1; column < sorted_->columnCount(); ++column)
         tree_->hideColumn(column);
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setEditTriggers(QAbstractItemView::EditKeyPressed);  // F2
@@ -222,7 +255,7 @@ void CFileTreeView::SetRoot(const QString& folder)
     // so the tree stays as the operator opened it.
     if (files_->rootPath() == root && tree_->rootIndex().isValid())
         return;
-    tree_->setRootIndex(files_->setRootPath(root));
+    tree_->setRootIndex(sorted_->mapFromSource(files_->setRootPath(root)));
 }
 
 void CFileTreeView::ShowMissingRoot(bool missing)
@@ -231,15 +264,29 @@ void CFileTreeView::ShowMissingRoot(bool missing)
     stack_->setCurrentWidget(missing ? static_cast<QWidget*>(missing_) : tree_);
 }
 
+QString CFileTreeView::PathOf(const QModelIndex& viewIndex) const
+{
+    return viewIndex.isValid() ? files_->filePath(sorted_->mapToSource(viewIndex)) : QString();
+}
+
+bool CFileTreeView::IsFolder(const QModelIndex& viewIndex) const
+{
+    return viewIndex.isValid() && files_->isDir(sorted_->mapToSource(viewIndex));
+}
+
+QModelIndex CFileTreeView::ViewIndexOf(const QString& path) const
+{
+    return sorted_->mapFromSource(files_->index(path));
+}
+
 QString CFileTreeView::SelectedPath() const
 {
-    const QModelIndex current = tree_->currentIndex();
-    return current.isValid() ? files_->filePath(current) : QString();
+    return PathOf(tree_->currentIndex());
 }
 
 bool CFileTreeView::SelectPath(const QString& path)
 {
-    const QModelIndex index = files_->index(path);
+    const QModelIndex index = ViewIndexOf(path);
     if (!index.isValid())
         return false;
     tree_->setCurrentIndex(index);
@@ -256,26 +303,26 @@ void CFileTreeView::StartRename()
 
 void CFileTreeView::OnCurrentChanged(const QModelIndex& current)
 {
-    const QString path = current.isValid() && !files_->isDir(current) ? files_->filePath(current) : QString();
+    const QString path = current.isValid() && !IsFolder(current) ? PathOf(current) : QString();
     // The thumbnail of a page file; anything else hides it.
     doc_.PagesPane().LoadThumbnail(IsPageFilePath(path) ? 1 : 0, path);
 }
 
 void CFileTreeView::Open(const QModelIndex& index)
 {
-    if (!index.isValid() || files_->isDir(index))
+    if (!index.isValid() || IsFolder(index))
         return;
     CPagesPaneController& pages = doc_.PagesPane();
-    pages.SetSelection(files_->filePath(index));
+    pages.SetSelection(PathOf(index));
     pages.DefaultAction();
 }
 
 void CFileTreeView::ShowMenu(const QModelIndex& index, QPoint globalPos)
 {
-    if (!index.isValid() || files_->isDir(index))
+    if (!index.isValid() || IsFolder(index))
         return;
     CPagesPaneController& pages = doc_.PagesPane();
-    pages.SetSelection(files_->filePath(index));
+    pages.SetSelection(PathOf(index));
     const int action = doc_.Preferences().defaultTreeAction;
     const bool script = pages.SelectionIsScript();
     const int defaultCommand = script ? kLoadAndPlay
@@ -289,7 +336,7 @@ QString CFileTreeView::FolderFor(const QModelIndex& index) const
 {
     if (!index.isValid())
         return root_;
-    return files_->isDir(index) ? files_->filePath(index) : files_->fileInfo(index).absolutePath();
+    return IsFolder(index) ? PathOf(index) : QFileInfo(PathOf(index)).absolutePath();
 }
 
 void CFileTreeView::NewFolder(const QModelIndex& index)
@@ -298,7 +345,7 @@ void CFileTreeView::NewFolder(const QModelIndex& index)
         return;
     const QString folder = FolderFor(index);
     const QString name = UniqueNameIn(folder, LoadText(kNewFolderText));
-    const QModelIndex created = files_->mkdir(files_->index(folder), name);
+    const QModelIndex created = sorted_->mapFromSource(files_->mkdir(files_->index(folder), name));
     if (!created.isValid())
         return;
     tree_->setCurrentIndex(created);
@@ -308,9 +355,9 @@ void CFileTreeView::NewFolder(const QModelIndex& index)
 
 void CFileTreeView::MoveToTrash(const QModelIndex& index)
 {
-    if (!index.isValid() || files_->isDir(index))
+    if (!index.isValid() || IsFolder(index))
         return;
-    const QString path = files_->filePath(index);
+    const QString path = PathOf(index);
     const QString name = QDir::toNativeSeparators(path);
     const auto answer = QMessageBox::question(window(), QString(),
                                               FormatText(kTrashQuestionText, name.toUtf8().constData()),

@@ -6,6 +6,7 @@
 class CMainDoc;
 class QAction;
 class QFileSystemModel;
+class QSortFilterProxyModel;
 class QLabel;
 class QStackedWidget;
 
@@ -56,7 +57,9 @@ public:
     QList<QAction*> MenuExtras() const { return {newFolderAction_, trashAction_}; }
 
     CFileTreeCtrl* Tree() const { return tree_; }
+    // The files as read (unsorted) and the tree's index of a path.
     QFileSystemModel* Files() const { return files_; }
+    QModelIndex ViewIndexOf(const QString& path) const;
 
 signals:
     // A context menu (205 page, 206 script) with its default command
@@ -73,9 +76,14 @@ private:
     // The folder a new item goes into for the item at index.
     QString FolderFor(const QModelIndex& index) const;
 
+    // The file of a tree index, and whether it is a folder.
+    QString PathOf(const QModelIndex& viewIndex) const;
+    bool IsFolder(const QModelIndex& viewIndex) const;
+
     CMainDoc& doc_;
     QString root_;
     QFileSystemModel* files_;
+    QSortFilterProxyModel* sorted_;
     CFileTreeCtrl* tree_;
     QLabel* missing_;
     QStackedWidget* stack_;

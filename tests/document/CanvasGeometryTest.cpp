@@ -297,4 +297,24 @@ TEST(CanvasStatus, GeometryTextOfTheSelection)
     EXPECT_EQ(SelectionGeometryText(nullptr, 0), QString());
 }
 
+TEST(PreviewTarget, ThePagesProportionsCentredInThePane)
+{
+    struct Case
+    {
+        QSize client;
+        int pageWidth, pageHeight;
+        QRect target;
+    };
+    const Case cases[] = {
+        {{400, 400}, 720, 576, {0, 50, 400, 300}},      // 4:3 from pixels 0.9375 wide
+        {{400, 400}, 1920, 1080, {0, 87, 400, 225}},
+        {{1000, 300}, 1920, 1080, {233, 0, 533, 299}},  // heights truncate
+        {{50, 40}, 1920, 1080, {-25, -8, 100, 56}},     // at least 100 pixels a side
+        {{0, 300}, 1920, 1080, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PreviewTargetRect(c.client, c.pageWidth, c.pageHeight), c.target) << c.client.width();
+    EXPECT_EQ(PixelAspectOfPage(488), 1.125);
+}
+
 }  // namespace

@@ -60,7 +60,7 @@ protected:
     QStringList Listed(const QString& folder)
     {
         const QModelIndex parent = Files().index(folder);
-        Pane().Tree()->expand(parent);
+        Pane().Tree()->expand(Pane().ViewIndexOf(folder));
         QStringList names;
         (void)QTest::qWaitFor([&] {
             if (Files().canFetchMore(parent))
@@ -77,7 +77,7 @@ protected:
     {
         return QTest::qWaitFor([&] { return Listed(folder).contains(name) == listed; }, 8000);
     }
-    QModelIndex Item(const QString& path) { return Files().index(path); }
+    QModelIndex Item(const QString& path) { return Pane().ViewIndexOf(path); }
 };
 
 TEST_F(PagesPane, ListsPagesAndScriptsAndFollowsChangesOutside)
@@ -87,10 +87,21 @@ TEST_F(PagesPane, ListsPagesAndScriptsAndFollowsChangesOutside)
     Touch(InFolder(QStringLiteral("notes.txt")));
     Touch(InFolder(QStringLiteral("Sport/Results.tavrel")));
     Touch(InFolder(QStringLiteral("Sport/logo.png")));
+    Touch(InFolder(QStringLiteral("Page 10.tavrel")));
+    Touch(InFolder(QStringLiteral("page 2.tavrel")));
     Start();
     EXPECT_EQ(Pane().Root(), QDir::cleanPath(Folder()));
     EXPECT_EQ(Listed(Folder()), (QStringList{QStringLiteral("Morning.SCRIPT"), QStringLiteral("News.tavrel"),
-                                             QStringLiteral("Sport")}));
+                                             QStringLiteral("Page 10.tavrel"), QStringLiteral("Sport"),
+                                             QStringLiteral("page 2.tavrel")}));
+    // As a file manager sorts: folders first, numbers by value, any case.
+    QStringList shown;
+    const QModelIndex root = Pane().Tree()->rootIndex();
+    for (int row = 0; row < Pane().Tree()->model()->rowCount(root); ++row)
+        shown.append(Pane().Tree()->model()->index(row, 0, root).data().toString());
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Sport"), QStringLiteral("Morning.SCRIPT"),
+                                  QStringLiteral("News.tavrel"), QStringLiteral("page 2.tavrel"),
+                                  QStringLiteral("Page 10.tavrel")}));
     EXPECT_EQ(Listed(InFolder(QStringLiteral("Sport"))), QStringList{QStringLiteral("Results.tavrel")});
 
     // Created, renamed and deleted by another program.
