@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
@@ -40,26 +41,35 @@ constexpr int kLoadAndPlay = 32855;
 // The commands of the default tree actions 0..4.
 constexpr int kDefaultActionCommands[] = {32842, 32843, 32855, 32856, 32844};
 
-// Page and script files with the program's own icons; folders as the
-// desktop's theme draws them.
+// Icons from the desktop's theme: folders, and page and script files when
+// the desktop knows their types; otherwise the program's own for them.
 class CPagesIconProvider : public QFileIconProvider
 {
 public:
     CPagesIconProvider()
-        : page_(ProgramIcon(QStringLiteral("file-page"))), script_(ProgramIcon(QStringLiteral("file-script")))
+        : page_(ThemeIconOr(QStringLiteral("x.tavrel"), QStringLiteral("file-page"))),
+          script_(ThemeIconOr(QStringLiteral("x.script"), QStringLiteral("file-script")))
     {
     }
     QIcon icon(const QFileInfo& info) const override
     {
-        if (info.isFile() && IsPageFilePath(info.fileName()) && !page_.isNull())
+        if (info.isFile() && IsPageFilePath(info.fileName()))
             return page_;
-        if (info.isFile() && IsScriptFilePath(info.fileName()) && !script_.isNull())
+        if (info.isFile() && IsScriptFilePath(info.fileName()))
             return script_;
         return QFileIconProvider::icon(info);
     }
     using QFileIconProvider::icon;
 
 private:
+    static QIcon ThemeIconOr(const QString& sampleName, const QString& ownIcon)
+    {
+        const QMimeType type = QMimeDatabase().mimeTypeForFile(sampleName, QMimeDatabase::MatchExtension);
+        if (type.isValid() && !type.isDefault() && QIcon::hasThemeIcon(type.iconName()))
+            return QIcon::fromTheme(type.iconName());
+        return ProgramIcon(ownIcon);
+    }
+
     QIcon page_;
     QIcon script_;
 };
