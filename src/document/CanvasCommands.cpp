@@ -9,6 +9,7 @@ constexpr int kZoomLevelMax = 5;
 HostCommandState CanvasCommandState(int id, const CanvasState& s)
 {
     switch (id) {
+    case 32841:  // preferences
     case 32815:  // add a simple object
     case 32816:  // add a picture, animation or video
     case 32804:  // the zoom box

@@ -2,6 +2,8 @@
 
 #include "document/RenderOutputEngine.h"
 #include "editor/MainFrame.h"
+#include "editor/MainView.h"
+#include "render/display/XRandrDisplayBackend.h"
 #include "scripts/X11GlobalHotkeys.h"
 
 CEditorApp::CEditorApp(const Options& options) : options_(options)
@@ -20,8 +22,14 @@ CEditorApp::CEditorApp(const Options& options) : options_(options)
         ownTimer_ = std::make_unique<CQtInterfaceTimer>();
     timer_ = options.timer != nullptr ? options.timer : ownTimer_.get();
 
+    std::function<std::vector<DisplayDeviceInfo>()> devices = options.displayDevices;
+    if (!devices && options.realServices)
+        devices = [] { return CXRandrDisplayBackend().EnumerateDevices(); };
+
     doc_ = std::make_unique<CMainDoc>(options.editMode, services);
     frame_ = std::make_unique<CMainFrame>(*doc_, options.editMode);
+    if (frame_->Panes().view != nullptr)
+        frame_->Panes().view->SetDisplayDevices(std::move(devices));
     doc_->SetHost(frame_.get());
 }
 

@@ -2,10 +2,13 @@
 
 #include "document/InterfaceTimer.h"
 #include "document/MainDoc.h"
+#include "render/display/DisplayBackend.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CMainFrame;
 class IGlobalHotkeys;
@@ -26,6 +29,9 @@ public:
         bool realServices = true;
         // Null: a Qt timer of the interface period.
         IInterfaceTimer* timer = nullptr;
+        // The display outputs the preferences offer; empty: XRandR's with
+        // the real services, none otherwise.
+        std::function<std::vector<DisplayDeviceInfo>()> displayDevices;
     };
 
     explicit CEditorApp(const Options& options);

@@ -5,10 +5,11 @@
 #include "document/CanvasGeometry.h"
 #include "document/CommandIds.h"
 #include "document/MainDoc.h"
+#include "editor/DlgFrameProps.h"
+#include "editor/DlgPreferences.h"
+#include "editor/FileChoosers.h"
 #include "editor/FontSelectComboBox.h"
 #include "editor/FontSizeComboBox.h"
-#include "editor/DlgFrameProps.h"
-#include "editor/FileChoosers.h"
 #include "editor/FormatToolBar.h"
 #include "editor/ImportFeedbackDialog.h"
 #include "editor/InPlaceTextEditor.h"
@@ -328,8 +329,10 @@ void CMainView::OnViewUpdate(int code, QRect hint)
         return;
     }
     if (code == kUpdatePreferences) {
+        // The grid, the background and, after a new mode, the page's size.
         ReadSettings();
         Recompose({});
+        UpdatePageLayout();
     } else if (code != kUpdateRepaint) {
         Recompose(hint.isNull() ? CRect{} : ToCRect(hint));
     }
@@ -666,6 +669,7 @@ void CMainView::OnCommand(int id)
             BeginTextEdit();
         break;
     case 32835: EditProperties(); break;
+    case cmd::kPreferences: EditPreferences(); break;
     case 32815: AddSimpleObject(); break;
     case 32816: AddPictureObject(); break;
     case 32817: CloneSelection(); break;
@@ -811,6 +815,17 @@ void CMainView::MoveSelection(int up)
     doc_.SetSelection(selection);  // its number changed
     doc_.SetModifiedFlag(true);
     emit doc_.UpdateAllViews(kUpdatePage, {});
+}
+
+void CMainView::EditPreferences()
+{
+    const PreferencesDialogState state = BuildPreferencesState(doc_);
+    // The outputs are asked for only when the list of them shows.
+    const bool listsOutputs = !state.editMode && state.canChangeMode;
+    CDlgPreferences dialog(state, listsOutputs && displayDevices_ ? displayDevices_() : std::vector<DisplayDeviceInfo>{},
+                           window());
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyPreferencesState(doc_, dialog.State());
 }
 
 void CMainView::EditProperties()

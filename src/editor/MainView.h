@@ -4,12 +4,15 @@
 #include "document/CanvasCommands.h"
 #include "document/CanvasPicture.h"
 #include "model/Rect.h"
+#include "render/display/DisplayBackend.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CFrame;
 class CFormatToolBar;
@@ -34,6 +37,11 @@ public:
     void SetZoomBox(QComboBox* box);
     // The text format toolbar, whose font boxes follow the edited selection.
     void SetFormatToolBar(CFormatToolBar* toolBar);
+    // The display outputs the preferences offer for the output.
+    void SetDisplayDevices(std::function<std::vector<DisplayDeviceInfo>()> devices)
+    {
+        displayDevices_ = std::move(devices);
+    }
 
     HostCommandState CommandState(int id) const;
     void OnCommand(int id);
@@ -122,6 +130,7 @@ private:
     void ToggleLock();
     // The object properties dialog on the selection.
     void EditProperties();
+    void EditPreferences();
     void CopySelection();
     void Paste();
     void ToggleSnap();
@@ -134,6 +143,7 @@ private:
     QComboBox* zoomBox_ = nullptr;
     // The main window may take its toolbars down before the canvas.
     QPointer<CFormatToolBar> formatToolBar_;
+    std::function<std::vector<DisplayDeviceInfo>()> displayDevices_;
     int zoomLevel_ = 3;
     bool snapToGrid_ = false;
     int gridStep_ = 8;

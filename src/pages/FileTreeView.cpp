@@ -194,7 +194,8 @@ CFileTreeView::CFileTreeView(CMainDoc& doc, QWidget* parent) : QWidget(parent), 
     setAccessibleName(LoadText(kPaneNameText));
 
     files_ = new CPagesFileModel(this);
-    files_->setIconProvider(new CPagesIconProvider);
+    icons_ = std::make_unique<CPagesIconProvider>();
+    files_->setIconProvider(icons_.get());
     files_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     files_->setNameFilters(PagesPaneNameFilters());
     files_->setNameFilterDisables(false);
@@ -250,6 +251,15 @@ CFileTreeView::CFileTreeView(CMainDoc& doc, QWidget* parent) : QWidget(parent), 
     setFocusProxy(tree_);
 
     SetRoot(doc_.Preferences().rootFolder);
+}
+
+CFileTreeView::~CFileTreeView()
+{
+    // The model asks its icon provider from its reading thread too: it goes
+    // (and its thread with it) before the provider.
+    tree_->setModel(nullptr);
+    sorted_->setSourceModel(nullptr);
+    delete files_;
 }
 
 void CFileTreeView::SetRoot(const QString& folder)

@@ -3,7 +3,10 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include <memory>
+
 class CMainDoc;
+class QAbstractFileIconProvider;
 class QAction;
 class QFileSystemModel;
 class QSortFilterProxyModel;
@@ -41,6 +44,7 @@ class CFileTreeView : public QWidget
 
 public:
     CFileTreeView(CMainDoc& doc, QWidget* parent = nullptr);
+    ~CFileTreeView() override;
 
     // Shows a root folder (the "RootFolder" preference) and reads it anew.
     void SetRoot(const QString& folder);
@@ -82,6 +86,8 @@ private:
 
     CMainDoc& doc_;
     QString root_;
+    // The model does not own its icon provider.
+    std::unique_ptr<QAbstractFileIconProvider> icons_;
     QFileSystemModel* files_;
     QSortFilterProxyModel* sorted_;
     CFileTreeCtrl* tree_;

@@ -47,6 +47,7 @@ public:
         options.pageToOpen = page;
         options.realServices = false;
         options.timer = &timer;
+        options.displayDevices = displayDevices;
         options.services.globalHotkeys = &hotkeys;
         options.services.outputFactory = [this](const OutputEngineParams& params) -> std::unique_ptr<IOutputEngine> {
             return std::make_unique<doctest::FakeOutputEngine>(params, kRenderRunning, false);
@@ -88,6 +89,8 @@ public:
 
     std::unique_ptr<CEditorApp> app;
     CManualInterfaceTimer timer;
+    // The display outputs the preferences list (none unless a test sets them).
+    std::function<std::vector<DisplayDeviceInfo>()> displayDevices;
     doctest::FakeGlobalHotkeys hotkeys;
     bool started = false;
 
