@@ -4,10 +4,13 @@
 
 #include "app/Log.h"
 #include "app/MainApp.h"
+#include "app/SettingsRegister.h"
+#include "app/Translate.h"
 #include "editor/CommandIcons.h"
 #include "editor/EditorApp.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QWidget>
 #include <QTimer>
 
@@ -59,6 +62,13 @@ int main(int argc, char* argv[])
     if (!mainApp.InitInstance(arguments))
         return 0;  // a playout instance already runs: end silently
     QApplication::setWindowIcon(ProgramIcon(QStringLiteral("tavrel")));
+
+    // The language packs, before any window shows a text: the stored choice,
+    // or the pack of the desktop's language on the first start.
+    CTranslate& packs = Translations();
+    packs.Load(CTranslate::PacksFilePath(QCoreApplication::applicationDirPath()));
+    packs.Select(Read(settings::kLanguageId), CTranslate::LanguageIdOfLocale(QLocale::system()));
+    SetTextTranslation(&packs);
 
     std::printf("Tavrel %s: %s instance%s%s\n", TAVREL_VERSION, mainApp.EditMode() ? "edit-only" : "playout",
                 mainApp.PageToOpen().isEmpty() ? "" : ", page ", mainApp.PageToOpen().toUtf8().constData());

@@ -1,6 +1,7 @@
 #include "editor/AboutBox.h"
 
 #include "editor/CommandIcons.h"
+#include "editor/DialogTranslation.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -70,4 +71,5 @@ CAboutBox::CAboutBox(QWidget* parent)
     layout->addLayout(top);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    TranslateDialog(this);
 }

@@ -3,6 +3,7 @@
 #include "content/RichTextFormat.h"
 #include "document/MainDoc.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogTranslation.h"
 #include "editor/FileChoosers.h"
 #include "editor/SafeEdit.h"
 #include "model/FrameSettings.h"
@@ -242,6 +243,7 @@ CDlgFrameProps::CDlgFrameProps(CMainDoc& doc, CFrame& object, QWidget* parent)
     ShowSourceFile();
     ApplyRules();
     FitLargestSource();
+    TranslateDialog(this);
 }
 
 CDlgFrameProps::~CDlgFrameProps() = default;

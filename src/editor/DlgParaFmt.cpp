@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogTranslation.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -124,6 +125,7 @@ CDlgParaFmt::CDlgParaFmt(const ParagraphFields& fields, bool singleLine, QWidget
     layout->addLayout(spacingRow);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    TranslateDialog(this);
 }
 
 ParagraphFields CDlgParaFmt::Fields() const

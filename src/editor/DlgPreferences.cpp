@@ -3,6 +3,7 @@
 #include "app/StringTable.h"
 #include "content/RichTextFormat.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogTranslation.h"
 #include "editor/SafeEdit.h"
 #include "render/display/VideoMode.h"
 
@@ -194,6 +195,7 @@ CDlgPreferences::CDlgPreferences(const PreferencesDialogState& state, const std:
     connect(solid_, &QRadioButton::toggled, this, &CDlgPreferences::ApplyVisibility);
     ShowColour();
     ApplyVisibility();
+    TranslateDialog(this);
 }
 
 void CDlgPreferences::ApplyVisibility()

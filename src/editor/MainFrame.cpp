@@ -4,6 +4,7 @@
 #include "app/Log.h"
 #include "app/SettingsRegister.h"
 #include "app/StringTable.h"
+#include "app/Translate.h"
 #include "document/CanvasPicture.h"
 #include "document/CommandIds.h"
 #include "document/MainDoc.h"
@@ -77,8 +78,8 @@ QMessageBox::Icon BoxIcon(int icon)
 
 QStringList LanguagePackNames()
 {
-    // Language packs come with the translation files; English is built in.
-    return {};
+    // English is built in; the packs follow it.
+    return Translations().PackNames();
 }
 
 }  // namespace
@@ -89,7 +90,7 @@ CMainFrame::CMainFrame(CMainDoc& doc, bool editMode, QWidget* parent)
     WriteLog(kLogFailure, "CMainFrame::OnCreate() build: [%s]", __DATE__);
     setObjectName(QStringLiteral("mainWindow"));
     setAccessibleName(LoadText(kApplicationTitleId));
-    language_ = std::clamp(Read(settings::kLanguageId), 0, static_cast<int>(LanguagePackNames().size()));
+    language_ = Translations().Current();
 
     registry_ = std::make_unique<CActionRegistry>([this](int id) { Dispatch(id); },
                                                   [this](int id) { return Query(id); }, this);
@@ -149,8 +150,9 @@ void CMainFrame::CreateToolBars()
 
 void CMainFrame::BuildMenu()
 {
-    menus_->FillMenuBar(menuBar(), LanguagePackNames());
+    // The commands' own texts first: the language items then take the packs' names.
     registry_->Retranslate();
+    menus_->FillMenuBar(menuBar(), LanguagePackNames());
     statusBar_->Retranslate();
     UpdateTitle();
     RefreshCommandStates();
@@ -351,7 +353,8 @@ void CMainFrame::ToggleNavigator()
 
 void CMainFrame::SelectLanguage(int index)
 {
-    language_ = index;
+    Translations().Select(index, 0);
+    language_ = Translations().Current();
     Write(settings::kLanguageId, index);
     BuildMenu();
     emit doc_.UpdateAllViews(kUpdatePreferences, {});

@@ -2,6 +2,7 @@
 
 #include "app/CommandTable.h"
 #include "app/MenuResource.h"
+#include "app/Translate.h"
 #include "editor/ActionRegistry.h"
 
 #include <QAction>
@@ -40,7 +41,7 @@ QAction* RenamedAction(QMenu* menu, const MenuNode& node, CActionRegistry& regis
 
 }  // namespace
 
-void CMenuBuilder::Fill(QMenu* menu, const std::vector<MenuNode>& nodes) const
+void CMenuBuilder::Fill(QMenu* menu, const std::vector<MenuNode>& nodes, int menuId, int& popupCounter) const
 {
     for (const MenuNode& node : nodes) {
         switch (node.kind) {
@@ -48,17 +49,21 @@ void CMenuBuilder::Fill(QMenu* menu, const std::vector<MenuNode>& nodes) const
             menu->addSeparator();
             break;
         case MenuNode::kPopup: {
-            QMenu* popup = menu->addMenu(node.text);
-            Fill(popup, node.children);
+            ++popupCounter;
+            QMenu* popup = menu->addMenu(Translations().Resource(MenuItemKey(menuId, popupCounter, 0)).value_or(node.text));
+            Fill(popup, node.children, menuId, popupCounter);
             break;
         }
         case MenuNode::kItem: {
             QAction* command = registry_.Action(node.commandId);
             const CommandInfo* info = FindCommand(node.commandId);
-            if (command != nullptr && info != nullptr && node.text == QString::fromUtf8(info->text))
+            MenuNode shown = node;
+            // A language pack's caption for this item in this menu.
+            shown.text = Translations().Resource(MenuItemKey(menuId, popupCounter, node.commandId)).value_or(node.text);
+            if (command != nullptr && info != nullptr && shown.text == command->text())
                 menu->addAction(command);
             else
-                menu->addAction(RenamedAction(menu, node, registry_));
+                menu->addAction(RenamedAction(menu, shown, registry_));
             break;
         }
         }
@@ -77,11 +82,13 @@ void CMenuBuilder::FillMenuBar(QMenuBar* bar, const QStringList& languages) cons
     }
     bar->clear();
     qDeleteAll(old);
+    int popupCounter = 0;
     for (const MenuNode& top : MenuResource(kMainMenu)) {
         if (top.kind != MenuNode::kPopup)
             continue;
-        QMenu* menu = bar->addMenu(top.text);
-        Fill(menu, top.children);
+        ++popupCounter;
+        QMenu* menu = bar->addMenu(Translations().Resource(MenuItemKey(kMainMenu, popupCounter, 0)).value_or(top.text));
+        Fill(menu, top.children, kMainMenu, popupCounter);
     }
     // The language packs follow English in the language menu.
     QAction* english = registry_.Action(kLanguageFirst);
@@ -104,6 +111,7 @@ void CMenuBuilder::FillMenuBar(QMenuBar* bar, const QStringList& languages) cons
 QMenu* CMenuBuilder::ContextMenu(int menuId, QWidget* parent) const
 {
     auto* menu = new QMenu(parent);
-    Fill(menu, MenuResource(menuId));
+    int popupCounter = 0;
+    Fill(menu, MenuResource(menuId), menuId, popupCounter);
     return menu;
 }

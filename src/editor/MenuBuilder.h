@@ -26,7 +26,8 @@ public:
     QMenu* ContextMenu(int menuId, QWidget* parent) const;
 
 private:
-    void Fill(QMenu* menu, const std::vector<MenuNode>& nodes) const;
+    // Fills a menu of menu resource menuId; popupCounter makes the items' keys.
+    void Fill(QMenu* menu, const std::vector<MenuNode>& nodes, int menuId, int& popupCounter) const;
 
     CActionRegistry& registry_;
 };
