@@ -10,6 +10,7 @@
 #include "editor/EditorApp.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLocale>
 #include <QWidget>
 #include <QTimer>
@@ -81,8 +82,13 @@ int main(int argc, char* argv[])
     const int holdMs = qEnvironmentVariableIntValue("TAVREL_HOLD_MS");
     if (holdMs > 0) {
         QTimer::singleShot(holdMs, &app, [] {
-            if (QWidget* modal = QApplication::activeModalWidget())
-                modal->close();
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                // A dialog that ignores closing (the setup wizard) is cancelled.
+                if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->reject();
+                else
+                    modal->close();
+            }
             QCoreApplication::exit(0);
         });
     }

@@ -45,6 +45,15 @@ void SetTextTranslation(const ITextTranslation* translation)
     g_translation.store(translation, std::memory_order_release);
 }
 
+std::vector<int> BuiltInTextIds()
+{
+    std::vector<int> ids;
+    ids.reserve(std::size(kStrings));
+    for (const StringEntry& entry : kStrings)
+        ids.push_back(entry.id);
+    return ids;
+}
+
 QString BuiltInText(int id)
 {
     const auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,

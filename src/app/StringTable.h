@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // Every text the user sees is fetched by its string id. Without a language
 // pack these give the built-in table's text (resources/StringTable.inc).
@@ -23,6 +24,8 @@ void SetTextTranslation(const ITextTranslation* translation);
 
 // The built-in text of a string id; empty for an unknown id.
 QString BuiltInText(int id);
+// Every id of the built-in table, ascending.
+std::vector<int> BuiltInTextIds();
 // The translated text of a string id when there is one, else the built-in.
 QString LoadText(int id);
 // The text of a string id with printf-style arguments ("%s" takes UTF-8

@@ -50,6 +50,7 @@ public:
     static QString PacksFilePath(const QString& programFolder);
 
     int PackCount() const { return static_cast<int>(packs_.size()); }
+    const std::vector<CTranslation>& Packs() const { return packs_; }
     // "English" for 0 or an index out of range.
     QString LanguageName(int index) const;
     QStringList PackNames() const;

@@ -146,6 +146,12 @@ public:
     bool OutputOn() const { return renderer_ != nullptr; }
     // The running output engine, or null.
     IOutputEngine* Renderer() const { return renderer_.get(); }
+    // An output engine of the program's kind for another page (the setup
+    // wizard's test output); null without an engine to make.
+    std::unique_ptr<IOutputEngine> MakeOutputEngine(const OutputEngineParams& params) const
+    {
+        return outputFactory_ ? outputFactory_(params) : nullptr;
+    }
     // The window the preview draws into (the preview pane's).
     void SetPreviewWindow(QWindow* window) { previewWindow_ = window; }
     // The periodic monitor: pages pane refresh, the overlay, a failed output.

@@ -49,6 +49,7 @@ CAboutBox::CAboutBox(QWidget* parent)
     QLabel* version = Text(QStringLiteral("Live character generator, version %1\nBuilt %2")
                                .arg(QStringLiteral(TAVREL_VERSION), QStringLiteral(__DATE__)),
                            kVersionControl, this);
+    MarkDynamicText(version);
     QLabel* copyright = Text(QStringLiteral("Copyright \u00A9 2026 Quellmark"), kCopyrightControl, this);
 
     auto* texts = new QVBoxLayout;

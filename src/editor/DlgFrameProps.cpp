@@ -297,6 +297,7 @@ QSlider* CDlgFrameProps::AlphaSlider(int alpha, int controlId, int textId, const
     slider->setAccessibleName(name);
     slider->setMinimumWidth(120);
     auto* label = Tagged(new QLabel(parent), textId);
+    MarkDynamicText(label);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 4);
     const auto showPercent = [label](int value) {
@@ -318,6 +319,7 @@ QWidget* CDlgFrameProps::BuildBackground()
     auto* grid = new QGridLayout(box);
 
     backgroundType_ = Tagged(new QLabel(props_.Value(2).toString(), box), kBackgroundTypeControl);
+    MarkDynamicText(backgroundType_);
     backgroundType_->setAccessibleName(QStringLiteral("Background type"));
 
     colour_ = Tagged(new QPushButton(box), kColourControl);
@@ -333,6 +335,7 @@ QWidget* CDlgFrameProps::BuildBackground()
     loopAnimation_ = Check(QStringLiteral("Loop &animation"), &CFrame::loopAnimation, kLoopAnimationControl, box);
     linkImage_ = Check(QStringLiteral("Maintain lin&k to image file"), &CFrame::linkImageFile, kLinkImageControl, box);
     imageFile_ = Tagged(new QLabel(box), kImageFileControl);
+    MarkDynamicText(imageFile_);
     imageFile_->setMaximumWidth(220);
     imageFile_->setAccessibleName(QStringLiteral("Image file"));
     imageFile_->setIndent(style()->pixelMetric(QStyle::PM_IndicatorWidth) + 6);
@@ -409,6 +412,7 @@ QWidget* CDlgFrameProps::BuildSource()
     connect(sources_, &QButtonGroup::idClicked, this, &CDlgFrameProps::SourceClicked);
 
     sourceFile_ = Tagged(new QLabel(box), kSourceFileControl);
+    MarkDynamicText(sourceFile_);
     sourceFile_->setMaximumWidth(260);
     sourceFileLabel_ = Caption(QStringLiteral("File"), nullptr, box);
     sourceFile_->setAccessibleName(QStringLiteral("Source file"));

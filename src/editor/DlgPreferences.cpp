@@ -139,6 +139,7 @@ CDlgPreferences::CDlgPreferences(const PreferencesDialogState& state, const std:
         auto* pages = new QHBoxLayout;
         folder_ = Tagged(new QLabel(QDir::toNativeSeparators(state.preferences.rootFolder), output), kFolderText);
         folder_->setObjectName(QStringLiteral("pagesFolder"));
+        MarkDynamicText(folder_);
         folder_->setTextInteractionFlags(Qt::TextSelectableByMouse);
         folder_->setFrameShape(QFrame::StyledPanel);
         folder_->setMinimumWidth(260);

@@ -28,8 +28,7 @@ CEditorApp::CEditorApp(const Options& options) : options_(options)
 
     doc_ = std::make_unique<CMainDoc>(options.editMode, services);
     frame_ = std::make_unique<CMainFrame>(*doc_, options.editMode);
-    if (frame_->Panes().view != nullptr)
-        frame_->Panes().view->SetDisplayDevices(std::move(devices));
+    frame_->SetDisplayDevices(std::move(devices));
     doc_->SetHost(frame_.get());
 }
 

@@ -21,6 +21,7 @@
 #include "editor/ObjectsListView.h"
 #include "editor/PreView.h"
 #include "pages/FileTreeView.h"
+#include "setup/FirstSetupWizard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -486,7 +487,23 @@ void CMainFrame::EndTextEditing(bool silent)
 
 bool CMainFrame::Provides(HostFeature feature) const
 {
-    return feature == HostFeature::kCanvas && panes_.view != nullptr;
+    switch (feature) {
+    case HostFeature::kCanvas: return panes_.view != nullptr;
+    case HostFeature::kSetupWizard: return !editMode_;
+    default: return false;
+    }
+}
+
+void CMainFrame::RunSetupWizard()
+{
+    ::RunSetupWizard(doc_, this, displayDevices_);
+}
+
+void CMainFrame::SetDisplayDevices(std::function<std::vector<DisplayDeviceInfo>()> devices)
+{
+    displayDevices_ = devices;
+    if (panes_.view != nullptr)
+        panes_.view->SetDisplayDevices(std::move(devices));
 }
 
 HostCommandState CMainFrame::CanvasCommandState(int id) const

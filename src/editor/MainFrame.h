@@ -5,10 +5,13 @@
 #include "editor/ActionRegistry.h"
 #include "editor/PaneFactory.h"
 #include "model/Picture.h"
+#include "render/display/DisplayBackend.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CFormatToolBar;
 class CMainDoc;
@@ -32,6 +35,9 @@ class CMainFrame : public QMainWindow, public IDocumentHost
 public:
     CMainFrame(CMainDoc& doc, bool editMode, QWidget* parent = nullptr);
     ~CMainFrame() override;
+
+    // The display outputs the preferences and the setup wizard offer.
+    void SetDisplayDevices(std::function<std::vector<DisplayDeviceInfo>()> devices);
 
     // Shows the window as it was left: maximised or at its place.
     void ShowAsLastTime();
@@ -69,6 +75,7 @@ public:
     void EndTextEditing(bool silent) override;
     const CPicture* ComposedPage() override;
     void RefreshPagesPane(const QString& rootFolder) override;
+    void RunSetupWizard() override;
     void RenamePagesPaneItem() override;
     HostCommandState CanvasCommandState(int id) const override;
     int DesktopDpi() const override;
@@ -110,4 +117,5 @@ private:
     bool paneSizesApplied_ = false;
     int language_ = 0;
     CPicture composedPage_;  // the canvas's picture for a page being saved
+    std::function<std::vector<DisplayDeviceInfo>()> displayDevices_;
 };

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,10 @@ protected:
         environment_ = QProcessEnvironment::systemEnvironment();
         // A runtime folder of this test alone: its own playout lock.
         environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        // Past the first start: no setup wizard holds the playout instance.
+        QSettings settings;
+        settings.setValue(QStringLiteral("View/FirstTimeSetup"), 0);
+        settings.sync();
     }
 
     std::unique_ptr<QProcess> Start(const QStringList& arguments, int holdMs)

@@ -50,7 +50,9 @@ public:
         options.displayDevices = displayDevices;
         options.services.globalHotkeys = &hotkeys;
         options.services.outputFactory = [this](const OutputEngineParams& params) -> std::unique_ptr<IOutputEngine> {
-            return std::make_unique<doctest::FakeOutputEngine>(params, kRenderRunning, false);
+            auto engine = std::make_unique<doctest::FakeOutputEngine>(params, nextStartError, false);
+            lastEngine = engine.get();
+            return engine;
         };
         app = std::make_unique<CEditorApp>(options);
         started = app->Start();
@@ -89,6 +91,10 @@ public:
 
     std::unique_ptr<CEditorApp> app;
     CManualInterfaceTimer timer;
+    // The output double last made (it may be gone since) and the start
+    // result of the next one.
+    doctest::FakeOutputEngine* lastEngine = nullptr;
+    int nextStartError = kRenderRunning;
     // The display outputs the preferences list (none unless a test sets them).
     std::function<std::vector<DisplayDeviceInfo>()> displayDevices;
     doctest::FakeGlobalHotkeys hotkeys;

@@ -166,7 +166,7 @@ TEST_F(MainWindow, EveryMenuCommandHasItsPlaceAndItsState)
         {32868, "Scripts|Script editor", false, false},
         {32882, "Scripts|Automation", false, false},
         {32841, "Settings|Preferences", true, true},
-        {32849, "Settings|Run initial setup wizard", false, false},
+        {32849, "Settings|Run initial setup wizard", true, false},
         {32900, "Settings|Language|English", true, true},
         {57664, "Settings|About Tavrel...", true, true},
     };
