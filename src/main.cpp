@@ -8,6 +8,7 @@
 #include "app/Translate.h"
 #include "editor/CommandIcons.h"
 #include "editor/EditorApp.h"
+#include "editor/QtTranslations.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -70,6 +71,7 @@ int main(int argc, char* argv[])
     packs.Load(CTranslate::PacksFilePath(QCoreApplication::applicationDirPath()));
     packs.Select(Read(settings::kLanguageId), CTranslate::LanguageIdOfLocale(QLocale::system()));
     SetTextTranslation(&packs);
+    InstallQtTranslations(packs.CurrentLanguageId());
 
     std::printf("Tavrel %s: %s instance%s%s\n", TAVREL_VERSION, mainApp.EditMode() ? "edit-only" : "playout",
                 mainApp.PageToOpen().isEmpty() ? "" : ", page ", mainApp.PageToOpen().toUtf8().constData());

@@ -154,6 +154,15 @@ std::optional<QString> CTranslate::Resource(std::uint32_t key) const
     return found->second;
 }
 
+QString CTranslate::LocaleNameOfLanguageId(int languageId)
+{
+    for (const LanguageIdEntry& entry : kLanguageIds) {
+        if (entry.id == languageId)
+            return QLatin1String(entry.locale);
+    }
+    return {};
+}
+
 int CTranslate::LanguageIdOfLocale(const QLocale& locale)
 {
     const QString name = locale.name();  // "de_DE"

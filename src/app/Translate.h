@@ -66,6 +66,14 @@ public:
     // The language identifier of a locale (1033 for en_US, 1031 for de_DE,
     // 1049 for ru_RU, ...); 0 for one this table does not know.
     static int LanguageIdOfLocale(const QLocale& locale);
+    // The locale name of a language identifier ("de_DE" for 1031); empty
+    // for one this table does not know.
+    static QString LocaleNameOfLanguageId(int languageId);
+    // The chosen pack's language identifier; 0 for English.
+    int CurrentLanguageId() const
+    {
+        return current_ > 0 && current_ <= PackCount() ? packs_[static_cast<size_t>(current_ - 1)].languageId : 0;
+    }
 
 private:
     std::vector<CTranslation> packs_;

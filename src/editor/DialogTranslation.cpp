@@ -63,7 +63,8 @@ std::vector<std::pair<std::uint32_t, QString>> DialogTexts(QWidget* dialog)
     const int dialogId = dialog->property("tavrelId").toInt();
     if (dialogId <= 0)
         return texts;
-    texts.emplace_back(DialogKey(dialogId), dialog->windowTitle());
+    if (!dialog->windowTitle().isEmpty())
+        texts.emplace_back(DialogKey(dialogId), dialog->windowTitle());
     for (QWidget* control : dialog->findChildren<QWidget*>()) {
         const QVariant id = control->property("tavrelId");
         if (control->property(kDynamicProperty).toBool())

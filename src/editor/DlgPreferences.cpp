@@ -46,6 +46,12 @@ constexpr int kSolid = 1041;
 constexpr int kColourButton = 1022;
 constexpr int kMarginHEdit = 1042;
 constexpr int kMarginVEdit = 1043;
+constexpr int kModeLabel = 1103;
+constexpr int kAdapterLabel = 1112;
+constexpr int kFolderLabel = 1101;
+constexpr int kDefaultActionLabel = 1121;
+constexpr int kMarginHLabel = 1110;
+constexpr int kMarginVLabel = 1111;
 constexpr int kDefaultActionTexts = 10640;  // 10640..10644
 constexpr int kDefaultActionCount = 5;
 const QColor kWarningColour(224, 0, 0);
@@ -101,7 +107,7 @@ CDlgPreferences::CDlgPreferences(const PreferencesDialogState& state, const std:
         mode_->addItems(VideoModeListNames());
         mode_->setCurrentIndex(state.modeIndex);
         mode_->setEnabled(state.canChangeMode);
-        form->addRow(Caption(QStringLiteral("&Mode"), mode_, output), mode_);
+        form->addRow(Tagged(Caption(QStringLiteral("&Mode"), mode_, output), kModeLabel), mode_);
         if (!state.canChangeMode) {
             auto* warning = Tagged(
                 new QLabel(QStringLiteral("Turn off HDMI/preview output and clear current page to change mode!"),
@@ -119,7 +125,7 @@ CDlgPreferences::CDlgPreferences(const PreferencesDialogState& state, const std:
             for (const AdapterEntry& entry : adapters_)
                 adapter_->addItem(entry.text, entry.deviceName);
             adapter_->setCurrentIndex(AdapterEntryOf(adapters_, state.preferences.displayAdapter));
-            form->addRow(Caption(QStringLiteral("HDMI &connection"), adapter_, output), adapter_);
+            form->addRow(Tagged(Caption(QStringLiteral("HDMI &connection"), adapter_, output), kAdapterLabel), adapter_);
         }
         fullRange_ = Tagged(new QCheckBox(QStringLiteral("HDMI output is &full range RGB (0 - 255)"), output), kFullRange);
         fullRange_->setChecked(state.preferences.fullHdmiRange != 0);
@@ -148,7 +154,7 @@ CDlgPreferences::CDlgPreferences(const PreferencesDialogState& state, const std:
         connect(browse, &QPushButton::clicked, this, &CDlgPreferences::ChooseFolder);
         pages->addWidget(folder_, 1);
         pages->addWidget(browse);
-        form->addRow(Caption(QStringLiteral("&Pages folder"), browse, output), pages);
+        form->addRow(Tagged(Caption(QStringLiteral("&Pages folder"), browse, output), kFolderLabel), pages);
         layout->addWidget(output);
     }
 
@@ -158,7 +164,7 @@ CDlgPreferences::CDlgPreferences(const PreferencesDialogState& state, const std:
     for (int i = 0; i < kDefaultActionCount; ++i)
         defaultAction_->addItem(LoadText(kDefaultActionTexts + i));
     defaultAction_->setCurrentIndex(state.preferences.defaultTreeAction);
-    form->addRow(Caption(QStringLiteral("Pages pane default &action"), defaultAction_, editor), defaultAction_);
+    form->addRow(Tagged(Caption(QStringLiteral("Pages pane default &action"), defaultAction_, editor), kDefaultActionLabel), defaultAction_);
     largeToolbar_ =
         Tagged(new QCheckBox(QStringLiteral("Use &large icons in toolbars (requires restart)"), editor), kLargeToolbar);
     largeToolbar_->setChecked(state.largeToolbar != 0);
@@ -186,8 +192,8 @@ CDlgPreferences::CDlgPreferences(const PreferencesDialogState& state, const std:
     form->addRow(solidRow);
     marginH_ = Number(state.marginH, kMarginHEdit, editor);
     marginV_ = Number(state.marginV, kMarginVEdit, editor);
-    form->addRow(Caption(QStringLiteral("&Horizontal safety margin (%)"), marginH_, editor), marginH_);
-    form->addRow(Caption(QStringLiteral("V&ertical safety margin (%)"), marginV_, editor), marginV_);
+    form->addRow(Tagged(Caption(QStringLiteral("&Horizontal safety margin (%)"), marginH_, editor), kMarginHLabel), marginH_);
+    form->addRow(Tagged(Caption(QStringLiteral("V&ertical safety margin (%)"), marginV_, editor), kMarginVLabel), marginV_);
     layout->addWidget(editor);
     layout->addWidget(OkCancelButtons(this));
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -20,6 +20,7 @@
 #include "editor/MenuBuilder.h"
 #include "editor/ObjectsListView.h"
 #include "editor/PreView.h"
+#include "editor/QtTranslations.h"
 #include "pages/FileTreeView.h"
 #include "setup/FirstSetupWizard.h"
 
@@ -356,6 +357,7 @@ void CMainFrame::SelectLanguage(int index)
 {
     Translations().Select(index, 0);
     language_ = Translations().Current();
+    InstallQtTranslations(Translations().CurrentLanguageId());
     Write(settings::kLanguageId, index);
     BuildMenu();
     emit doc_.UpdateAllViews(kUpdatePreferences, {});

@@ -62,10 +62,10 @@ CPropertiesView::CPropertiesView(CMainDoc& doc, QWidget* parent) : QWidget(paren
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    grid_->header()->setSectionResizeMode(0, QHeaderView::Interactive);
-    grid_->header()->setStretchLastSection(true);
+    // Names and values share the width, as in property grids; a long
+    // name is elided and shown whole in its tooltip.
+    grid_->header()->setSectionResizeMode(QHeaderView::Stretch);
     grid_->expandAll();
-    grid_->resizeColumnToContents(0);
 
     help_ = new QLabel(this);
     help_->setObjectName(QStringLiteral("propertyHelp"));

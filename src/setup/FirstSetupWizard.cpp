@@ -87,9 +87,11 @@ public:
 
         auto* form = new QFormLayout;
         auto* modeLabel = Text(QStringLiteral("&Mode"), 1103, this);
+        modeLabel->setWordWrap(false);
         modeLabel->setBuddy(mode_);
         mode_->setAccessibleName(QStringLiteral("Mode"));
         auto* adapterLabel = Text(QStringLiteral("HDMI &connection"), 1112, this);
+        adapterLabel->setWordWrap(false);
         adapterLabel->setBuddy(adapter_);
         adapter_->setAccessibleName(QStringLiteral("HDMI connection"));
         form->addRow(modeLabel, mode_);

@@ -26,14 +26,7 @@ class Preferences : public ::testing::Test, public EditorFixture
 protected:
     Preferences()
     {
-        displayDevices = [] {
-            DisplayDeviceInfo hdmi;
-            hdmi.deviceName = QStringLiteral("HDMI-1");
-            hdmi.deviceString = QStringLiteral("Test adapter");
-            hdmi.monitors.push_back({hdmi.deviceName, QStringLiteral("Encoder"), 0});
-            hdmi.modes.push_back({1920, 1080, 32, 50, false});
-            return std::vector<DisplayDeviceInfo>{hdmi};
-        };
+        displayDevices = edittest::OneFullHdOutput;
     }
     void OpenPreferences(std::function<void(QWidget*)> answer)
     {

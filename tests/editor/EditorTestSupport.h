@@ -129,6 +129,18 @@ inline void ExpectGolden(const QImage& image, const QString& relativePath, int t
     EXPECT_LE(worst, tolerance) << relativePath.toStdString();
 }
 
+// One display output, "HDMI-1" of "Test adapter" with the monitor
+// "Encoder", that can show 1920 x 1080.
+inline std::vector<DisplayDeviceInfo> OneFullHdOutput()
+{
+    DisplayDeviceInfo hdmi;
+    hdmi.deviceName = QStringLiteral("HDMI-1");
+    hdmi.deviceString = QStringLiteral("Test adapter");
+    hdmi.monitors.push_back({hdmi.deviceName, QStringLiteral("Encoder"), 0});
+    hdmi.modes.push_back({1920, 1080, 32, 50, false});
+    return {hdmi};
+}
+
 // A control of a dialog by the id language packs know it by.
 template <typename Control>
 Control* ControlOf(QWidget* dialog, int id)

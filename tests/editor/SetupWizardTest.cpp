@@ -23,13 +23,7 @@ class Wizard : public ::testing::Test, public EditorFixture
 protected:
     Wizard()
     {
-        displayDevices = [] {
-            DisplayDeviceInfo hdmi;
-            hdmi.deviceName = QStringLiteral("HDMI-1");
-            hdmi.deviceString = QStringLiteral("Test adapter");
-            hdmi.modes.push_back({1920, 1080, 32, 50, false});
-            return std::vector<DisplayDeviceInfo>{hdmi};
-        };
+        displayDevices = edittest::OneFullHdOutput;
     }
     static void Click(QWizard* wizard, QWizard::WizardButton button)
     {

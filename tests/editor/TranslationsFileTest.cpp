@@ -14,6 +14,9 @@
 #include "editor/DlgFrameProps.h"
 #include "editor/DlgParaFmt.h"
 #include "editor/DlgPreferences.h"
+#include "setup/FirstSetupWizard.h"
+
+#include <QWizardPage>
 
 #include <QDir>
 #include <QFile>
@@ -54,8 +57,12 @@ protected:
         CDlgFrameProps properties(Doc(), *Doc().Selection(), nullptr);
         CDlgPreferences preferences(playout, {}, nullptr);
         CDlgPreferences lockedPreferences(locked, {}, nullptr);
-        for (QWidget* dialog : std::initializer_list<QWidget*>{&about, &paragraph, &properties, &preferences,
-                                                               &lockedPreferences}) {
+        CSetupWizardRun run(Doc());
+        CFirstSetupWizard wizard(run, {}, nullptr);
+        std::vector<QWidget*> dialogs{&about, &paragraph, &properties, &preferences, &lockedPreferences};
+        for (const int page : wizard.pageIds())
+            dialogs.push_back(wizard.page(page));
+        for (QWidget* dialog : dialogs) {
             for (const auto& [key, text] : DialogTexts(dialog))
                 texts[key] = text;
         }
