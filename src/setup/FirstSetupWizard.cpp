@@ -25,9 +25,11 @@ namespace {
 constexpr int kTitleText = 10652;
 constexpr int kCancelledText = 10653;
 constexpr int kRenderErrorTexts = 10320;  // + the error code
+constexpr int kAutoText = 10214;
 constexpr int kReadyPage = 106;
 constexpr int kDonePage = 307;
 constexpr QSize kExpectedSize{320, 180};
+constexpr int kPlayingOnText = 10727;  // which mode on which output
 
 QLabel* Text(const QString& text, int controlId, QWidget* parent)
 {
@@ -143,6 +145,12 @@ public:
         expected->setObjectName(QStringLiteral("expectedPicture"));
         expected->setPixmap(ExpectedPicture());
         expected->setAccessibleName(QStringLiteral("The colour bars as they should look"));
+        playingOn_ = new QLabel(this);
+        playingOn_->setObjectName(QStringLiteral("playingOn"));
+        playingOn_->setWordWrap(true);
+        QFont bold = playingOn_->font();
+        bold.setBold(true);
+        playingOn_->setFont(bold);
         range_ = new QCheckBox(QStringLiteral("HDMI output is &full range RGB (0 - 255)"), this);
         range_->setProperty("tavrelId", 1048);
         connect(range_, &QCheckBox::clicked, this, [this](bool checked) { run_.SetFullRange(checked ? 1 : 0); });
@@ -151,6 +159,7 @@ public:
         texts->addWidget(Text(QStringLiteral("HDMI output was successfully activated!\nYou should now see the color "
                                              "bars displayed."),
                               1066, this));
+        texts->addWidget(playingOn_);
         texts->addWidget(expected, 0, Qt::AlignHCenter);
         texts->addWidget(Text(QStringLiteral("Top half of the picture shows completely opaque color bars. Bottom half "
                                              "shows four horizontal stripes of color bars. First one is completely "
@@ -174,12 +183,21 @@ public:
         TranslateDialog(this);
     }
 
-    void initializePage() override { range_->setChecked(run_.fullHdmiRange != 0); }
+    void initializePage() override
+    {
+        range_->setChecked(run_.fullHdmiRange != 0);
+        // Which mode plays on which output, as the operator chose them.
+        const QStringList modes = VideoModeListNames();
+        const QString output = run_.displayAdapter.isEmpty() ? LoadText(kAutoText) : run_.displayAdapter;
+        playingOn_->setText(FormatText(kPlayingOnText, modes.value(run_.modeIndex).toUtf8().constData(),
+                                       output.toUtf8().constData()));
+    }
     // Back: the test output goes off.
     void cleanupPage() override { run_.StopTestOutput(); }
 
 private:
     CSetupWizardRun& run_;
+    QLabel* playingOn_;
     QCheckBox* range_;
 };
 

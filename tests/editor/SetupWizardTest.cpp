@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
@@ -55,6 +56,8 @@ TEST_F(Wizard, NextPlaysTheBarsTheRangeSwitchesAndFinishStores)
         adapter->setCurrentIndex(1);
         Click(wizard, QWizard::NextButton);
         ASSERT_EQ(wizard->currentId(), 1);
+        EXPECT_EQ(wizard->currentPage()->findChild<QLabel*>(QStringLiteral("playingOn"))->text(),
+                  QStringLiteral("Playing 720p50 on the output HDMI-1."));
         ASSERT_NE(lastEngine, nullptr);
         EXPECT_EQ(lastEngine->Params().canvasWidth, 1280);
         EXPECT_EQ(lastEngine->Params().displayAdapterName, QStringLiteral("HDMI-1"));
