@@ -50,6 +50,8 @@ public:
         options.displayDevices = displayDevices;
         options.services.globalHotkeys = &hotkeys;
         options.services.outputFactory = [this](const OutputEngineParams& params) -> std::unique_ptr<IOutputEngine> {
+            if (outputFactory)
+                return outputFactory(params);
             auto engine = std::make_unique<doctest::FakeOutputEngine>(params, nextStartError, false);
             lastEngine = engine.get();
             return engine;
@@ -94,6 +96,8 @@ public:
     // The output double last made (it may be gone since) and the start
     // result of the next one.
     doctest::FakeOutputEngine* lastEngine = nullptr;
+    // Set: the real output engines this makes instead of the double.
+    OutputEngineFactory outputFactory;
     int nextStartError = kRenderRunning;
     // The display outputs the preferences list (none unless a test sets them).
     std::function<std::vector<DisplayDeviceInfo>()> displayDevices;
