@@ -206,8 +206,11 @@ public:
     // Starts the script of an automation entry (its index) when a script may
     // run; the trigger is lost otherwise.
     void AutomationStartScript(int index);
-    // The automation command: edit the list in the host's dialog.
+    // The automation command: edit the list in the host's dialog. After OK
+    // the host is warned of global hotkeys another program holds.
     void AutomationEdit();
+    // The clock the automation's time triggers read.
+    const IScriptClock& Clock() const { return *clock_; }
 
     // --- Preferences -----------------------------------------------------
     const DocumentPreferences& Preferences() const { return prefs_; }
@@ -287,7 +290,9 @@ private:
     // Whether a script may run now: not modified, output on, no dialog open.
     bool RunCondition() const;
     bool Provides(HostFeature feature) const { return host_->Provides(feature); }
-    void AutomationRegisterGlobalHotkeys();
+    // Registers the list's global hotkeys; returns those another program
+    // holds (none without a system to ask).
+    std::vector<GlobalHotkeyRegistration> AutomationRegisterGlobalHotkeys();
     void AutomationUnregisterGlobalHotkeys();
 
     bool editMode_;

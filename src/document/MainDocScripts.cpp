@@ -2,10 +2,14 @@
 #include "document/MainDoc.h"
 
 #include "app/Log.h"
+#include "scripts/HotkeyNames.h"
+
+#include <QStringList>
 
 namespace {
 
 constexpr int kScriptOpenFailedId = 10311;
+constexpr int kHotkeysTakenId = 10728;
 
 }  // namespace
 
@@ -109,15 +113,19 @@ void CMainDoc::AutomationStartScript(int index)
     ScriptStart();
 }
 
-void CMainDoc::AutomationRegisterGlobalHotkeys()
+std::vector<GlobalHotkeyRegistration> CMainDoc::AutomationRegisterGlobalHotkeys()
 {
+    std::vector<GlobalHotkeyRegistration> taken;
     if (editMode_)
-        return;
+        return taken;
     for (const GlobalHotkeyRegistration& registration : automation.GlobalHotkeys()) {
         const bool ok = globalHotkeys_ != nullptr && globalHotkeys_->Register(registration.id, registration.key);
         WriteLog(kLogLifecycle, "CMainDoc::AutomationRegisterGlobalHotkeys(%d, %d) = %d", registration.id,
                  registration.hotkey, ok ? 1 : 0);
+        if (!ok && globalHotkeys_ != nullptr)
+            taken.push_back(registration);
     }
+    return taken;
 }
 
 void CMainDoc::AutomationUnregisterGlobalHotkeys()
@@ -134,9 +142,23 @@ void CMainDoc::AutomationEdit()
         return;
     CFrameScriptScheduleArray copy = automation;
     AutomationUnregisterGlobalHotkeys();
-    if (host_->RunAutomationDialog(copy)) {
-        automation = copy;
-        automation.SaveToSettings();
+    if (!host_->RunAutomationDialog(copy)) {
+        AutomationRegisterGlobalHotkeys();
+        return;
     }
-    AutomationRegisterGlobalHotkeys();
+    automation = copy;
+    automation.SaveToSettings();
+    const std::vector<GlobalHotkeyRegistration> taken = AutomationRegisterGlobalHotkeys();
+    if (taken.empty())
+        return;
+    // The operator has just asked for these keys: say at once which ones
+    // work only while the main window has the focus.
+    QStringList lines;
+    for (const GlobalHotkeyRegistration& registration : taken) {
+        const QString script = FileTitleOf(automation.At(registration.id).file);
+        lines.append(script.isEmpty() ? HotkeyName(registration.hotkey)
+                                      : QStringLiteral("%1 (%2)").arg(HotkeyName(registration.hotkey), script));
+    }
+    ShowMessage(CUserMessage{kHotkeysTakenId, kMessageWarning,
+                             FormatText(kHotkeysTakenId, lines.join(QLatin1Char('\n')).toUtf8().constData())});
 }

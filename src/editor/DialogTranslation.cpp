@@ -64,7 +64,8 @@ void TranslateDialog(QWidget* dialog)
     if (dialogId <= 0)
         return;
     const CTranslate& packs = Translations();
-    if (const std::optional<QString> caption = packs.Resource(DialogKey(dialogId)))
+    const bool ownCaption = dialog->property(kDynamicProperty).toBool();
+    if (const std::optional<QString> caption = packs.Resource(DialogKey(dialogId)); caption && !ownCaption)
         dialog->setWindowTitle(*caption);
     for (const TranslatableText& text : TranslatableTexts(dialog)) {
         if (const std::optional<QString> translated = packs.Resource(ControlKey(dialogId, text.controlId)))
@@ -78,7 +79,7 @@ std::vector<std::pair<std::uint32_t, QString>> DialogTexts(QWidget* dialog)
     const int dialogId = IdOf(dialog);
     if (dialogId <= 0)
         return texts;
-    if (!dialog->windowTitle().isEmpty())
+    if (!dialog->windowTitle().isEmpty() && !dialog->property(kDynamicProperty).toBool())
         texts.emplace_back(DialogKey(dialogId), dialog->windowTitle());
     for (const TranslatableText& text : TranslatableTexts(dialog)) {
         const QString shown = text.read();

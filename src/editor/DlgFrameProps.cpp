@@ -120,13 +120,6 @@ QString Plain(const QString& caption)
     return QString(caption).remove(QLatin1Char('&'));
 }
 
-template <typename Widget>
-Widget* Tagged(Widget* widget, int controlId)
-{
-    widget->setProperty("tavrelId", controlId);
-    return widget;
-}
-
 // A caption that names its field for the keyboard (Alt+letter) and for
 // screen readers.
 QLabel* Caption(const QString& text, QWidget* field, QWidget* parent, int controlId = 0)

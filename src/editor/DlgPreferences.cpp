@@ -57,13 +57,6 @@ constexpr int kDefaultActionCount = 5;
 const QColor kWarningColour(224, 0, 0);
 const QString kDigits = QStringLiteral("0123456789");
 
-template <typename Control>
-Control* Tagged(Control* control, int id)
-{
-    control->setProperty("tavrelId", id);
-    return control;
-}
-
 QLabel* Caption(const QString& text, QWidget* field, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);

@@ -10,6 +10,8 @@
 #include "document/MainDoc.h"
 #include "document/WindowTexts.h"
 #include "editor/AboutBox.h"
+#include "editor/DlgAutomationEditor.h"
+#include "editor/DlgScriptEditor.h"
 #include "editor/FileChoosers.h"
 #include "editor/FormatToolBar.h"
 #include "editor/FontSelectComboBox.h"
@@ -27,6 +29,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -422,6 +425,26 @@ QString CMainFrame::ChooseScriptFile(const QString& presetName)
                               extension.mid(1));
 }
 
+void CMainFrame::OpenScriptEditor()
+{
+    const QString folder = doc_.Preferences().rootFolder;
+    ScriptStepContext steps;
+    steps.choosePage = [this, folder](const QString& current) {
+        return ChooseExistingFile(this, LoadText(kOpenTitleId), current.isEmpty() ? folder : current, PageFilter());
+    };
+    doc_.page.CollectGroupNames(steps.groups);
+    CDlgScriptEditor::Files files;
+    files.chooseScript = [this](const QString& preset) { return ChooseScriptFile(preset); };
+    files.chooseSaveScript = [this, folder](const QString& current) {
+        const QString extension = QStringLiteral(".script");
+        const QString filter = QStringLiteral("%1 (*%2)").arg(LoadText(kScriptFilesId), extension);
+        return ChooseFileToSave(this, LoadText(kSaveAsTitleId), current.isEmpty() ? folder : current, filter,
+                                extension.mid(1));
+    };
+    CDlgScriptEditor editor(doc_.script, steps, files, this);
+    editor.exec();
+}
+
 void CMainFrame::ActivateMainWindow()
 {
     if (isVisible())
@@ -492,6 +515,8 @@ bool CMainFrame::Provides(HostFeature feature) const
     switch (feature) {
     case HostFeature::kCanvas: return panes_.view != nullptr;
     case HostFeature::kSetupWizard: return !editMode_;
+    case HostFeature::kAutomationDialog: return !editMode_;
+    case HostFeature::kScriptEditor: return true;
     default: return false;
     }
 }
@@ -499,6 +524,21 @@ bool CMainFrame::Provides(HostFeature feature) const
 void CMainFrame::RunSetupWizard()
 {
     ::RunSetupWizard(doc_, this, displayDevices_);
+}
+
+bool CMainFrame::RunAutomationDialog(CFrameScriptScheduleArray& list)
+{
+    // The chooser starts in the pages folder; an entry's stored full path is
+    // handed over relative to it.
+    const QDir root(doc_.Preferences().rootFolder);
+    auto choose = [this, root](const QString& preset) {
+        return ChooseScriptFile(preset.isEmpty() ? preset : root.relativeFilePath(preset));
+    };
+    CDlgAutomationEditor dialog(list, choose, this, [this] { return doc_.Clock().LocalTime(); });
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    list = dialog.List();
+    return true;
 }
 
 void CMainFrame::SetDisplayDevices(std::function<std::vector<DisplayDeviceInfo>()> devices)

@@ -72,10 +72,12 @@ public:
     void HidePreviewPane() override;
     void SizePreviewWindow(int width, int height) override;
     bool Provides(HostFeature feature) const override;
+    bool RunAutomationDialog(CFrameScriptScheduleArray& list) override;
     void EndTextEditing(bool silent) override;
     const CPicture* ComposedPage() override;
     void RefreshPagesPane(const QString& rootFolder) override;
     void RunSetupWizard() override;
+    void OpenScriptEditor() override;
     void RenamePagesPaneItem() override;
     HostCommandState CanvasCommandState(int id) const override;
     int DesktopDpi() const override;

@@ -167,6 +167,16 @@ bool CAutomationEditModel::AddEntry(const CFrameScriptSchedule& entry)
     return true;
 }
 
+void CAutomationEditModel::EditSelected(const CFrameScriptSchedule& entry)
+{
+    if (selected_ < 0)
+        return;
+    if (selected_ == CFrameScriptScheduleArray::kStartupEntry)
+        list_.At(selected_).file = entry.file;
+    else
+        list_.At(selected_) = entry;
+}
+
 void CAutomationEditModel::DeleteSelected()
 {
     if (selected_ < 0)

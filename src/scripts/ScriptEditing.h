@@ -85,8 +85,16 @@ public:
     int Selected() const { return selected_; }
     void Select(int row) { selected_ = row >= 0 && row < list_.Count() ? row : -1; }
 
+    // The buttons: Add while the list has room, Edit and Delete with a row.
+    bool CanAdd() const { return list_.Count() < CFrameScriptScheduleArray::kMaxEntries; }
+    bool CanEdit() const { return selected_ >= 0; }
+    bool CanDelete() const { return selected_ >= 0; }
+
     // A confirmed new entry: appended and selected; false on a full list.
     bool AddEntry(const CFrameScriptSchedule& entry);
+    // A confirmed edit of the selected row. The start-up row takes only the
+    // file: its triggers are never examined, and stay as they were stored.
+    void EditSelected(const CFrameScriptSchedule& entry);
     // Delete: the start-up row only loses its script; another is removed.
     void DeleteSelected();
 

@@ -348,3 +348,46 @@ TEST(DocumentAutomation, GlobalHotkeys)
     stored.LoadFromSettings();
     EXPECT_EQ(stored, f.doc->automation);
 }
+
+// Global hotkeys another program holds are named in one warning after the
+// automation dialog's OK; they still work while the main window has the focus.
+TEST(DocumentAutomation, HotkeysHeldByAnotherProgramAreReportedAfterOk)
+{
+    DocumentFixture f;
+    const QString script = WriteScript(f, QStringLiteral("Morning.script"), "<script><item type=\"8\" idata=\"60\"/></script>");
+    f.hotkeys.taken[90] = HotkeyKey{true, 9};   // Alt+9
+    f.hotkeys.taken[91] = HotkeyKey{false, 3};  // Ctrl+3
+    f.Tick();
+    auto entry = [&](int hotkey, int global, const QString& file) {
+        CFrameScriptSchedule e = Entry(file);
+        e.hotkey = hotkey;
+        e.global = global;
+        return e;
+    };
+    f.host.automationDialog = [&](CFrameScriptScheduleArray& list) {
+        list.Add(entry(20, 1, script));     // Alt+9: taken
+        list.Add(entry(11, 1, script));     // Alt+0: free
+        list.Add(entry(4, 1, QString()));   // Ctrl+3: taken, no script yet
+        list.Add(entry(20, 0, script));     // not global: nothing to register
+        return true;
+    };
+    f.doc->OnCommand(cmd::kAutomation);
+    ASSERT_EQ(f.host.messages.size(), 1u);
+    EXPECT_EQ(f.host.messages[0].stringId, 10728);
+    EXPECT_EQ(f.host.messages[0].icon, kMessageWarning);
+    EXPECT_EQ(f.host.messages[0].text, QStringLiteral("These global hotkeys are used by another program:\n\n"
+                                                      "Alt+9 (Morning)\nCtrl+3\n\n"
+                                                      "They start their scripts only while Tavrel has the focus."));
+    EXPECT_EQ(f.hotkeys.registered.size(), 1u);
+    EXPECT_EQ(f.doc->automation.Count(), 5) << "the list is taken all the same";
+
+    // Cancel leaves the list as it was and says nothing again; once the
+    // other program lets go, OK is silent.
+    f.host.automationDialog = [](CFrameScriptScheduleArray&) { return false; };
+    f.doc->OnCommand(cmd::kAutomation);
+    f.hotkeys.taken.clear();
+    f.host.automationDialog = [](CFrameScriptScheduleArray&) { return true; };
+    f.doc->OnCommand(cmd::kAutomation);
+    EXPECT_EQ(f.host.messages.size(), 1u);
+    EXPECT_EQ(f.hotkeys.registered.size(), 3u);
+}

@@ -49,6 +49,7 @@ public:
         options.timer = &timer;
         options.displayDevices = displayDevices;
         options.services.globalHotkeys = &hotkeys;
+        options.services.clock = clock;
         options.services.outputFactory = [this](const OutputEngineParams& params) -> std::unique_ptr<IOutputEngine> {
             if (outputFactory)
                 return outputFactory(params);
@@ -102,6 +103,8 @@ public:
     // The display outputs the preferences list (none unless a test sets them).
     std::function<std::vector<DisplayDeviceInfo>()> displayDevices;
     doctest::FakeGlobalHotkeys hotkeys;
+    // Set: the document's clock (the automation's time triggers) instead of the system's.
+    IScriptClock* clock = nullptr;
     bool started = false;
 
 private:

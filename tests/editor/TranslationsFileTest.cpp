@@ -11,9 +11,12 @@
 #include "document/PreferencesEditing.h"
 #include "editor/AboutBox.h"
 #include "editor/DialogTranslation.h"
+#include "editor/DlgAutomationEditor.h"
 #include "editor/DlgFrameProps.h"
 #include "editor/DlgParaFmt.h"
 #include "editor/DlgPreferences.h"
+#include "editor/DlgScriptEditor.h"
+#include "editor/DlgScheduleEntry.h"
 #include "setup/FirstSetupWizard.h"
 
 #include <QWizardPage>
@@ -57,9 +60,14 @@ protected:
         CDlgFrameProps properties(Doc(), *Doc().Selection(), nullptr);
         CDlgPreferences preferences(playout, {}, nullptr);
         CDlgPreferences lockedPreferences(locked, {}, nullptr);
+        CDlgAutomationEditor automation(CFrameScriptScheduleArray(), {}, nullptr);
+        CDlgScheduleEntry scheduleEntry(CFrameScriptSchedule(), nullptr);
+        CFrameScript script;
+        CDlgScriptEditor scriptEditor(script, {}, {}, nullptr);
         CSetupWizardRun run(Doc());
         CFirstSetupWizard wizard(run, {}, nullptr);
-        std::vector<QWidget*> dialogs{&about, &paragraph, &properties, &preferences, &lockedPreferences};
+        std::vector<QWidget*> dialogs{&about, &paragraph, &properties, &preferences, &lockedPreferences, &automation,
+                                      &scheduleEntry, &scriptEditor};
         for (const int page : wizard.pageIds())
             dialogs.push_back(wizard.page(page));
         for (QWidget* dialog : dialogs) {

@@ -157,4 +157,43 @@ TEST(AutomationEditing, TriggerTextsIconsAndTheStartupRow)
     EXPECT_EQ(list.At(0).file, QStringLiteral("/pages/Opening.script"));  // the document's list as it was
 }
 
+TEST(AutomationEditing, EditsAndTheButtons)
+{
+    const ScheduleTime created = ScheduleTime::FromDateTime(QDateTime(QDate(2026, 12, 11), QTime(8, 5, 9)));
+    CFrameScriptScheduleArray list;
+    CFrameScriptSchedule stored(created);  // start-up triggers left in the settings by hand
+    stored.hotkey = 4;
+    list.At(0) = stored;
+    CAutomationEditModel model(list);
+    EXPECT_TRUE(model.CanAdd());
+    EXPECT_FALSE(model.CanEdit());
+    EXPECT_FALSE(model.CanDelete());
+
+    CFrameScriptSchedule edited(created);
+    edited.file = QStringLiteral("/pages/Opening.script");
+    edited.playOnTime = 1;
+    edited.hotkey = 7;
+    model.EditSelected(edited);  // nothing selected: nothing happens
+    EXPECT_EQ(model.List(), list);
+
+    model.Select(0);
+    EXPECT_TRUE(model.CanEdit());
+    EXPECT_TRUE(model.CanDelete());
+    model.EditSelected(edited);
+    EXPECT_EQ(model.List().At(0).file, edited.file);
+    EXPECT_EQ(model.List().At(0).hotkey, 4) << "the start-up row takes only the file";
+    EXPECT_EQ(model.List().At(0).playOnTime, 0);
+
+    ASSERT_TRUE(model.AddEntry(CFrameScriptSchedule(created)));
+    edited.remote = 3;
+    model.EditSelected(edited);
+    EXPECT_EQ(model.List().At(1), edited);
+
+    // A full list offers no Add.
+    while (model.List().Count() < CFrameScriptScheduleArray::kMaxEntries)
+        ASSERT_TRUE(model.AddEntry(edited));
+    EXPECT_FALSE(model.CanAdd());
+    EXPECT_FALSE(model.AddEntry(edited));
+}
+
 }  // namespace
