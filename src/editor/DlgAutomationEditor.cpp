@@ -3,6 +3,7 @@
 #include "app/StringTable.h"
 #include "editor/CommandIcons.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogControls.h"
 #include "editor/DialogTranslation.h"
 #include "editor/DlgScheduleEntry.h"
 
@@ -116,22 +117,17 @@ CDlgAutomationEditor::CDlgAutomationEditor(const CFrameScriptScheduleArray& list
     TranslateDialog(this);
     // The access keys of the buttons' captions give them their names.
     for (QPushButton* button : {add_, edit_, delete_})
-        button->setAccessibleName(button->text().remove(QLatin1Char('&')).trimmed());
-    list_->setAccessibleName(caption->text().remove(QLatin1Char('&')));
+        button->setAccessibleName(WithoutAccessKey(button->text()).trimmed());
+    list_->setAccessibleName(WithoutAccessKey(caption->text()));
     list_->setFocus();
 }
 
 void CDlgAutomationEditor::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
+    if (IsDialogEndKey(*event))
         event->accept();
-        return;
-    default:
+    else
         QDialog::keyPressEvent(event);
-    }
 }
 
 void CDlgAutomationEditor::showEvent(QShowEvent* event)

@@ -3,6 +3,7 @@
 #include "content/RichTextFormat.h"
 #include "document/MainDoc.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogControls.h"
 #include "editor/DialogTranslation.h"
 #include "editor/FileChoosers.h"
 #include "editor/SafeEdit.h"
@@ -115,14 +116,9 @@ bool IsFileSource(int source)
     return source == kSourceTextFile || source == kSourceRtfFile || source == kSourceCsvFile;
 }
 
-QString Plain(const QString& caption)
-{
-    return QString(caption).remove(QLatin1Char('&'));
-}
-
 // A caption that names its field for the keyboard (Alt+letter) and for
 // screen readers.
-QLabel* Caption(const QString& text, QWidget* field, QWidget* parent, int controlId = 0)
+QLabel* TaggedCaption(const QString& text, QWidget* field, QWidget* parent, int controlId = 0)
 {
     auto* label = new QLabel(text, parent);
     if (controlId != 0)
@@ -130,7 +126,7 @@ QLabel* Caption(const QString& text, QWidget* field, QWidget* parent, int contro
     if (field != nullptr) {
         label->setBuddy(field);
         if (field->accessibleName().isEmpty())
-            field->setAccessibleName(Plain(text));
+            field->setAccessibleName(WithoutAccessKey(text));
     }
     return label;
 }
@@ -318,12 +314,12 @@ QWidget* CDlgFrameProps::BuildBackground()
     colour_ = Tagged(new QPushButton(box), kColourControl);
     colour_->setIconSize(QSize(40, 14));
     connect(colour_, &QPushButton::clicked, this, &CDlgFrameProps::ChooseColour);
-    colourLabel_ = Caption(QStringLiteral("Colo&r"), colour_, box, kColourLabel);
+    colourLabel_ = TaggedCaption(QStringLiteral("Colo&r"), colour_, box, kColourLabel);
 
     backgroundAlpha_ = AlphaSlider(static_cast<int>(s.backgroundColor >> 24), kBackgroundAlphaControl,
                                    kBackgroundAlphaTextControl, QStringLiteral("Background transparency"),
                                    &backgroundAlphaText_, box);
-    backgroundAlphaLabel_ = Caption(QStringLiteral("&Transparency"), backgroundAlpha_, box, kBackgroundAlphaLabel);
+    backgroundAlphaLabel_ = TaggedCaption(QStringLiteral("&Transparency"), backgroundAlpha_, box, kBackgroundAlphaLabel);
 
     loopAnimation_ = Check(QStringLiteral("Loop &animation"), &CFrame::loopAnimation, kLoopAnimationControl, box);
     linkImage_ = Check(QStringLiteral("Maintain lin&k to image file"), &CFrame::linkImageFile, kLinkImageControl, box);
@@ -357,13 +353,13 @@ QWidget* CDlgFrameProps::BuildText()
 
     textAlpha_ = AlphaSlider(props_.Settings().textAlpha, kTextAlphaControl, kTextAlphaTextControl,
                              QStringLiteral("Text transparency"), &textAlphaText_, box);
-    QLabel* alphaLabel = Caption(QStringLiteral("Tra&nsparency"), textAlpha_, box, kTextAlphaLabel);
+    QLabel* alphaLabel = TaggedCaption(QStringLiteral("Tra&nsparency"), textAlpha_, box, kTextAlphaLabel);
     QComboBox* shadow = List(kShadowEntries, &CFrame::dropShadow, kShadowControl, box);
-    QLabel* shadowLabel = Caption(QStringLiteral("S&hadow"), shadow, box);
+    QLabel* shadowLabel = TaggedCaption(QStringLiteral("S&hadow"), shadow, box);
     movement_ = List(kMovementEntries, &CFrame::movement, kMovementControl, box);
-    QLabel* movementLabel = Caption(QStringLiteral("&Movement"), movement_, box);
+    QLabel* movementLabel = TaggedCaption(QStringLiteral("&Movement"), movement_, box);
     speed_ = List(kSpeedEntries, &CFrame::speed, kSpeedControl, box);
-    speedLabel_ = Caption(QStringLiteral("Spee&d"), speed_, box, kSpeedLabel);
+    speedLabel_ = TaggedCaption(QStringLiteral("Spee&d"), speed_, box, kSpeedLabel);
     loop_ = Check(QStringLiteral("&Loop"), &CFrame::loop, kLoopControl, box);
     reverse_ = Check(QStringLiteral("Re&verse"), &CFrame::reverse, kReverseControl, box);
     QCheckBox* fromEdge =
@@ -407,14 +403,14 @@ QWidget* CDlgFrameProps::BuildSource()
     sourceFile_ = Tagged(new QLabel(box), kSourceFileControl);
     MarkDynamicText(sourceFile_);
     sourceFile_->setMaximumWidth(260);
-    sourceFileLabel_ = Caption(QStringLiteral("File"), nullptr, box);
+    sourceFileLabel_ = TaggedCaption(QStringLiteral("File"), nullptr, box);
     sourceFile_->setAccessibleName(QStringLiteral("Source file"));
     encoding_ = List(kEncodingEntries, &CFrame::encoding, kEncodingControl, box);
-    encodingLabel_ = Caption(QStringLiteral("File &encoding"), encoding_, box, kEncodingLabel);
+    encodingLabel_ = TaggedCaption(QStringLiteral("File &encoding"), encoding_, box, kEncodingLabel);
     header_ = Check(QStringLiteral("First line is &header"), &CFrame::firstLineIsHeader, kHeaderControl, box);
     separator_ = List(kSeparatorEntries, &CFrame::separator, kSeparatorControl, box);
     separator_->setMinimumWidth(encoding_->sizeHint().width());
-    separatorLabel_ = Caption(QStringLiteral("Se&parator"), separator_, box, kSeparatorLabel);
+    separatorLabel_ = TaggedCaption(QStringLiteral("Se&parator"), separator_, box, kSeparatorLabel);
     barGraph_ = Check(QStringLiteral("Bar gra&ph"), &CFrame::barGraph, kBarGraphControl, box);
     monitor_ = Check(QStringLiteral("Monitor file chan&ges"), &CFrame::monitorFile, kMonitorControl, box);
     sourceError_ = ErrorText(kSourceErrorControl, box);
@@ -430,10 +426,10 @@ QWidget* CDlgFrameProps::BuildSource()
         return list;
     };
     clockFormat_ = format(kClockFormatEntries, s.clockFormat, kClockFormatControl);
-    clockFormatLabel_ = Caption(QStringLiteral("Forma&t"), clockFormat_, box);
+    clockFormatLabel_ = TaggedCaption(QStringLiteral("Forma&t"), clockFormat_, box);
     clockFormat_->setAccessibleName(QStringLiteral("Clock format"));
     timerFormat_ = format(kTimerFormatEntries, s.timerFormat, kTimerFormatControl);
-    timerFormatLabel_ = Caption(QStringLiteral("Forma&t"), timerFormat_, box);
+    timerFormatLabel_ = TaggedCaption(QStringLiteral("Forma&t"), timerFormat_, box);
     timerFormat_->setAccessibleName(QStringLiteral("Timer format"));
 
     const auto picker = [this, box](int controlId, const QString& name) {
@@ -446,7 +442,7 @@ QWidget* CDlgFrameProps::BuildSource()
     timerStart_ = picker(kTimerStartControl, QStringLiteral("Timer start"));
     timesDash_ = Tagged(new QLabel(QStringLiteral("-"), box), kTimesDash);
     timerStop_ = picker(kTimerStopControl, QStringLiteral("Timer stop"));
-    timesLabel_ = Caption(QStringLiteral("Tim&e"), timerStart_, box);
+    timesLabel_ = TaggedCaption(QStringLiteral("Tim&e"), timerStart_, box);
     timerStart_->setAccessibleName(QStringLiteral("Timer start"));
 
     directions_ = new QButtonGroup(box);
@@ -456,7 +452,7 @@ QWidget* CDlgFrameProps::BuildSource()
     directions_->addButton(down, kTimerDown);
     (s.timerDirection == kTimerDown ? down : up)->setChecked(true);
     connect(directions_, &QButtonGroup::idClicked, this, &CDlgFrameProps::DirectionClicked);
-    directionLabel_ = Caption(QStringLiteral("Count"), nullptr, box);
+    directionLabel_ = TaggedCaption(QStringLiteral("Count"), nullptr, box);
 
     int row = 0;
     grid->addLayout(radios, row++, 0, 1, 2);
@@ -494,17 +490,17 @@ QWidget* CDlgFrameProps::BuildPresentation()
     };
 
     CSafeEdit* delay = DurationEdit(&CFrame::startDelay, kStartDelayControl, QStringLiteral("Start delay"), box);
-    QLabel* delayLabel = Caption(QStringLiteral("Start de&lay"), delay, box);
+    QLabel* delayLabel = TaggedCaption(QStringLiteral("Start de&lay"), delay, box);
 
     QComboBox* in = List(kInEffectEntries, &CFrame::inEffect, kInEffectControl, box);
-    QLabel* inLabel = Caption(QStringLiteral("&In effect"), in, box);
+    QLabel* inLabel = TaggedCaption(QStringLiteral("&In effect"), in, box);
     CSafeEdit* inDuration =
         DurationEdit(&CFrame::inDuration, kInDurationControl, QStringLiteral("In effect duration"), box);
-    QLabel* inDurationLabel = Caption(QStringLiteral("d&uration"), inDuration, box);
+    QLabel* inDurationLabel = TaggedCaption(QStringLiteral("d&uration"), inDuration, box);
     QCheckBox* fadeIn = Check(QStringLiteral("F&ade in"), &CFrame::fadeIn, kFadeInControl, box);
 
     showFor_ = DurationEdit(&CFrame::showFor, kShowForControl, QStringLiteral("Show for"), box);
-    showForLabel_ = Caption(QStringLiteral("&Show for"), showFor_, box, kShowForLabel);
+    showForLabel_ = TaggedCaption(QStringLiteral("&Show for"), showFor_, box, kShowForLabel);
     showForUnit_ = seconds(kShowForUnit);
     showIndefinitely_ = Check(QStringLiteral("Show indefinitel&y"), &CFrame::showIndefinitely,
                               kShowIndefinitelyControl, box);
@@ -512,10 +508,10 @@ QWidget* CDlgFrameProps::BuildPresentation()
                              kShowWhileMovingControl, box);
 
     QComboBox* out = List(kOutEffectEntries, &CFrame::outEffect, kOutEffectControl, box);
-    QLabel* outLabel = Caption(QStringLiteral("&Out effect"), out, box);
+    QLabel* outLabel = TaggedCaption(QStringLiteral("&Out effect"), out, box);
     CSafeEdit* outDuration =
         DurationEdit(&CFrame::outDuration, kOutDurationControl, QStringLiteral("Out effect duration"), box);
-    QLabel* outDurationLabel = Caption(QStringLiteral("du&ration"), outDuration, box);
+    QLabel* outDurationLabel = TaggedCaption(QStringLiteral("du&ration"), outDuration, box);
     QCheckBox* fadeOut = Check(QStringLiteral("Fade ou&t"), &CFrame::fadeOut, kFadeOutControl, box);
     QCheckBox* repeat = Check(QStringLiteral("R&epeat"), &CFrame::repeat, kRepeatControl, box);
 
@@ -551,13 +547,13 @@ QWidget* CDlgFrameProps::BuildObject()
     group_->addItems(props_.Entries(kGroupEntries));
     group_->setCurrentText(props_.Settings().group);
     connect(group_, &QComboBox::currentTextChanged, this, [this] { Collect(); });
-    QLabel* groupLabel = Caption(QStringLiteral("G&roup"), group_, box);
+    QLabel* groupLabel = TaggedCaption(QStringLiteral("G&roup"), group_, box);
 
     hotkey_ = Tagged(new QComboBox(box), kHotkeyControl);
     hotkey_->addItems(props_.Entries(kHotkeyEntries));
     hotkey_->setCurrentIndex(props_.Settings().hotkey);
     connect(hotkey_, &QComboBox::activated, this, [this] { Collect(); });
-    QLabel* hotkeyLabel = Caption(QStringLiteral("Hot&key"), hotkey_, box);
+    QLabel* hotkeyLabel = TaggedCaption(QStringLiteral("Hot&key"), hotkey_, box);
 
     grid->addWidget(groupLabel, 0, 0);
     grid->addWidget(group_, 0, 1);

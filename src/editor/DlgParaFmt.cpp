@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogControls.h"
 #include "editor/DialogTranslation.h"
 
 #include <QComboBox>
@@ -61,16 +62,6 @@ std::optional<int> Number(const QLineEdit* field)
     bool ok = false;
     const int value = field->text().trimmed().toInt(&ok, 10);
     return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-// A label that names its field for the keyboard (Alt+letter) and for
-// screen readers.
-QLabel* Caption(const QString& text, QWidget* field, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(field);
-    field->setAccessibleName(QString(text).remove(QLatin1Char('&')));
-    return label;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/StringTable.h"
 #include "content/RichTextFormat.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogControls.h"
 #include "editor/DialogTranslation.h"
 #include "editor/SafeEdit.h"
 #include "render/display/VideoMode.h"
@@ -56,14 +57,6 @@ constexpr int kDefaultActionTexts = 10640;  // 10640..10644
 constexpr int kDefaultActionCount = 5;
 const QColor kWarningColour(224, 0, 0);
 const QString kDigits = QStringLiteral("0123456789");
-
-QLabel* Caption(const QString& text, QWidget* field, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(field);
-    field->setAccessibleName(QString(text).remove(QLatin1Char('&')));
-    return label;
-}
 
 CSafeEdit* Number(int value, int id, QWidget* parent)
 {

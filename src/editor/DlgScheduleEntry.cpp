@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "editor/DialogButtons.h"
+#include "editor/DialogControls.h"
 #include "editor/DialogTranslation.h"
 #include "scripts/FrameScript.h"
 #include "scripts/HotkeyNames.h"
@@ -40,13 +41,6 @@ constexpr int kGlobal = 1069;
 constexpr int kIndent = 22;
 constexpr int kMinimumWidth = 380;
 constexpr int kTitleBarButtons = 150;
-
-// Screen readers name a picker after the button that introduces it, in the
-// language it shows.
-QString Spoken(const QString& text)
-{
-    return QString(text).remove(QLatin1Char('&'));
-}
 
 }  // namespace
 
@@ -139,9 +133,9 @@ CDlgScheduleEntry::CDlgScheduleEntry(const CFrameScriptSchedule& entry, QWidget*
         connect(button, &QAbstractButton::toggled, this, &CDlgScheduleEntry::ApplyVisibility);
     ApplyVisibility();
     TranslateDialog(this);
-    time_->setAccessibleName(Spoken(timeLabel->text()));
-    date_->setAccessibleName(Spoken(once_->text()));
-    hotkey_->setAccessibleName(Spoken(playOnHotkey_->text()));
+    time_->setAccessibleName(WithoutAccessKey(timeLabel->text()));
+    date_->setAccessibleName(WithoutAccessKey(once_->text()));
+    hotkey_->setAccessibleName(WithoutAccessKey(playOnHotkey_->text()));
 }
 
 void CDlgScheduleEntry::ApplyVisibility()

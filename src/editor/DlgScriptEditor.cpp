@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "editor/CommandIcons.h"
+#include "editor/DialogControls.h"
 #include "editor/DialogTranslation.h"
 
 #include <QCheckBox>
@@ -44,7 +45,7 @@ QPushButton* Button(const QString& text, const char* icon, int id, QWidget* pare
     button->setProperty("tavrelId", id);
     button->setIcon(ProgramIcon(QString::fromLatin1(icon)));
     button->setAutoDefault(false);
-    button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    button->setAccessibleName(WithoutAccessKey(text));
     return button;
 }
 
@@ -262,12 +263,10 @@ void CDlgScriptEditor::reject()
 void CDlgScriptEditor::keyPressEvent(QKeyEvent* event)
 {
     // Enter and Escape close nothing here.
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape: event->accept(); return;
-    default: QDialog::keyPressEvent(event);
-    }
+    if (IsDialogEndKey(*event))
+        event->accept();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 bool CDlgScriptEditor::eventFilter(QObject* watched, QEvent* event)
@@ -280,7 +279,7 @@ bool CDlgScriptEditor::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         // Enter on a row opens nothing (double click and Edit do).
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape)
+        if (IsDialogEndKey(*key))
             return true;
     }
     return QDialog::eventFilter(watched, event);

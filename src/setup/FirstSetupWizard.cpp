@@ -6,6 +6,7 @@
 #include "document/MainDoc.h"
 #include "document/PreferencesEditing.h"
 #include "editor/CommandIcons.h"
+#include "editor/DialogControls.h"
 #include "editor/DialogTranslation.h"
 #include "render/display/VideoMode.h"
 
@@ -219,12 +220,10 @@ void CFirstSetupWizard::keyPressEvent(QKeyEvent* event)
 {
     // Enter and Escape are keystrokes for the focused control, never Next,
     // Finish or Cancel.
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape: event->accept(); return;
-    default: QWizard::keyPressEvent(event);
-    }
+    if (IsDialogEndKey(*event))
+        event->accept();
+    else
+        QWizard::keyPressEvent(event);
 }
 
 void CFirstSetupWizard::closeEvent(QCloseEvent* event)

@@ -8,6 +8,9 @@
 #include "document/InterfaceTimer.h"
 #include "document/MainDoc.h"
 #include "model/PageFile.h"
+#include "render/core/Render.h"
+#include "render/display/DisplayBackend.h"
+#include "render/system/SystemInhibitor.h"
 #include "scripts/ScriptClock.h"
 
 #include <QDir>
@@ -23,6 +26,28 @@
 #include <vector>
 
 namespace doctest {
+
+// The screen saver as the renderer leaves it in tests: only noted.
+class CNoInhibitor final : public ISystemInhibitor
+{
+public:
+    void Inhibit(const QString&) override { held = true; }
+    void Release() override { held = false; }
+    bool Inhibited() const override { return held; }
+    bool held = false;
+};
+
+// The real renderer on the CPU device, with the tests' displays and
+// screen saver and without raised thread priorities.
+inline CRenderEnvironment CpuRenderEnvironment(IDisplayBackend& displays, ISystemInhibitor& inhibitor)
+{
+    CRenderEnvironment environment;
+    environment.device = QStringLiteral("cpu");
+    environment.displayBackend = &displays;
+    environment.inhibitor = &inhibitor;
+    environment.raisePriorities = false;
+    return environment;
+}
 
 // The objects' ids, to compare lists of objects.
 inline std::vector<int> Ids(const std::vector<CFrame*>& objects)

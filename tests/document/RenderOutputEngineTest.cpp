@@ -1,3 +1,5 @@
+#include "DocumentTestSupport.h"
+
 #include "app/MemorySettingsStore.h"
 #include "document/RenderOutputEngine.h"
 #include "model/FrameSet.h"
@@ -13,28 +15,14 @@
 
 namespace {
 
-class CNoInhibitor final : public ISystemInhibitor
-{
-public:
-    void Inhibit(const QString&) override { held = true; }
-    void Release() override { held = false; }
-    bool Inhibited() const override { return held; }
-    bool held = false;
-};
-
 // The document's view of the renderer: it starts, reports its error code,
 // takes the range while running and hands the page back when deleted.
 TEST(RenderOutputEngine, RunsThePageAndReportsFailures)
 {
     auto previous = InstallSettingsStore(std::make_unique<CMemorySettingsStore>());
     CMemoryDisplayBackend noDisplays;
-    CNoInhibitor inhibitor;
-    CRenderEnvironment environment;
-    environment.device = QStringLiteral("cpu");
-    environment.displayBackend = &noDisplays;
-    environment.inhibitor = &inhibitor;
-    environment.raisePriorities = false;
-    const OutputEngineFactory factory = RenderOutputEngineFactory(environment);
+    doctest::CNoInhibitor inhibitor;
+    const OutputEngineFactory factory = RenderOutputEngineFactory(doctest::CpuRenderEnvironment(noDisplays, inhibitor));
 
     CFrameSet page;
     QWindow preview;

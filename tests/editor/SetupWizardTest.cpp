@@ -7,7 +7,6 @@
 #include "document/RenderOutputEngine.h"
 #include "render/core/Render.h"
 #include "render/display/MemoryDisplayBackend.h"
-#include "render/system/SystemInhibitor.h"
 #include "setup/FirstSetupWizard.h"
 
 #include <QAbstractButton>
@@ -115,15 +114,6 @@ TEST_F(Wizard, AFailedOutputStaysOnTheFirstPageAndCancelOnTheFirstStartSaysSo)
     EXPECT_FALSE(Doc().OutputOn());
 }
 
-// The screen saver stays as it is in tests.
-class CNoInhibitor final : public ISystemInhibitor
-{
-public:
-    void Inhibit(const QString&) override {}
-    void Release() override {}
-    bool Inhibited() const override { return false; }
-};
-
 // A small desk monitor and an HDMI output beside it that fit on the test's
 // X screen, so that the output window can be read back from the screen.
 CMemoryDisplayBackend SmallDeskAndHdmi()
@@ -163,13 +153,8 @@ QRgb ScreenPixel(QPoint at)
 TEST_F(Wizard, TheBarsPlayOnTheRealOutputTheRangeBoxChangesThemAndBackStopsThem)
 {
     CMemoryDisplayBackend displays = SmallDeskAndHdmi();
-    CNoInhibitor inhibitor;
-    CRenderEnvironment environment;
-    environment.device = QStringLiteral("cpu");
-    environment.displayBackend = &displays;
-    environment.inhibitor = &inhibitor;
-    environment.raisePriorities = false;
-    outputFactory = RenderOutputEngineFactory(environment);
+    doctest::CNoInhibitor inhibitor;
+    outputFactory = RenderOutputEngineFactory(doctest::CpuRenderEnvironment(displays, inhibitor));
     displayDevices = [&displays] { return displays.EnumerateDevices(); };
     Start();
     // The white bar of 720p50 lies at (32, 32)-(180, 344) of the output,
