@@ -95,7 +95,6 @@ CMainFrame::CMainFrame(CMainDoc& doc, bool editMode, QWidget* parent)
     WriteLog(kLogFailure, "CMainFrame::OnCreate() build: [%s]", __DATE__);
     setObjectName(QStringLiteral("mainWindow"));
     setAccessibleName(LoadText(kApplicationTitleId));
-    language_ = Translations().Current();
 
     registry_ = std::make_unique<CActionRegistry>([this](int id) { Dispatch(id); },
                                                   [this](int id) { return Query(id); }, this);
@@ -321,7 +320,7 @@ CActionRegistry::State CMainFrame::Query(int id) const
         return {true, navigatorShown_};
     if (id >= kLanguageFirst && id <= kLanguageLast) {
         const int index = id - kLanguageFirst;
-        return {index <= LanguagePackNames().size(), index == language_};
+        return {index <= LanguagePackNames().size(), index == Translations().Current()};
     }
     if (id == kAboutCommand || id == kExitCommand)
         return {true, false};
@@ -359,7 +358,6 @@ void CMainFrame::ToggleNavigator()
 void CMainFrame::SelectLanguage(int index)
 {
     Translations().Select(index, 0);
-    language_ = Translations().Current();
     InstallQtTranslations(Translations().CurrentLanguageId());
     Write(settings::kLanguageId, index);
     BuildMenu();

@@ -117,7 +117,6 @@ private:
     EditorPanes panes_;
     bool navigatorShown_ = false;
     bool paneSizesApplied_ = false;
-    int language_ = 0;
     CPicture composedPage_;  // the canvas's picture for a page being saved
     std::function<std::vector<DisplayDeviceInfo>()> displayDevices_;
 };
